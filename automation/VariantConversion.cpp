@@ -1,0 +1,458 @@
+#include "automation/VariantConversion.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include <oleauto.h>
+#include <windows.h>
+
+#include "json/JSONNumberText.h"
+
+namespace bramolt::automation {
+
+namespace {
+
+// Owns a VARIANT for the length of one conversion.
+class TOwnedVariant {
+public:
+    TOwnedVariant() { VariantInit(&FValue); }
+    ~TOwnedVariant() { VariantClear(&FValue); }
+    TOwnedVariant(const TOwnedVariant&) = delete;
+    TOwnedVariant& operator=(const TOwnedVariant&) = delete;
+    VARIANT* get() { return &FValue; }
+    const VARIANT& operator*() const { return FValue; }
+
+private:
+    VARIANT FValue;
+};
+
+// Owns a BSTR made from a UTF-16 view, for the system's text parsers.
+class TOwnedBstr {
+public:
+    explicit TOwnedBstr(std::u16string_view text)
+        : FValue(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size())))
+    {
+        if (FValue == nullptr)
+            throw std::bad_alloc();
+    }
+    ~TOwnedBstr() { SysFreeString(FValue); }
+    TOwnedBstr(const TOwnedBstr&) = delete;
+    TOwnedBstr& operator=(const TOwnedBstr&) = delete;
+    BSTR get() const { return FValue; }
+
+private:
+    BSTR FValue;
+};
+
+// The system's own VARIANT conversion, in the user's locale. The source is only read,
+// though the declaration takes it as non-const.
+bool SystemConvert(const VARIANT& from, VARTYPE to, TOwnedVariant& result)
+{
+    return SUCCEEDED(VariantChangeTypeEx(result.get(), const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT, 0, to));
+}
+
+std::string Ascii(std::u16string_view text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+[[noreturn]] void ThrowCannotConvert(VARTYPE from, std::u16string_view to)
+{
+    throw EVariantConversionError("Could not convert variant of type (" + Ascii(VariantTypeName(from)) +
+                                  ") into type (" + Ascii(to) + ")");
+}
+
+[[noreturn]] void ThrowOverflow(VARTYPE from, std::u16string_view to)
+{
+    throw EVariantConversionError("Overflow while converting variant of type (" + Ascii(VariantTypeName(from)) +
+                                  ") into type (" + Ascii(to) + ")");
+}
+
+// Follows VT_BYREF (also through a chain of VARIANT references) and calls `convert` with
+// the plain value.
+template <typename Convert>
+auto WithValue(const VARIANT& value, Convert convert)
+{
+    if ((V_VT(&value) & VT_BYREF) == 0)
+        return convert(value);
+    if (V_VT(&value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&value) != nullptr)
+        return WithValue(*V_VARIANTREF(&value), convert);
+    TOwnedVariant plain;
+    const HRESULT result = VariantCopyInd(plain.get(), const_cast<VARIANT*>(&value));
+    if (FAILED(result))
+        ThrowCannotConvert(V_VT(&value) & ~VT_BYREF, u"Variant");
+    return convert(*plain);
+}
+
+std::u16string_view TextOf(const VARIANT& value)
+{
+    const BSTR text = V_BSTR(&value);
+    if (text == nullptr)
+        return {};
+    return {reinterpret_cast<const char16_t*>(text), SysStringLen(text)};
+}
+
+bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view word)
+{
+    if (text.size() != word.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c - u'A' + u'a');
+        char16_t w = word[i];
+        if (w >= u'A' && w <= u'Z')
+            w = static_cast<char16_t>(w - u'A' + u'a');
+        if (c != w)
+            return false;
+    }
+    return true;
+}
+
+std::optional<bool> TrueFalseWord(std::u16string_view text)
+{
+    if (EqualsIgnoringCase(text, u"True"))
+        return true;
+    if (EqualsIgnoringCase(text, u"False"))
+        return false;
+    return std::nullopt;
+}
+
+int HexDigit(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// An integer text: leading blanks, an optional sign, then decimal digits or hexadecimal
+// digits after "$" or "0x". Hexadecimal takes up to 64 bits as they stand ("$FFFFFFFF" is
+// a handle with all bits set); a decimal value outside the 64-bit range is no integer.
+std::optional<std::int64_t> IntegerFromText(std::u16string_view text)
+{
+    std::size_t at = 0;
+    while (at < text.size() && text[at] <= u' ')
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
+        negative = text[at++] == u'-';
+
+    std::uint64_t magnitude = 0;
+    if (at < text.size() && (text[at] == u'$' || (text[at] == u'0' && at + 1 < text.size() &&
+                                                   (text[at + 1] == u'x' || text[at + 1] == u'X')))) {
+        at += text[at] == u'$' ? 1 : 2;
+        if (at == text.size() || text.size() - at > 16)
+            return std::nullopt;
+        for (; at < text.size(); ++at) {
+            const int digit = HexDigit(text[at]);
+            if (digit < 0)
+                return std::nullopt;
+            magnitude = magnitude << 4 | static_cast<unsigned>(digit);
+        }
+        const auto bits = static_cast<std::int64_t>(magnitude);
+        return negative ? static_cast<std::int64_t>(0 - magnitude) : bits;
+    }
+
+    if (at == text.size())
+        return std::nullopt;
+    constexpr std::uint64_t limit = std::uint64_t{1} << 63;
+    for (; at < text.size(); ++at) {
+        if (text[at] < u'0' || text[at] > u'9')
+            return std::nullopt;
+        const unsigned digit = text[at] - u'0';
+        if (magnitude > (limit - digit) / 10)
+            return std::nullopt;
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative && magnitude == limit)
+        return std::nullopt;
+    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+}
+
+std::u16string UserLocaleText(LCTYPE item, std::u16string_view fallback)
+{
+    std::array<wchar_t, 16> buffer{};
+    const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, buffer.data(), static_cast<int>(buffer.size()));
+    if (length <= 1)
+        return std::u16string(fallback);
+    return std::u16string(buffer.begin(), buffer.begin() + length - 1);
+}
+
+// A number text in the user's regional format: first as the system reads numbers, then with
+// the user's own decimal and thousands separators, which catches forms the system refuses.
+std::optional<double> DoubleFromRegionalText(std::u16string_view text)
+{
+    double number = 0;
+    const TOwnedBstr bstr(text);
+    if (SUCCEEDED(VarR8FromStr(bstr.get(), LOCALE_USER_DEFAULT, 0, &number)))
+        return number;
+
+    const std::u16string decimal = UserLocaleText(LOCALE_SDECIMAL, u".");
+    const std::u16string thousands = UserLocaleText(LOCALE_STHOUSAND, u",");
+    std::string plain;
+    std::size_t at = 0;
+    while (at < text.size() && text[at] <= u' ')
+        ++at;
+    std::size_t end = text.size();
+    while (end > at && text[end - 1] <= u' ')
+        --end;
+    while (at < end) {
+        const std::u16string_view rest = text.substr(at, end - at);
+        if (!decimal.empty() && rest.starts_with(decimal)) {
+            plain += '.';
+            at += decimal.size();
+        } else if (!thousands.empty() && rest.starts_with(thousands)) {
+            at += thousands.size();
+        } else if (text[at] < 0x80) {
+            plain += static_cast<char>(text[at++]);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!plain.empty() && plain.front() == '+')
+        plain.erase(0, 1);
+    const auto [next, error] = std::from_chars(plain.data(), plain.data() + plain.size(), number);
+    if (plain.empty() || error != std::errc() || next != plain.data() + plain.size())
+        return std::nullopt;
+    return number;
+}
+
+// Rounds half to even, as the system's integer conversions of reals do.
+std::int64_t RoundedInt64(double number, VARTYPE from)
+{
+    const double rounded = std::nearbyint(number);
+    if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0))
+        ThrowOverflow(from, u"Int64");
+    return static_cast<std::int64_t>(rounded);
+}
+
+std::int64_t RoundedCurrency(std::int64_t scaled)
+{
+    std::int64_t whole = scaled / 10000;
+    const std::int64_t rest = scaled % 10000;
+    const std::int64_t twice = rest * 2;
+    if (twice > 10000 || (twice == 10000 && whole % 2 != 0))
+        ++whole;
+    else if (twice < -10000 || (twice == -10000 && whole % 2 != 0))
+        --whole;
+    return whole;
+}
+
+std::u16string SystemText(const VARIANT& value)
+{
+    TOwnedVariant text;
+    if (!SystemConvert(value, VT_BSTR, text))
+        ThrowCannotConvert(V_VT(&value), u"UnicodeString");
+    return std::u16string(TextOf(*text));
+}
+
+template <typename Number>
+std::u16string DecimalText(Number number)
+{
+    std::array<char, 24> digits{};
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+    return std::u16string(digits.data(), end);
+}
+
+std::u16string RegionalNumberText(const VARIANT& value, double number)
+{
+    if (!std::isfinite(number))
+        return SystemText(value);
+    std::u16string text = bramolt::json::NumberText(number);
+    const auto point = text.find(u'.');
+    if (point != std::u16string::npos)
+        text.replace(point, 1, UserLocaleText(LOCALE_SDECIMAL, u"."));
+    return text;
+}
+
+}  // namespace
+
+std::int64_t Int64FromVariant(const VARIANT& value)
+{
+    return WithValue(value, [](const VARIANT& v) -> std::int64_t {
+        const VARTYPE type = V_VT(&v);
+        switch (type) {
+        case VT_EMPTY: return 0;
+        case VT_I1: return V_I1(&v);
+        case VT_I2: return V_I2(&v);
+        case VT_I4: return V_I4(&v);
+        case VT_INT: return V_INT(&v);
+        case VT_I8: return V_I8(&v);
+        case VT_UI1: return V_UI1(&v);
+        case VT_UI2: return V_UI2(&v);
+        case VT_UI4: return V_UI4(&v);
+        case VT_UINT: return V_UINT(&v);
+        case VT_UI8: return static_cast<std::int64_t>(V_UI8(&v));
+        case VT_R4: return RoundedInt64(V_R4(&v), type);
+        case VT_R8: return RoundedInt64(V_R8(&v), type);
+        case VT_DATE: return RoundedInt64(V_DATE(&v), type);
+        case VT_CY: return RoundedCurrency(V_CY(&v).int64);
+        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE ? -1 : 0;
+        case VT_BSTR: {
+            const std::u16string_view text = TextOf(v);
+            if (const auto integer = IntegerFromText(text))
+                return *integer;
+            if (const auto number = DoubleFromRegionalText(text))
+                return RoundedInt64(*number, type);
+            if (const auto word = TrueFalseWord(text))
+                return *word ? 1 : 0;
+            ThrowCannotConvert(type, u"Int64");
+        }
+        case VT_NULL: ThrowCannotConvert(type, u"Int64");
+        default: {
+            TOwnedVariant converted;
+            if (SystemConvert(v, VT_I4, converted))
+                return V_I4(converted.get());
+            if (SystemConvert(v, VT_R8, converted))
+                return RoundedInt64(V_R8(converted.get()), type);
+            ThrowCannotConvert(type, u"Int64");
+        }
+        }
+    });
+}
+
+std::uint32_t HandleFromVariant(const VARIANT& value)
+{
+    return static_cast<std::uint32_t>(Int64FromVariant(value));
+}
+
+std::u16string TextFromVariant(const VARIANT& value)
+{
+    return WithValue(value, [](const VARIANT& v) -> std::u16string {
+        switch (V_VT(&v)) {
+        case VT_EMPTY: return {};
+        case VT_NULL: ThrowCannotConvert(VT_NULL, u"UnicodeString");
+        case VT_I1: return DecimalText(V_I1(&v));
+        case VT_I2: return DecimalText(V_I2(&v));
+        case VT_I4: return DecimalText(V_I4(&v));
+        case VT_INT: return DecimalText(V_INT(&v));
+        case VT_I8: return DecimalText(V_I8(&v));
+        case VT_UI1: return DecimalText(V_UI1(&v));
+        case VT_UI2: return DecimalText(V_UI2(&v));
+        case VT_UI4: return DecimalText(V_UI4(&v));
+        case VT_UINT: return DecimalText(V_UINT(&v));
+        case VT_UI8: return DecimalText(V_UI8(&v));
+        case VT_R4: return RegionalNumberText(v, V_R4(&v));
+        case VT_R8: return RegionalNumberText(v, V_R8(&v));
+        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE ? u"True" : u"False";
+        case VT_BSTR: return std::u16string(TextOf(v));
+        default: return SystemText(v);
+        }
+    });
+}
+
+double DoubleFromVariant(const VARIANT& value)
+{
+    return WithValue(value, [](const VARIANT& v) -> double {
+        const VARTYPE type = V_VT(&v);
+        switch (type) {
+        case VT_EMPTY: return 0;
+        case VT_NULL: ThrowCannotConvert(type, u"Double");
+        case VT_I1: return V_I1(&v);
+        case VT_I2: return V_I2(&v);
+        case VT_I4: return V_I4(&v);
+        case VT_INT: return V_INT(&v);
+        case VT_I8: return static_cast<double>(V_I8(&v));
+        case VT_UI1: return V_UI1(&v);
+        case VT_UI2: return V_UI2(&v);
+        case VT_UI4: return V_UI4(&v);
+        case VT_UINT: return V_UINT(&v);
+        case VT_UI8: return static_cast<double>(V_UI8(&v));
+        case VT_R4: return V_R4(&v);
+        case VT_R8: return V_R8(&v);
+        case VT_CY: return static_cast<double>(V_CY(&v).int64) / 10000.0;
+        case VT_DATE: return V_DATE(&v);
+        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE ? -1.0 : 0.0;
+        case VT_BSTR:
+            if (const auto number = DoubleFromRegionalText(TextOf(v)))
+                return *number;
+            ThrowCannotConvert(type, u"Double");
+        default: {
+            TOwnedVariant converted;
+            if (!SystemConvert(v, VT_R8, converted))
+                ThrowCannotConvert(type, u"Double");
+            return V_R8(converted.get());
+        }
+        }
+    });
+}
+
+bool BooleanFromVariant(const VARIANT& value)
+{
+    return WithValue(value, [](const VARIANT& v) -> bool {
+        const VARTYPE type = V_VT(&v);
+        switch (type) {
+        case VT_EMPTY: return false;
+        case VT_NULL: ThrowCannotConvert(type, u"Boolean");
+        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE;
+        case VT_BSTR: {
+            const std::u16string_view text = TextOf(v);
+            VARIANT_BOOL flag = VARIANT_FALSE;
+            const TOwnedBstr bstr(text);
+            if (SUCCEEDED(VarBoolFromStr(bstr.get(), LOCALE_USER_DEFAULT, 0, &flag)))
+                return flag != VARIANT_FALSE;
+            if (const auto word = TrueFalseWord(text))
+                return *word;
+            if (const auto number = DoubleFromRegionalText(text))
+                return *number != 0;
+            ThrowCannotConvert(type, u"Boolean");
+        }
+        default: {
+            TOwnedVariant converted;
+            if (!SystemConvert(v, VT_BOOL, converted))
+                ThrowCannotConvert(type, u"Boolean");
+            return V_BOOL(converted.get()) != VARIANT_FALSE;
+        }
+        }
+    });
+}
+
+std::u16string VariantTypeName(VARTYPE type)
+{
+    std::u16string prefix;
+    if (type & VT_ARRAY)
+        prefix = u"Array ";
+    switch (type & VT_TYPEMASK) {
+    case VT_EMPTY: return prefix + u"Empty";
+    case VT_NULL: return prefix + u"Null";
+    case VT_I2: return prefix + u"Smallint";
+    case VT_I4: return prefix + u"Integer";
+    case VT_R4: return prefix + u"Single";
+    case VT_R8: return prefix + u"Double";
+    case VT_CY: return prefix + u"Currency";
+    case VT_DATE: return prefix + u"Date";
+    case VT_BSTR: return prefix + u"OleStr";
+    case VT_DISPATCH: return prefix + u"Dispatch";
+    case VT_ERROR: return prefix + u"Error";
+    case VT_BOOL: return prefix + u"Boolean";
+    case VT_VARIANT: return prefix + u"Variant";
+    case VT_UNKNOWN: return prefix + u"Unknown";
+    case VT_DECIMAL: return prefix + u"Decimal";
+    case VT_I1: return prefix + u"ShortInt";
+    case VT_UI1: return prefix + u"Byte";
+    case VT_UI2: return prefix + u"Word";
+    case VT_UI4: return prefix + u"LongWord";
+    case VT_I8: return prefix + u"Int64";
+    case VT_UI8: return prefix + u"UInt64";
+    case VT_INT: return prefix + u"Integer";
+    case VT_UINT: return prefix + u"LongWord";
+    case VT_RECORD: return prefix + u"Record";
+    default: {
+        std::u16string hex = u"$0000";
+        static constexpr char16_t digits[] = u"0123456789ABCDEF";
+        const unsigned code = type & VT_TYPEMASK;
+        for (int i = 0; i < 4; ++i)
+            hex[4 - i] = digits[(code >> (4 * i)) & 0xF];
+        return prefix + hex;
+    }
+    }
+}
+
+}  // namespace bramolt::automation
