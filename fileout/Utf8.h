@@ -14,4 +14,4 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF) becomes one U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view bytes);
 
-}  // namespace bramolt::fileout
+} // namespace bramolt::fileout

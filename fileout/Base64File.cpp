@@ -1,0 +1,19 @@
+#include "fileout/Base64File.h"
+
+#include "fileout/AtomicFileWriter.h"
+#include "fileout/Base64.h"
+#include "fileout/Utf8.h"
+
+namespace bramolt::fileout {
+
+void EncodeBase64ToFile(std::u16string_view inputText, std::u16string_view outputPath)
+{
+    WriteWholeFile(outputPath, EncodeBase64Lines(Utf16ToUtf8(inputText)));
+}
+
+void DecodeBase64ToFile(std::u16string_view inputText, std::u16string_view outputPath)
+{
+    WriteWholeFile(outputPath, DecodeBase64Lenient(Utf16ToUtf8(inputText)));
+}
+
+} // namespace bramolt::fileout

@@ -1,0 +1,27 @@
+#include "fileout/FileCreateError.h"
+
+#include "fileout/Utf8.h"
+
+namespace bramolt::fileout {
+
+TFileCreateError::TFileCreateError(std::u16string fullPath, std::u16string cause)
+    : std::runtime_error(Utf16ToUtf8(FormatFileCreateMessage(fullPath, cause))),
+      FFullPath(std::move(fullPath)), FCause(std::move(cause))
+{
+}
+
+std::u16string TFileCreateError::Message() const
+{
+    return FormatFileCreateMessage(FFullPath, FCause);
+}
+
+std::u16string FormatFileCreateMessage(std::u16string_view fullPath, std::u16string_view cause)
+{
+    std::u16string message = u"Cannot create file \"";
+    message += fullPath;
+    message += u"\". ";
+    message += cause;
+    return message;
+}
+
+} // namespace bramolt::fileout

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace bramolt::fileout {
+
+// Windows path rules for the files the server writes. They are checked the same way on every
+// platform, so that a path refused on Windows is refused by the portable tests too.
+enum class TPathFault {
+    pfNone,
+    pfEmpty,              // no characters at all
+    pfBlank,              // only blanks (spaces, control characters)
+    pfTooLong,            // 260 characters or more (MAX_PATH with its terminator), unless extended-length
+    pfForbiddenCharacter, // < > " | ? * or a control character below U+0020
+    pfMisplacedColon,     // a colon anywhere but after a drive letter (it would name a stream)
+};
+
+// Path lengths count UTF-16 units, as the Windows limit does.
+inline constexpr std::size_t kMaxPathLength = 259;
+
+// The first fault of `path` in the order listed above, or pfNone.
+TPathFault CheckOutputPath(std::u16string_view path) noexcept;
+// A short English reason, for diagnostics and test output.
+std::string_view DescribePathFault(TPathFault fault) noexcept;
+
+// A checked path made absolute against the process's current directory.
+struct TOutputPath {
+    std::u16string Full;              // what error messages show
+    std::filesystem::path Operations; // what the file operations get (see ForFileOperations)
+};
+
+// Checks `path`, then makes it absolute; the folder is neither checked nor created here.
+// Throws TFileCreateError with the system's text for an invalid or too long name.
+TOutputPath ResolveOutputPath(std::u16string_view path);
+
+} // namespace bramolt::fileout

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+// The few file-system primitives that whole-file writing needs, each done with the platform's
+// own API so that failures carry the platform's own error codes (Win32 errors on Windows, errno
+// values elsewhere) and the system can describe them. One implementation per platform:
+// PlatformFilePosix.cpp and PlatformFileWin32.cpp.
+namespace bramolt::fileout::platform {
+
+// A file this process has just created and is the only one to write. Closed on destruction.
+class TNewFile {
+  public:
+    // Creates the file; fails with an "already exists" error when anything exists at `path`.
+    explicit TNewFile(const std::filesystem::path& path);
+    ~TNewFile();
+    TNewFile(const TNewFile&) = delete;
+    TNewFile& operator=(const TNewFile&) = delete;
+
+    void Write(std::string_view bytes);
+    // Flushes the content to the disk and closes the file; it must be the last call.
+    void Commit();
+
+  private:
+#ifdef _WIN32
+    void* FHandle;
+#else
+    int FDescriptor;
+#endif
+};
+
+// The text of a path as the platform's path type, and back. UTF-16 stays UTF-16 on Windows
+// (file names may hold any 16-bit unit there); elsewhere file names are UTF-8.
+std::filesystem::path ToNativePath(std::u16string_view text);
+std::u16string FromNativePath(const std::filesystem::path& path);
+
+// The form of an absolute path to hand to the file operations. On Windows the extended-length
+// form, so that the temporary file beside a target just under the path length limit still
+// works; the limit itself is enforced on the caller's path before.
+std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath);
+
+// Moves `source` over `target`, replacing a file there in one step and durably.
+void MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target);
+// Removes a file if it can; used for clean-up on paths that already failed.
+void RemoveFileQuietly(const std::filesystem::path& path) noexcept;
+
+bool IsAlreadyExists(const std::error_code& error) noexcept;
+// The platform's codes for a path whose syntax it refuses and for a path that is too long.
+std::error_code InvalidNameError() noexcept;
+std::error_code NameTooLongError() noexcept;
+// The system's description of an error, without a trailing line break.
+std::u16string SystemErrorText(const std::error_code& error);
+
+} // namespace bramolt::fileout::platform

@@ -1,0 +1,104 @@
+#include "fileout/PlatformFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "fileout/Utf8.h"
+
+namespace bramolt::fileout::platform {
+
+namespace {
+
+[[noreturn]] void ThrowErrno()
+{
+    throw std::system_error(errno, std::system_category());
+}
+
+} // namespace
+
+TNewFile::TNewFile(const std::filesystem::path& path)
+    : FDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666))
+{
+    if (FDescriptor < 0)
+        ThrowErrno();
+}
+
+TNewFile::~TNewFile()
+{
+    if (FDescriptor >= 0)
+        ::close(FDescriptor);
+}
+
+void TNewFile::Write(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(FDescriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowErrno();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void TNewFile::Commit()
+{
+    if (::fsync(FDescriptor) != 0)
+        ThrowErrno();
+    const int descriptor = FDescriptor;
+    FDescriptor = -1;
+    // close() can report a delayed write error (network file systems): it counts as a failure.
+    if (::close(descriptor) != 0)
+        ThrowErrno();
+}
+
+std::filesystem::path ToNativePath(std::u16string_view text)
+{
+    return std::filesystem::path(Utf16ToUtf8(text));
+}
+
+std::u16string FromNativePath(const std::filesystem::path& path)
+{
+    return Utf8ToUtf16(path.native());
+}
+
+std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath)
+{
+    return absolutePath;
+}
+
+void MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    if (std::rename(source.c_str(), target.c_str()) != 0)
+        ThrowErrno();
+}
+
+void RemoveFileQuietly(const std::filesystem::path& path) noexcept
+{
+    ::unlink(path.c_str());
+}
+
+bool IsAlreadyExists(const std::error_code& error) noexcept
+{
+    return error == std::errc::file_exists;
+}
+
+std::error_code InvalidNameError() noexcept
+{
+    return {EINVAL, std::system_category()};
+}
+
+std::error_code NameTooLongError() noexcept
+{
+    return {ENAMETOOLONG, std::system_category()};
+}
+
+std::u16string SystemErrorText(const std::error_code& error)
+{
+    return Utf8ToUtf16(error.message());
+}
+
+} // namespace bramolt::fileout::platform

@@ -1,0 +1,138 @@
+#include "fileout/PlatformFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "fileout/Utf8.h"
+
+namespace bramolt::fileout::platform {
+
+namespace {
+
+[[noreturn]] void ThrowLastError()
+{
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
+}
+
+std::wstring WideOf(std::u16string_view text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+struct TLocalFree {
+    void operator()(wchar_t* buffer) const noexcept { ::LocalFree(buffer); }
+};
+
+} // namespace
+
+TNewFile::TNewFile(const std::filesystem::path& path)
+    : FHandle(
+          ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+    if (FHandle == INVALID_HANDLE_VALUE)
+        ThrowLastError();
+}
+
+TNewFile::~TNewFile()
+{
+    if (FHandle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(FHandle);
+}
+
+void TNewFile::Write(std::string_view bytes)
+{
+    // WriteFile takes a 32-bit count: write in chunks well below it.
+    constexpr std::size_t kChunk = 1u << 30;
+    while (!bytes.empty()) {
+        const auto count = static_cast<DWORD>(std::min(bytes.size(), kChunk));
+        DWORD written = 0;
+        if (!::WriteFile(FHandle, bytes.data(), count, &written, nullptr))
+            ThrowLastError();
+        bytes.remove_prefix(written);
+    }
+}
+
+void TNewFile::Commit()
+{
+    if (!::FlushFileBuffers(FHandle))
+        ThrowLastError();
+    void* const handle = FHandle;
+    FHandle = INVALID_HANDLE_VALUE;
+    if (!::CloseHandle(handle))
+        ThrowLastError();
+}
+
+std::filesystem::path ToNativePath(std::u16string_view text)
+{
+    return std::filesystem::path(WideOf(text));
+}
+
+std::u16string FromNativePath(const std::filesystem::path& path)
+{
+    const std::wstring& native = path.native();
+    return std::u16string(native.begin(), native.end());
+}
+
+std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath)
+{
+    std::wstring text = absolutePath.native();
+    if (text.starts_with(L"\\\\?\\") || text.starts_with(L"\\\\.\\"))
+        return absolutePath;
+    // The extended-length form takes no "/" and no relative parts; the path is absolute already.
+    std::replace(text.begin(), text.end(), L'/', L'\\');
+    if (text.starts_with(L"\\\\"))
+        return std::filesystem::path(L"\\\\?\\UNC\\" + text.substr(2));
+    if (text.size() >= 3 && text[1] == L':' && text[2] == L'\\')
+        return std::filesystem::path(L"\\\\?\\" + text);
+    return std::filesystem::path(text);
+}
+
+void MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ThrowLastError();
+}
+
+void RemoveFileQuietly(const std::filesystem::path& path) noexcept
+{
+    ::DeleteFileW(path.c_str());
+}
+
+bool IsAlreadyExists(const std::error_code& error) noexcept
+{
+    return error.category() == std::system_category() &&
+           (error.value() == ERROR_FILE_EXISTS || error.value() == ERROR_ALREADY_EXISTS);
+}
+
+std::error_code InvalidNameError() noexcept
+{
+    return {ERROR_INVALID_NAME, std::system_category()};
+}
+
+std::error_code NameTooLongError() noexcept
+{
+    return {ERROR_FILENAME_EXCED_RANGE, std::system_category()};
+}
+
+std::u16string SystemErrorText(const std::error_code& error)
+{
+    if (error.category() != std::system_category())
+        return Utf8ToUtf16(error.message());
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error.value()), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const std::unique_ptr<wchar_t, TLocalFree> owner(buffer);
+    if (length == 0) {
+        const std::string number = std::to_string(error.value());
+        return u"System error " + std::u16string(number.begin(), number.end());
+    }
+    std::u16string text(buffer, buffer + length);
+    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace bramolt::fileout::platform

@@ -1,0 +1,167 @@
+#include "fileout/AtomicFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "TestFolder.h"
+#include "fileout/FileCreateError.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+namespace bramolt::fileout {
+namespace {
+
+using test::ReadBytes;
+using test::TTestFolder;
+using test::WriteBytes;
+using Names = std::set<std::string>;
+
+TFileCreateError CaughtWriting(const std::u16string& path, const std::string& bytes)
+{
+    try {
+        WriteWholeFile(path, bytes);
+    } catch (const TFileCreateError& error) {
+        return error;
+    }
+    throw std::runtime_error("the write did not fail");
+}
+
+TEST(WriteWholeFile, WritesExactlyTheBytes)
+{
+    TTestFolder folder;
+    const std::string bytes("\0\r\n\xFF\xEF\xBB\xBF text\n", 12);
+    WriteWholeFile((folder / "out.bin").u16string(), bytes);
+    EXPECT_EQ(ReadBytes(folder / "out.bin"), bytes);
+    EXPECT_EQ(folder.Names(), Names{"out.bin"}) << "no temporary file remains";
+}
+
+TEST(WriteWholeFile, NoBytesGiveAnEmptyFile)
+{
+    TTestFolder folder;
+    WriteWholeFile((folder / "empty").u16string(), "");
+    ASSERT_TRUE(std::filesystem::is_regular_file(folder / "empty"));
+    EXPECT_EQ(std::filesystem::file_size(folder / "empty"), 0u);
+}
+
+TEST(WriteWholeFile, ReplacesAnExistingFileWhole)
+{
+    TTestFolder folder;
+    WriteBytes(folder / "out.txt", std::string(1000, 'o'));
+    WriteWholeFile((folder / "out.txt").u16string(), "new");
+    EXPECT_EQ(ReadBytes(folder / "out.txt"), "new") << "nothing of the longer old content remains";
+    EXPECT_EQ(folder.Names(), Names{"out.txt"});
+}
+
+TEST(WriteWholeFile, RelativePathsGoToTheCurrentDirectory)
+{
+    TTestFolder folder;
+    std::filesystem::create_directory(folder / "sub");
+    {
+        test::TCurrentDirectory inside(folder.Path());
+        WriteWholeFile(u"sub/relative.txt", "here");
+    }
+    EXPECT_EQ(ReadBytes(folder / "sub" / "relative.txt"), "here");
+}
+
+TEST(WriteWholeFile, AMissingFolderIsNotCreated)
+{
+    TTestFolder folder;
+    const auto target = folder / "missing" / "out.txt";
+    const TFileCreateError error = CaughtWriting(target.u16string(), "x");
+    EXPECT_EQ(error.FullPath(), target.u16string());
+    EXPECT_FALSE(error.Cause().empty());
+    EXPECT_NE(error.Cause().back(), u'\n') << "the system's line break is trimmed";
+    EXPECT_EQ(error.Message(), u"Cannot create file \"" + target.u16string() + u"\". " + error.Cause());
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(WriteWholeFile, ARefusedPathCreatesNothing)
+{
+    TTestFolder folder;
+    test::TCurrentDirectory inside(folder.Path());
+    for (const char16_t* path : {u"bad|name.txt", u"name.txt:stream", u"   "})
+        EXPECT_THROW(WriteWholeFile(path, "x"), TFileCreateError);
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+// A directory at the target makes the final step fail on every platform and for every user
+// (root included): the directory and its content stay, and the temporary file is gone.
+TEST(WriteWholeFile, ADirectoryAtTheTargetStaysAndNoTemporaryFileRemains)
+{
+    TTestFolder folder;
+    std::filesystem::create_directory(folder / "dir");
+    WriteBytes(folder / "dir" / "keep.txt", "kept");
+    const std::u16string directory = (folder / "dir").u16string();
+    for (const std::u16string& target : {directory, directory + u"/", directory + u"\\"}) {
+#ifndef _WIN32
+        if (target.ends_with(u"\\"))
+            continue; // a backslash is an ordinary character here
+#endif
+        EXPECT_THROW(WriteWholeFile(target, "x"), TFileCreateError);
+    }
+    EXPECT_EQ(folder.Names(), Names{"dir"});
+    EXPECT_EQ(ReadBytes(folder / "dir" / "keep.txt"), "kept");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "dir"), {}), 1);
+}
+
+#ifdef _WIN32
+// A file that another program holds open without sharing cannot be replaced.
+TEST(WriteWholeFile, AFileInUseKeepsItsContent)
+{
+    TTestFolder folder;
+    const auto target = folder / "locked.txt";
+    WriteBytes(target, "previous content");
+    HANDLE lock = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(WriteWholeFile(target.u16string(), "new content"), TFileCreateError);
+    ::CloseHandle(lock);
+    EXPECT_EQ(ReadBytes(target), "previous content");
+    EXPECT_EQ(folder.Names(), Names{"locked.txt"});
+}
+#else
+// The file size limit makes write() fail with EFBIG half way, for root too: the write of
+// the described behaviour would have truncated the old file and left a partial one.
+class TFileSizeLimit {
+  public:
+    explicit TFileSizeLimit(rlim_t bytes) : FHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &FPrevious);
+        rlimit limit = FPrevious;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &FPrevious);
+        std::signal(SIGXFSZ, FHandler);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+  private:
+    rlimit FPrevious{};
+    void (*FHandler)(int);
+};
+
+TEST(WriteWholeFile, AFailedWriteKeepsTheExistingFileAndLeavesNoTemporaryFile)
+{
+    TTestFolder folder;
+    const auto target = folder / "kept.txt";
+    WriteBytes(target, "previous content");
+    {
+        TFileSizeLimit limit(4096);
+        const TFileCreateError error = CaughtWriting(target.u16string(), std::string(100000, 'x'));
+        EXPECT_EQ(error.Cause(), u"File too large");
+    }
+    EXPECT_EQ(ReadBytes(target), "previous content");
+    EXPECT_EQ(folder.Names(), Names{"kept.txt"});
+}
+#endif
+
+} // namespace
+} // namespace bramolt::fileout
