@@ -1,0 +1,34 @@
+#pragma once
+
+#include "qr/BitArray.h"
+#include "qr/MatrixUtil.h"
+#include "qr/ModulePlanes.h"
+#include "qr/QRTypes.h"
+
+#include <array>
+
+namespace bramolt::qr {
+
+// The eight candidate symbols of one codeword stream, one per mask pattern. They differ only in
+// the data modules and the format information, so the function patterns and the data are placed
+// once (with TMatrixUtil) and each candidate is composed from them a whole line at a time.
+// Compose(m) equals what TMatrixUtil::BuildMatrix builds with mask pattern m.
+class TSymbolTrials {
+  public:
+    // Bits: the final codeword stream; Version 1..40.
+    TSymbolTrials(const TBitArray& Bits, const TErrorCorrectionLevel& ECLevel, int Version);
+
+    // The complete symbol with MaskPattern (0..7); valid until the next call.
+    const TModulePlanes& Compose(int MaskPattern);
+
+  private:
+    TErrorCorrectionLevel FECLevel;
+    int FSide;
+    TModulePlanes FFixed;     // function patterns and version information; format cells light
+    TModulePlanes FDataCells; // the cells that carry data
+    TModulePlanes FData;      // the unmasked data bits, on data cells
+    TModulePlanes FTrial;
+    std::array<std::array<TCell, 2>, 15> FFormatCells;
+};
+
+} // namespace bramolt::qr

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "qr/QRTypes.h"
+
+#include <array>
+#include <span>
+
+namespace bramolt::qr {
+
+// A run of equal Reed-Solomon blocks.
+class TECB {
+  public:
+    constexpr TECB() = default;
+    constexpr TECB(int Count, int DataCodewords) : FCount(Count), FDataCodewords(DataCodewords) {}
+
+    constexpr int GetCount() const { return FCount; }
+    constexpr int GetDataCodewords() const { return FDataCodewords; }
+
+  private:
+    int FCount = 0;
+    int FDataCodewords = 0;
+};
+
+// The block structure of one version at one level: one or two runs of blocks, the shorter
+// blocks first, all with the same number of error-correction codewords.
+class TECBlocks {
+  public:
+    constexpr TECBlocks() = default;
+    constexpr TECBlocks(int ECCodewordsPerBlock, TECB ECBlocks1)
+        : FECCodewordsPerBlock(ECCodewordsPerBlock), FECBlocks{ECBlocks1, TECB()}, FRunCount(1)
+    {
+    }
+    constexpr TECBlocks(int ECCodewordsPerBlock, TECB ECBlocks1, TECB ECBlocks2)
+        : FECCodewordsPerBlock(ECCodewordsPerBlock), FECBlocks{ECBlocks1, ECBlocks2}, FRunCount(2)
+    {
+    }
+
+    constexpr std::span<const TECB> GetECBlocks() const
+    {
+        return std::span<const TECB>(FECBlocks.data(), static_cast<std::size_t>(FRunCount));
+    }
+    constexpr int GetECCodewordsPerBlock() const { return FECCodewordsPerBlock; }
+    constexpr int GetNumBlocks() const
+    {
+        int blocks = 0;
+        for (const TECB& run : GetECBlocks())
+            blocks += run.GetCount();
+        return blocks;
+    }
+    constexpr int GetTotalECCodewords() const { return GetNumBlocks() * FECCodewordsPerBlock; }
+
+  private:
+    int FECCodewordsPerBlock = 0;
+    std::array<TECB, 2> FECBlocks{};
+    int FRunCount = 0;
+};
+
+// One version of model 2 QR code symbols (1..40) with its capacities per level, as tabled by
+// ISO/IEC 18004. Descriptors are constants: the functions below hand out pointers into one
+// table that lives as long as the program.
+class TVersion {
+  public:
+    static constexpr int MinVersion = 1;
+    static constexpr int MaxVersion = 40;
+
+    // The descriptor of VersionNum, or null outside 1..40.
+    static const TVersion* GetVersionForNumber(int VersionNum);
+    // The smallest version whose data capacity at ECLevel holds NumInputBits bits (rounded up to
+    // whole codewords), or null when even version 40 is too small.
+    static const TVersion* ChooseVersion(int NumInputBits, const TErrorCorrectionLevel& ECLevel);
+
+    constexpr int GetVersionNumber() const { return FVersionNumber; }
+    // Row and column coordinates of alignment pattern centres in increasing order; empty for version 1.
+    constexpr std::span<const int> GetAlignmentPatternCenters() const
+    {
+        return std::span<const int>(FAlignmentPatternCenters.data(),
+                                    static_cast<std::size_t>(FAlignmentCount));
+    }
+    // Modules per side: 17 + 4 * version, 21..177.
+    constexpr int GetDimensionForVersion() const { return 17 + 4 * FVersionNumber; }
+    constexpr const TECBlocks& GetECBlocksForLevel(const TErrorCorrectionLevel& ECLevel) const
+    {
+        return FECBlocks[static_cast<std::size_t>(ECLevel.Ordinal())];
+    }
+    // Data and error-correction codewords of the whole symbol, 26..3706.
+    constexpr int GetTotalCodewords() const { return FTotalCodewords; }
+    // Data codewords at ECLevel: the total less the error-correction codewords.
+    constexpr int GetDataCodewords(const TErrorCorrectionLevel& ECLevel) const
+    {
+        return FTotalCodewords - GetECBlocksForLevel(ECLevel).GetTotalECCodewords();
+    }
+
+    constexpr TVersion() = default;
+    constexpr TVersion(int VersionNumber, std::span<const int> AlignmentPatternCenters,
+                       const std::array<TECBlocks, 4>& ECBlocks)
+        : FVersionNumber(VersionNumber), FAlignmentCount(static_cast<int>(AlignmentPatternCenters.size())),
+          FECBlocks(ECBlocks)
+    {
+        for (std::size_t i = 0; i < AlignmentPatternCenters.size(); ++i)
+            FAlignmentPatternCenters[i] = AlignmentPatternCenters[i];
+        for (const TECB& run : ECBlocks[0].GetECBlocks())
+            FTotalCodewords +=
+                run.GetCount() * (run.GetDataCodewords() + ECBlocks[0].GetECCodewordsPerBlock());
+    }
+
+  private:
+    int FVersionNumber = 0;
+    std::array<int, 7> FAlignmentPatternCenters{};
+    int FAlignmentCount = 0;
+    std::array<TECBlocks, 4> FECBlocks{}; // levels L, M, Q, H
+    int FTotalCodewords = 0;
+};
+
+} // namespace bramolt::qr
