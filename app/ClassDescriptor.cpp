@@ -1,0 +1,38 @@
+#include "app/ClassDescriptor.h"
+
+#include "automation/BramoltIdentity.h"
+#include "automation/ComFailure.h"
+
+#include <array>
+
+namespace bramolt {
+
+TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary)
+{
+    TBstr libraryName;
+    ThrowIfFailed(
+        typeLibrary.Library()->GetDocumentation(-1, libraryName.Receive(), nullptr, nullptr, nullptr),
+        "cannot read the type library's name");
+    TBstr className;
+    TBstr description;
+    ThrowIfFailed(typeLibrary.CoclassInfo()->GetDocumentation(MEMBERID_NIL, className.Receive(),
+                                                              description.Receive(), nullptr, nullptr),
+                  "cannot read the class's name");
+
+    TClassDescriptor descriptor;
+    descriptor.ClassID = CLSID_BramoltCOM;
+    descriptor.ClassName = className.View();
+    descriptor.Description = description.View();
+    descriptor.ProgID = std::wstring(libraryName.View()) + L"." + descriptor.ClassName;
+    return descriptor;
+}
+
+std::wstring GuidText(const GUID& guid)
+{
+    std::array<wchar_t, 40> text{};
+    // StringFromGUID2 writes the registry form: braces and upper-case digits.
+    const int length = ::StringFromGUID2(guid, text.data(), static_cast<int>(text.size()));
+    return std::wstring(text.data(), length > 0 ? static_cast<size_t>(length - 1) : 0);
+}
+
+} // namespace bramolt

@@ -1,0 +1,74 @@
+#include "app/ClassFactory.h"
+
+#include "automation/BramoltCOM.h"
+#include "automation/ComFailure.h"
+
+namespace bramolt {
+
+TClassFactory::TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount) noexcept
+    : FTypeLibrary(typeLibrary), FObjectCount(objectCount)
+{
+}
+
+HRESULT STDMETHODCALLTYPE TClassFactory::QueryInterface(REFIID iid, void** result)
+{
+    if (!result)
+        return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+        *result = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *result = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TClassFactory::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&FRefCount));
+}
+
+ULONG STDMETHODCALLTYPE TClassFactory::Release()
+{
+    return static_cast<ULONG>(::InterlockedDecrement(&FRefCount));
+}
+
+HRESULT STDMETHODCALLTYPE TClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (outer)
+        return CLASS_E_NOAGGREGATION;
+    return TBramoltCOM::Create(FTypeLibrary, FObjectCount, iid, result);
+}
+
+HRESULT STDMETHODCALLTYPE TClassFactory::LockServer(BOOL lock)
+{
+    const HRESULT hr = ::CoLockObjectExternal(this, lock, TRUE);
+    if (lock)
+        FObjectCount.ObjectCreated();
+    else
+        FObjectCount.ObjectDestroyed();
+    return hr;
+}
+
+TClassObjectRegistration::TClassObjectRegistration(REFCLSID classID, IClassFactory& factory,
+                                                   HRESULT(STDAPICALLTYPE* resume)())
+{
+    const DWORD flags = REGCLS_MULTIPLEUSE | (resume ? REGCLS_SUSPENDED : 0);
+    ThrowIfFailed(::CoRegisterClassObject(classID, &factory, CLSCTX_LOCAL_SERVER, flags, &FCookie),
+                  "Cannot register the class object with COM");
+    FRegistered = true;
+    if (resume)
+        resume();
+}
+
+void TClassObjectRegistration::Revoke() noexcept
+{
+    if (FRegistered)
+        ::CoRevokeClassObject(FCookie);
+    FRegistered = false;
+}
+
+} // namespace bramolt

@@ -1,0 +1,53 @@
+#pragma once
+
+// The class object of TBramoltCOM: multiple use, so one process serves every
+// client and each creation request makes a new object. It lives as long as the
+// server process (it must outlive COM's use of it), so its reference count
+// only reports and never deletes.
+
+#include "automation/ObjectCount.h"
+#include "automation/TypeLibrary.h"
+
+#include <unknwn.h>
+
+namespace bramolt {
+
+class TClassFactory final : public IClassFactory {
+  public:
+    TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount) noexcept;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** result) override;
+    // A lock counts as one object, so the process outlives it like it
+    // outlives any object.
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+  private:
+    LONG FRefCount = 0;
+    const TTypeLibrary& FTypeLibrary;
+    IObjectCount& FObjectCount;
+};
+
+// Registration of a class object with COM for local-server activation; revoked
+// on Revoke() or destruction, whichever comes first.
+class TClassObjectRegistration {
+  public:
+    // Throws ComError when COM refuses the registration. Given `resume`
+    // (CoResumeClassObjects), the class object is registered suspended and then
+    // resumed, so that all class objects of the process become available together.
+    TClassObjectRegistration(REFCLSID classID, IClassFactory& factory, HRESULT(STDAPICALLTYPE* resume)());
+    ~TClassObjectRegistration() { Revoke(); }
+    TClassObjectRegistration(const TClassObjectRegistration&) = delete;
+    TClassObjectRegistration& operator=(const TClassObjectRegistration&) = delete;
+
+    void Revoke() noexcept;
+
+  private:
+    DWORD FCookie = 0;
+    bool FRegistered = false;
+};
+
+} // namespace bramolt

@@ -1,0 +1,57 @@
+#pragma once
+
+// The boundary between the server's C++ code and COM. Inside, failures travel
+// as exceptions whose what() is UTF-8; at every automation method one
+// catch-all turns them into a failure HRESULT plus the thread's error object,
+// so no exception ever crosses into COM:
+//   - ComError with a negative code  -> that code, with its message;
+//   - any other std::exception       -> E_UNEXPECTED, with what();
+//   - anything else                  -> E_UNEXPECTED, no description.
+// The error object names IBramoltCOM as its interface and the ProgID as its
+// source, which late-bound callers see as the error's source.
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace bramolt {
+
+// A failure that carries its own COM error code, typically from a COM call.
+class ComError : public std::runtime_error {
+  public:
+    ComError(HRESULT code, const std::string& utf8Message);
+    HRESULT Code() const noexcept { return FCode; }
+
+  private:
+    HRESULT FCode;
+};
+
+// Throws ComError(hr, message) when `hr` is a failure code.
+void ThrowIfFailed(HRESULT hr, const std::string& utf8Message);
+
+// Sets the thread's error object for a failed call of an IBramoltCOM method
+// and returns `code`. An empty description leaves the description unset.
+HRESULT ReportFailure(HRESULT code, std::wstring_view description) noexcept;
+
+// Maps the exception being handled to its HRESULT and error object. Call only
+// from inside a catch block.
+HRESULT ReportCurrentException() noexcept;
+
+// Runs `body` and returns S_OK, or the mapped failure of whatever it throws.
+template <typename Body> HRESULT InvokeGuarded(Body&& body) noexcept
+{
+    try {
+        std::forward<Body>(body)();
+        return S_OK;
+    } catch (...) {
+        return ReportCurrentException();
+    }
+}
+
+// UTF-8 to UTF-16; invalid sequences become U+FFFD.
+std::wstring Utf8ToWide(std::string_view text);
+
+} // namespace bramolt

@@ -1,0 +1,18 @@
+#include "automation/ComOwners.h"
+
+#include "automation/ComFailure.h"
+
+#include <climits>
+
+namespace bramolt {
+
+TBstr::TBstr(std::wstring_view text)
+{
+    if (text.size() > UINT_MAX / sizeof(wchar_t) - 2)
+        throw ComError(E_OUTOFMEMORY, "text too long for a BSTR");
+    FValue = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!FValue)
+        throw ComError(E_OUTOFMEMORY, "out of memory for a BSTR");
+}
+
+} // namespace bramolt

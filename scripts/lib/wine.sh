@@ -1,0 +1,103 @@
+# Shell functions for running Bramolt under Wine, shared by the end-to-end
+# tests and the demo. Source this file; it defines functions only.
+#
+# The prefix is $BRAMOLT_WINEPREFIX, else <build>/wineprefix when
+# $BRAMOLT_BUILD_DIR is set, else what scripts/wine-prefix-path finds.
+# Every Wine call runs with WINEDEBUG=-all in that prefix.
+
+BW_SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+bw_prefix() {
+  if [[ -n "${BRAMOLT_WINEPREFIX:-}" ]]; then
+    echo "$BRAMOLT_WINEPREFIX"
+  elif [[ -n "${BRAMOLT_BUILD_DIR:-}" ]]; then
+    echo "$BRAMOLT_BUILD_DIR/wineprefix"
+  else
+    "$BW_SCRIPTS_DIR/wine-prefix-path"
+  fi
+}
+
+# bw_wine PROGRAM ARGS... - runs a Windows program in the prefix.
+bw_wine() {
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all wine "$@"
+}
+
+# bw_winpath UNIX_PATH - the path as Windows programs see it (Z:\...).
+bw_winpath() {
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all winepath -w "$1" 2>/dev/null
+}
+
+# bw_cscript SECONDS SCRIPT ARGS... - runs a VBScript or JScript file with the
+# console script host, killed after SECONDS; returns the script's exit code
+# (124 on time-out).
+bw_cscript() {
+  local seconds=$1 script=$2
+  shift 2
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout "$seconds" wine cscript //nologo "$(bw_winpath "$script")" "$@"
+}
+
+# bw_reg_value KEY - prints the default value of a registry key; fails when
+# the key does not exist.
+bw_reg_value() {
+  local output
+  output=$(WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" /ve 2>/dev/null | tr -d '\r') || return 1
+  # Line format: "    (Default)    REG_SZ    value"
+  sed -n 's/^ *([^)]*) *REG_SZ *//p' <<<"$output" | head -n 1
+}
+
+# bw_reg_exists KEY - succeeds when the registry key exists.
+bw_reg_exists() {
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" >/dev/null 2>&1
+}
+
+# bw_prefix_stop - ends every process of the prefix (and its wineserver).
+bw_prefix_stop() {
+  WINEPREFIX=$(bw_prefix) wineserver -k 2>/dev/null || true
+  WINEPREFIX=$(bw_prefix) timeout 30 wineserver -w 2>/dev/null || true
+}
+
+# bw_xvfb_start - starts a private X server on the first free display from
+# :90 upward; sets DISPLAY and BW_XVFB_PID.
+bw_xvfb_start() {
+  local display
+  for display in $(seq 90 140); do
+    [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    BW_XVFB_PID=$!
+    local tries
+    for tries in $(seq 50); do
+      if [[ -e /tmp/.X11-unix/X$display ]]; then
+        export DISPLAY=":$display"
+        return 0
+      fi
+      kill -0 "$BW_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    # Lost a race for this display, or the server failed: try the next one.
+    kill "$BW_XVFB_PID" 2>/dev/null || true
+    wait "$BW_XVFB_PID" 2>/dev/null || true
+    BW_XVFB_PID=
+  done
+  echo "no free X display for Xvfb" >&2
+  return 1
+}
+
+# bw_xvfb_stop - stops the X server bw_xvfb_start started.
+bw_xvfb_stop() {
+  if [[ -n "${BW_XVFB_PID:-}" ]]; then
+    kill "$BW_XVFB_PID" 2>/dev/null || true
+    wait "$BW_XVFB_PID" 2>/dev/null || true
+    BW_XVFB_PID=
+  fi
+  unset DISPLAY
+}
+
+# bw_register EXE / bw_unregister EXE - registers or unregisters the server
+# machine-wide in the prefix; fails with the server's exit code.
+bw_register() {
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 120 wine "$1" /regserver
+}
+
+bw_unregister() {
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 120 wine "$1" /unregserver
+}

@@ -1,0 +1,348 @@
+// TBramoltCOM in-process: what a late-bound script and an early-bound client
+// get from IUnknown, IDispatch, IProvideClassInfo and ISupportErrorInfo.
+
+#include "ComTestSupport.h"
+
+#include "automation/BramoltCOM.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bramolt::test {
+namespace {
+
+class BramoltCOMTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(
+            HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, IID_IDispatch, FDispatch.ReceiveVoid())));
+    }
+
+    DISPID IdOf(const wchar_t* name, HRESULT expected = S_OK)
+    {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = 0;
+        EXPECT_TRUE(
+            HResultIs(expected, FDispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+            << Narrow(name);
+        return id;
+    }
+
+    TApartment FApartment;
+    TTypeLibrary FLibrary;
+    TRecordingObjectCount FCount;
+    TComPtr<IDispatch> FDispatch;
+};
+
+TEST_F(BramoltCOMTest, NamesResolveToTheirDispIDsIgnoringCase)
+{
+    const struct {
+        const wchar_t* Name;
+        DISPID Expected;
+    } rows[] = {
+        {L"JSONAddNodeAsNumber", 101},
+        {L"JSONCreate", 102},
+        {L"JSONGetElement", 103},
+        {L"JSONGetNodeValue", 104},
+        {L"JSONGetArrayElement", 105},
+        {L"JSONArrayCount", 106},
+        {L"JSONFree", 107},
+        {L"JSONAddElement", 108},
+        {L"JSONAddNode", 109},
+        {L"JSONFormat", 110},
+        {L"JSONAddArray", 111},
+        {L"JSONAddArrayElement", 112},
+        {L"JSONAddNodeAsBool", 113},
+        {L"JSONGetPairKey", 114},
+        {L"JSONIsObject", 115},
+        {L"JSONIsArray", 116},
+        {L"JSONCount", 117},
+        {L"JSONGetPair", 118},
+        {L"JSONGetPairValue", 119},
+        {L"JSONAddArrayElementNested", 120},
+        {L"DSToJSON", 121},
+        {L"SendMail", 122},
+        {L"EncodeBase64", 123},
+        {L"DecodeBase64", 124},
+        {L"Version", 125},
+        {L"GenerateQR", 126},
+        // Scripting languages do not preserve the case the library uses.
+        {L"jsoncreate", 102},
+        {L"JSONCREATE", 102},
+        {L"jSoNaDdNoDeAsNuMbEr", 101},
+        {L"version", 125},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IdOf(row.Name), row.Expected) << Narrow(row.Name);
+}
+
+TEST_F(BramoltCOMTest, UnknownNamesAreRefused)
+{
+    for (const wchar_t* name : {L"JSONCreat", L"QueryInterface2", L"", L"JSONCreate "})
+        IdOf(name, DISP_E_UNKNOWNNAME);
+}
+
+TEST_F(BramoltCOMTest, ParameterNamesResolveToTheirPositions)
+{
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"SendMail"), const_cast<LPOLESTR>(L"Destino"),
+                        const_cast<LPOLESTR>(L"tsl"), const_cast<LPOLESTR>(L"Port")};
+    DISPID ids[4] = {};
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->GetIDsOfNames(IID_NULL, names, 4, LOCALE_USER_DEFAULT, ids)));
+    EXPECT_EQ(ids[0], 122);
+    EXPECT_EQ(ids[1], 0);
+    EXPECT_EQ(ids[2], 10);
+    EXPECT_EQ(ids[3], 9);
+}
+
+TEST_F(BramoltCOMTest, TypeInfoHasOneEntryWhateverTheLocale)
+{
+    UINT count = 0;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->GetTypeInfoCount(&count)));
+    EXPECT_EQ(count, 1u);
+
+    for (LCID locale : {LCID{0}, LCID{1033}, LCID{3082}}) {
+        TComPtr<ITypeInfo> info;
+        ASSERT_TRUE(HResultIs(S_OK, FDispatch->GetTypeInfo(0, locale, info.Receive())));
+        TYPEATTR* attr = nullptr;
+        ASSERT_TRUE(HResultIs(S_OK, info->GetTypeAttr(&attr)));
+        EXPECT_TRUE(IsEqualGUID(attr->guid, IID_IBramoltCOM));
+        info->ReleaseTypeAttr(attr);
+    }
+
+    ITypeInfo* refused = reinterpret_cast<ITypeInfo*>(0x1);
+    EXPECT_TRUE(HResultIs(DISP_E_BADINDEX, FDispatch->GetTypeInfo(1, 0, &refused)));
+    EXPECT_EQ(refused, nullptr);
+}
+
+TEST_F(BramoltCOMTest, VersionThroughInvoke)
+{
+    // Scripts call a method that has a value with both flags.
+    for (WORD flags : {WORD{DISPATCH_METHOD}, WORD{DISPATCH_METHOD | DISPATCH_PROPERTYGET}}) {
+        DISPPARAMS none{};
+        TVariant result;
+        ASSERT_TRUE(HResultIs(S_OK, FDispatch->Invoke(IdOf(L"Version"), IID_NULL, LOCALE_USER_DEFAULT, flags,
+                                                      &none, result.Pointer(), nullptr, nullptr)));
+        ASSERT_EQ(V_VT(&result.Get()), VT_BSTR);
+        EXPECT_EQ(std::wstring(V_BSTR(&result.Get())), L"1.0.002");
+    }
+}
+
+TEST_F(BramoltCOMTest, VersionEarlyBound)
+{
+    TComPtr<IBramoltCOM> object;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IBramoltCOM, object.ReceiveVoid())));
+    TBstr version;
+    ASSERT_TRUE(HResultIs(S_OK, object->Version(version.Receive())));
+    EXPECT_EQ(version.View(), L"1.0.002");
+    EXPECT_TRUE(HResultIs(E_POINTER, object->Version(nullptr)));
+}
+
+TEST_F(BramoltCOMTest, InvokeRefusesWhatTheTypeInformationCannotCall)
+{
+    TVariant argument;
+    V_VT(argument.Pointer()) = VT_I4;
+    V_I4(argument.Pointer()) = 1;
+    DISPPARAMS one{argument.Pointer(), nullptr, 1, 0};
+    TVariant result;
+    UINT argumentError = 0;
+    EXPECT_TRUE(
+        HResultIs(DISP_E_BADPARAMCOUNT, FDispatch->Invoke(IdOf(L"Version"), IID_NULL, 0, DISPATCH_METHOD,
+                                                          &one, result.Receive(), nullptr, &argumentError)));
+    DISPPARAMS none{};
+    EXPECT_TRUE(HResultIs(DISP_E_MEMBERNOTFOUND, FDispatch->Invoke(999, IID_NULL, 0, DISPATCH_METHOD, &none,
+                                                                   result.Receive(), nullptr, nullptr)));
+}
+
+// A method that fails reaches a late-bound caller as an exception whose
+// source and description come from the error object.
+TEST_F(BramoltCOMTest, FailureReachesLateBoundCallerAsException)
+{
+    TVariant text;
+    V_VT(text.Pointer()) = VT_BSTR;
+    V_BSTR(text.Pointer()) = TBstr(L"{}").Detach();
+    DISPPARAMS params{text.Pointer(), nullptr, 1, 0};
+    TVariant result;
+    EXCEPINFO exception{};
+    ASSERT_TRUE(
+        HResultIs(DISP_E_EXCEPTION, FDispatch->Invoke(IdOf(L"JSONCreate"), IID_NULL, 0, DISPATCH_METHOD,
+                                                      &params, result.Receive(), &exception, nullptr)));
+    // The caller owns the texts of the exception.
+    TBstr source;
+    TBstr description;
+    TBstr helpFile;
+    *source.Receive() = exception.bstrSource;
+    *description.Receive() = exception.bstrDescription;
+    *helpFile.Receive() = exception.bstrHelpFile;
+    EXPECT_TRUE(HResultIs(E_NOTIMPL, exception.scode));
+    EXPECT_EQ(source.View(), L"Bramolt.BramoltCOM");
+    EXPECT_EQ(description.View(), L"JSONCreate is not available in this build yet");
+}
+
+// Every method not yet available fails as such, names itself, and leaves its
+// value cleared (VARIANT empty, BSTR null) as every method does on failure.
+TEST_F(BramoltCOMTest, PendingMethodsFailNamingThemselves)
+{
+    TComPtr<IBramoltCOM> o;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IBramoltCOM, o.ReceiveVoid())));
+
+    VARIANT in;
+    ::VariantInit(&in);
+    // Values start as garbage so that clearing is visible.
+    VARIANT v;
+    BSTR s;
+    const auto freshVariant = [&] {
+        V_VT(&v) = VT_I4;
+        V_I4(&v) = 7;
+        return &v;
+    };
+    const auto freshBstr = [&] {
+        s = reinterpret_cast<BSTR>(0x1);
+        return &s;
+    };
+    LONG count = 5;
+    VARIANT_BOOL flag = 5;
+    enum class TValue { None, Variant, Bstr };
+    const struct {
+        const char* Name;
+        TValue Value;
+        std::function<HRESULT()> Call;
+    } rows[] = {
+        {"JSONCreate", TValue::Variant, [&] { return o->JSONCreate(nullptr, freshVariant()); }},
+        {"JSONGetElement", TValue::Variant, [&] { return o->JSONGetElement(&in, nullptr, freshVariant()); }},
+        {"JSONGetNodeValue", TValue::Variant,
+         [&] { return o->JSONGetNodeValue(&in, nullptr, freshVariant()); }},
+        {"JSONGetArrayElement", TValue::Variant,
+         [&] { return o->JSONGetArrayElement(&in, 0, freshVariant()); }},
+        {"JSONArrayCount", TValue::None, [&] { return o->JSONArrayCount(&in, &count); }},
+        {"JSONFree", TValue::None, [&] { return o->JSONFree(&in); }},
+        {"JSONAddElement", TValue::Variant, [&] { return o->JSONAddElement(&in, nullptr, freshVariant()); }},
+        {"JSONAddNode", TValue::None, [&] { return o->JSONAddNode(&in, nullptr, in); }},
+        {"JSONFormat", TValue::Bstr, [&] { return o->JSONFormat(&in, freshBstr()); }},
+        {"JSONAddArray", TValue::Variant, [&] { return o->JSONAddArray(&in, nullptr, freshVariant()); }},
+        {"JSONAddArrayElement", TValue::Variant, [&] { return o->JSONAddArrayElement(&in, freshVariant()); }},
+        {"JSONAddNodeAsNumber", TValue::None, [&] { return o->JSONAddNodeAsNumber(&in, in, &in); }},
+        {"JSONAddNodeAsBool", TValue::None, [&] { return o->JSONAddNodeAsBool(&in, in, &in); }},
+        {"JSONGetPairKey", TValue::Variant, [&] { return o->JSONGetPairKey(&in, freshVariant()); }},
+        {"JSONIsObject", TValue::Variant, [&] { return o->JSONIsObject(&in, freshVariant()); }},
+        {"JSONIsArray", TValue::Variant, [&] { return o->JSONIsArray(&in, freshVariant()); }},
+        {"JSONCount", TValue::Variant, [&] { return o->JSONCount(&in, freshVariant()); }},
+        {"JSONGetPair", TValue::Variant, [&] { return o->JSONGetPair(&in, 0, freshVariant()); }},
+        {"JSONGetPairValue", TValue::Variant, [&] { return o->JSONGetPairValue(&in, freshVariant()); }},
+        {"JSONAddArrayElementNested", TValue::Variant,
+         [&] { return o->JSONAddArrayElementNested(&in, nullptr, freshVariant()); }},
+        {"DSToJSON", TValue::Bstr,
+         [&] { return o->DSToJSON(nullptr, nullptr, nullptr, in, nullptr, freshBstr()); }},
+        {"SendMail", TValue::Bstr,
+         [&] {
+             return o->SendMail(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, 25, VARIANT_FALSE, freshBstr());
+         }},
+        {"EncodeBase64", TValue::None, [&] { return o->EncodeBase64(nullptr, nullptr, &flag); }},
+        {"DecodeBase64", TValue::None, [&] { return o->DecodeBase64(nullptr, nullptr, &flag); }},
+        {"GenerateQR", TValue::None, [&] { return o->GenerateQR(nullptr, nullptr, &flag); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        EXPECT_TRUE(HResultIs(E_NOTIMPL, row.Call()));
+        TComPtr<IErrorInfo> info;
+        ASSERT_TRUE(HResultIs(S_OK, ::GetErrorInfo(0, info.Receive())));
+        TBstr description;
+        info->GetDescription(description.Receive());
+        EXPECT_EQ(Narrow(description.View()), std::string(row.Name) + " is not available in this build yet");
+        if (row.Value == TValue::Variant) {
+            EXPECT_EQ(V_VT(&v), VT_EMPTY);
+        }
+        if (row.Value == TValue::Bstr) {
+            EXPECT_EQ(s, nullptr);
+        }
+    }
+    // Integer and boolean values are not cleared on entry.
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(flag, 5);
+}
+
+TEST_F(BramoltCOMTest, QueryInterfaceAnswersForItsInterfacesOnly)
+{
+    const struct {
+        const char* Name;
+        IID Iid;
+        HRESULT Expected;
+    } rows[] = {
+        {"IUnknown", IID_IUnknown, S_OK},
+        {"IDispatch", IID_IDispatch, S_OK},
+        {"IBramoltCOM", IID_IBramoltCOM, S_OK},
+        {"IProvideClassInfo", IID_IProvideClassInfo, S_OK},
+        {"ISupportErrorInfo", IID_ISupportErrorInfo, S_OK},
+        {"IProvideClassInfo2", IID_IProvideClassInfo2, E_NOINTERFACE},
+        {"IPersistStream", IID_IPersistStream, E_NOINTERFACE},
+        {"IClassFactory", IID_IClassFactory, E_NOINTERFACE},
+        {"IPersist", IID_IPersist, E_NOINTERFACE},
+        {"IMarshal", IID_IMarshal, E_NOINTERFACE},
+        {"IConnectionPointContainer", IID_IConnectionPointContainer, E_NOINTERFACE},
+    };
+    TComPtr<IUnknown> identity;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IUnknown, identity.ReceiveVoid())));
+    TComPtr<ISupportErrorInfo> errorInfo;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_ISupportErrorInfo, errorInfo.ReceiveVoid())));
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        void* raw = &raw; // garbage that a refusal must overwrite
+        EXPECT_TRUE(HResultIs(row.Expected, FDispatch->QueryInterface(row.Iid, &raw)));
+        if (raw == &raw) {
+            ADD_FAILURE() << "the result was left untouched";
+            continue;
+        }
+        const auto answer = TComPtr<IUnknown>::Adopt(static_cast<IUnknown*>(raw));
+        if (row.Expected == S_OK) {
+            // Every interface leads back to the same object.
+            TComPtr<IUnknown> back;
+            ASSERT_TRUE(HResultIs(S_OK, answer->QueryInterface(IID_IUnknown, back.ReceiveVoid())));
+            EXPECT_EQ(back.Get(), identity.Get());
+        } else {
+            EXPECT_EQ(answer.Get(), nullptr);
+        }
+        EXPECT_TRUE(
+            HResultIs(row.Expected == S_OK ? S_OK : S_FALSE, errorInfo->InterfaceSupportsErrorInfo(row.Iid)));
+    }
+}
+
+TEST_F(BramoltCOMTest, ClassInfoIsTheCoclass)
+{
+    TComPtr<IProvideClassInfo> provider;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IProvideClassInfo, provider.ReceiveVoid())));
+    TComPtr<ITypeInfo> info;
+    ASSERT_TRUE(HResultIs(S_OK, provider->GetClassInfo(info.Receive())));
+    TYPEATTR* attr = nullptr;
+    ASSERT_TRUE(HResultIs(S_OK, info->GetTypeAttr(&attr)));
+    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, CLSID_BramoltCOM));
+    info->ReleaseTypeAttr(attr);
+}
+
+TEST_F(BramoltCOMTest, ObjectCountsItselfUntilTheLastReference)
+{
+    EXPECT_EQ(FCount.Live(), 1);
+    TComPtr<IBramoltCOM> second;
+    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IBramoltCOM, second.ReceiveVoid())));
+    FDispatch.Reset();
+    EXPECT_EQ(FCount.Live(), 1) << "a remaining reference keeps the object";
+    second.Reset();
+    EXPECT_EQ(FCount.Live(), 0);
+    EXPECT_EQ(FCount.Created, 1);
+}
+
+TEST_F(BramoltCOMTest, CreationForARefusedInterfaceLeavesNoObject)
+{
+    TComPtr<IUnknown> refused;
+    EXPECT_TRUE(HResultIs(E_NOINTERFACE,
+                          TBramoltCOM::Create(FLibrary, FCount, IID_IClassFactory, refused.ReceiveVoid())));
+    EXPECT_EQ(refused.Get(), nullptr);
+    EXPECT_EQ(FCount.Created, 2);
+    EXPECT_EQ(FCount.Live(), 1) << "only the fixture's object is alive";
+}
+
+} // namespace
+} // namespace bramolt::test
