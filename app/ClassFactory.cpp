@@ -5,8 +5,9 @@
 
 namespace bramolt {
 
-TClassFactory::TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount) noexcept
-    : FTypeLibrary(typeLibrary), FObjectCount(objectCount)
+TClassFactory::TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
+                             json::TJSONHandleTable& jsonHandles) noexcept
+    : FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
 {
 }
 
@@ -40,7 +41,7 @@ HRESULT STDMETHODCALLTYPE TClassFactory::CreateInstance(IUnknown* outer, REFIID 
     *result = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    return TBramoltCOM::Create(FTypeLibrary, FObjectCount, iid, result);
+    return TBramoltCOM::Create(FTypeLibrary, FObjectCount, FJSONHandles, iid, result);
 }
 
 HRESULT STDMETHODCALLTYPE TClassFactory::LockServer(BOOL lock)

@@ -7,6 +7,7 @@
 
 #include "automation/ObjectCount.h"
 #include "automation/TypeLibrary.h"
+#include "json/JSONHandleTable.h"
 
 #include <unknwn.h>
 
@@ -14,7 +15,8 @@ namespace bramolt {
 
 class TClassFactory final : public IClassFactory {
   public:
-    TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount) noexcept;
+    TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
+                  json::TJSONHandleTable& jsonHandles) noexcept;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -29,6 +31,7 @@ class TClassFactory final : public IClassFactory {
     LONG FRefCount = 0;
     const TTypeLibrary& FTypeLibrary;
     IObjectCount& FObjectCount;
+    json::TJSONHandleTable& FJSONHandles;
 };
 
 // Registration of a class object with COM for local-server activation; revoked

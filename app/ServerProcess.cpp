@@ -52,7 +52,9 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
     TServerObjectCount objectCount(options.Mode == TStartMode::smAutomation, ole32, ::GetCurrentThreadId());
     const TTypeLibrary typeLibrary;
     const TClassDescriptor descriptor = DescribeClass(typeLibrary);
-    TClassFactory classFactory(typeLibrary, objectCount);
+    // The JSON trees of all clients; they live until freed or until the process ends.
+    json::TJSONHandleTable jsonHandles;
+    TClassFactory classFactory(typeLibrary, objectCount, jsonHandles);
 
     const TComApartment apartment(ole32);
     const bool startSuspended = ole32.CoInitializeEx && ole32.CoResumeClassObjects;

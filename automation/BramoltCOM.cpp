@@ -4,13 +4,13 @@
 
 namespace bramolt {
 
-HRESULT TBramoltCOM::Create(const TTypeLibrary& typeLibrary, IObjectCount& objectCount, REFIID iid,
-                            void** result)
+HRESULT TBramoltCOM::Create(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
+                            json::TJSONHandleTable& jsonHandles, REFIID iid, void** result)
 {
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    auto* object = new (std::nothrow) TBramoltCOM(typeLibrary, objectCount);
+    auto* object = new (std::nothrow) TBramoltCOM(typeLibrary, objectCount, jsonHandles);
     if (!object)
         return E_OUTOFMEMORY;
     // The creation reference is dropped after the query: a refused interface
@@ -20,8 +20,9 @@ HRESULT TBramoltCOM::Create(const TTypeLibrary& typeLibrary, IObjectCount& objec
     return hr;
 }
 
-TBramoltCOM::TBramoltCOM(const TTypeLibrary& typeLibrary, IObjectCount& objectCount) noexcept
-    : FTypeLibrary(typeLibrary), FObjectCount(objectCount)
+TBramoltCOM::TBramoltCOM(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
+                         json::TJSONHandleTable& jsonHandles) noexcept
+    : FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
 {
     FObjectCount.ObjectCreated();
 }

@@ -11,6 +11,7 @@
 #include "automation/BramoltIdentity.h"
 #include "automation/ObjectCount.h"
 #include "automation/TypeLibrary.h"
+#include "json/JSONHandleTable.h"
 
 #include <ocidl.h>
 
@@ -22,10 +23,12 @@ class TBramoltCOM final : public IBramoltCOM,
                           public ISupportErrorInfo {
   public:
     // Creates an object and returns its interface `iid` in `result`. The
-    // object counts itself in `objectCount` for as long as it lives; both
-    // arguments must outlive every object.
-    static HRESULT Create(const TTypeLibrary& typeLibrary, IObjectCount& objectCount, REFIID iid,
-                          void** result);
+    // object counts itself in `objectCount` for as long as it lives. JSON trees
+    // belong to the process, not to an object: every object works on the one
+    // `jsonHandles` table, so a handle from one client is valid for all. All
+    // three arguments must outlive every object.
+    static HRESULT Create(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
+                          json::TJSONHandleTable& jsonHandles, REFIID iid, void** result);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
@@ -78,7 +81,8 @@ class TBramoltCOM final : public IBramoltCOM,
     HRESULT STDMETHODCALLTYPE GenerateQR(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res) override;
 
   private:
-    TBramoltCOM(const TTypeLibrary& typeLibrary, IObjectCount& objectCount) noexcept;
+    TBramoltCOM(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
+                json::TJSONHandleTable& jsonHandles) noexcept;
     ~TBramoltCOM();
     TBramoltCOM(const TBramoltCOM&) = delete;
     TBramoltCOM& operator=(const TBramoltCOM&) = delete;
@@ -86,6 +90,7 @@ class TBramoltCOM final : public IBramoltCOM,
     LONG FRefCount = 1;
     const TTypeLibrary& FTypeLibrary;
     IObjectCount& FObjectCount;
+    json::TJSONHandleTable& FJSONHandles;
 };
 
 } // namespace bramolt

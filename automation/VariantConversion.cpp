@@ -11,7 +11,7 @@
 
 #include "json/JSONNumberText.h"
 
-namespace bramolt::automation {
+namespace bramolt {
 
 namespace {
 
@@ -265,7 +265,7 @@ std::u16string RegionalNumberText(const VARIANT& value, double number)
 {
     if (!std::isfinite(number))
         return SystemText(value);
-    std::u16string text = bramolt::json::NumberText(number);
+    std::u16string text = bramolt::json::FormatJSONNumber(number);
     const auto point = text.find(u'.');
     if (point != std::u16string::npos)
         text.replace(point, 1, UserLocaleText(LOCALE_SDECIMAL, u"."));
@@ -455,4 +455,4 @@ std::u16string VariantTypeName(VARTYPE type)
     }
 }
 
-}  // namespace bramolt::automation
+}  // namespace bramolt

@@ -104,7 +104,8 @@ class ClassFactoryTest : public ::testing::Test {
     TApartment FApartment;
     TTypeLibrary FLibrary;
     TRecordingObjectCount FCount;
-    TClassFactory FFactory{FLibrary, FCount};
+    json::TJSONHandleTable FJSONHandles;
+    TClassFactory FFactory{FLibrary, FCount, FJSONHandles};
 };
 
 TEST_F(ClassFactoryTest, EachRequestCreatesANewObject)
