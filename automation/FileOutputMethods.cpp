@@ -5,6 +5,7 @@
 #include "automation/ComFailure.h"
 #include "automation/JSONMethodSupport.h"
 #include "fileout/Base64File.h"
+#include "fileout/FileCreateError.h"
 #include "fileout/QRImageFile.h"
 
 namespace bramolt {
@@ -29,7 +30,20 @@ HRESULT WriteReportingSuccess(TFileWriter write, BSTR inputText, BSTR outputPath
     });
 }
 
-}  // namespace
+// The message of a file that cannot be created, taken from its UTF-16 parts: what() holds it
+// in UTF-8, which cannot carry an unpaired surrogate, and Windows file names may hold one.
+HRESULT ReportFileCreateError(const fileout::TFileCreateError& error) noexcept
+{
+    try {
+        const std::u16string message = error.Message();
+        return ReportFailure(E_UNEXPECTED, std::wstring_view(reinterpret_cast<const wchar_t*>(message.data()),
+                                                             message.size()));
+    } catch (...) {
+        return ReportCurrentException();
+    }
+}
+
+} // namespace
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::EncodeBase64(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res)
 {
@@ -43,12 +57,17 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DecodeBase64(BSTR InputText, BSTR OutputP
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::GenerateQR(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res)
 {
-    return InvokeGuarded([&] {
+    try {
         if (Res == nullptr)
             throw ComError(E_POINTER, "the value parameter is missing");
         fileout::GenerateQRImageFile(TextFromBstr(InputText), TextFromBstr(OutputPath));
         *Res = VARIANT_TRUE;
-    });
+        return S_OK;
+    } catch (const fileout::TFileCreateError& error) {
+        return ReportFileCreateError(error);
+    } catch (...) {
+        return ReportCurrentException();
+    }
 }
 
-}  // namespace bramolt
+} // namespace bramolt
