@@ -3,8 +3,6 @@
 // is made before the parent is looked at; when any step fails it is discarded, never
 // attached, and the method reports its failure value (or nothing, for those without one).
 // A parent of the wrong kind is such a failure: no tree is changed.
-#include <cmath>
-
 #include "automation/BramoltCOM.h"
 #include "automation/JSONMethodSupport.h"
 #include "automation/MethodValues.h"
@@ -16,7 +14,7 @@ namespace bramolt {
 namespace {
 
 class EWrongParent : public std::runtime_error {
-public:
+  public:
     EWrongParent() : std::runtime_error("the parent node cannot hold this kind of child") {}
 };
 
@@ -34,11 +32,30 @@ json::TJSONArray& RequireArray(json::TJSONAncestor& parent)
     return static_cast<json::TJSONArray&>(parent);
 }
 
-void FailWithZero(VARIANT* value) { SetInt32Value(value, 0); }
+// A new empty object: a new root when the parent handle is 0, else handed to `attach`,
+// which puts it into the parent and returns where it now lives. The object exists before
+// the parent is looked at, and is discarded when anything after fails.
+template <typename Attach>
+std::uint32_t NewObject(json::TJSONHandleTable& handles, VARIANT* iJSON, Attach attach)
+{
+    auto object = std::make_unique<json::TJSONObject>();
+    json::TJSONAncestor* parent = NodeFromArgument(handles, iJSON);
+    if (parent == nullptr)
+        return handles.AdoptRoot(std::move(object));
+    return handles.Issue(*attach(*parent, std::move(object)));
+}
+
+// The member of JSONAddNodeAsNumber and JSONAddNodeAsBool, whose key is a VARIANT: an empty
+// key, like a parent of 0, adds nothing.
+void AddNamedMember(json::TJSONAncestor* parent, const VARIANT& key, std::unique_ptr<json::TJSONValue> value)
+{
+    std::u16string name = TextFromVariant(key);
+    if (parent != nullptr && !name.empty())
+        RequireObject(*parent).AddPair(std::move(name), std::move(value));
+}
 
 // Runs a method without a value: every failure is swallowed, as these methods report none.
-template <typename Body>
-void Silently(Body&& body)
+template <typename Body> void Silently(Body&& body)
 {
     try {
         body();
@@ -46,81 +63,48 @@ void Silently(Body&& body)
     }
 }
 
-}  // namespace
+} // namespace
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                auto object = std::make_unique<json::TJSONObject>();
-                json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-                if (parent == nullptr) {
-                    SetHandleValue(oJSON, FJSONHandles.AdoptRoot(std::move(object)));
-                    return;
-                }
-                json::TJSONPair& pair =
-                    RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(object));
-                SetHandleValue(oJSON, FJSONHandles.Issue(pair.JsonValue()));
-            },
-            FailWithZero);
-    });
-}
-
-HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
-{
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                auto array = std::make_unique<json::TJSONArray>();
-                json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-                if (parent == nullptr)
-                    throw EWrongParent();
-                json::TJSONPair& pair =
-                    RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(array));
-                SetHandleValue(oJSON, FJSONHandles.Issue(pair.JsonValue()));
-            },
-            FailWithZero);
+    return AnswerOrZero(oJSON, [&] {
+        SetHandleValue(oJSON, NewObject(FJSONHandles, iJSON, [&](json::TJSONAncestor& parent, auto object) {
+                           return &RequireObject(parent)
+                                       .AddPair(std::u16string(TextFromBstr(key)), std::move(object))
+                                       .JsonValue();
+                       }));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                auto object = std::make_unique<json::TJSONObject>();
-                json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-                if (parent == nullptr) {
-                    SetHandleValue(oJSON, FJSONHandles.AdoptRoot(std::move(object)));
-                    return;
-                }
-                json::TJSONValue& element = RequireArray(*parent).AddElement(std::move(object));
-                SetHandleValue(oJSON, FJSONHandles.Issue(element));
-            },
-            FailWithZero);
+    return AnswerOrZero(oJSON, [&] {
+        SetHandleValue(oJSON, NewObject(FJSONHandles, iJSON, [](json::TJSONAncestor& parent, auto object) {
+                           return &RequireArray(parent).AddElement(std::move(object));
+                       }));
+    });
+}
+
+HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
+{
+    return AnswerOrZero(oJSON, [&] {
+        auto array = std::make_unique<json::TJSONArray>();
+        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        if (parent == nullptr)
+            throw EWrongParent();
+        json::TJSONPair& pair =
+            RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(array));
+        SetHandleValue(oJSON, FJSONHandles.Issue(pair.JsonValue()));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON, BSTR value, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                // The text is stored as a string, never parsed: JSON in it prints escaped.
-                if (json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON))
-                    RequireArray(*parent).AddElement(
-                        std::make_unique<json::TJSONString>(std::u16string(TextFromBstr(value))));
-            },
-            FailWithZero);
+    return AnswerOrZero(oJSON, [&] {
+        // The text is stored as a string, never parsed: JSON in it prints escaped.
+        if (json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON))
+            RequireArray(*parent).AddElement(
+                std::make_unique<json::TJSONString>(std::u16string(TextFromBstr(value))));
     });
 }
 
@@ -143,15 +127,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIA
             json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
             if (value == nullptr)
                 return;
-            const double number = DoubleFromVariant(*value);
-            // JSON has no text for NaN or the infinities; such a member would make the
-            // whole tree unprintable as JSON, so nothing is added.
-            if (!std::isfinite(number))
-                return;
-            auto node = std::make_unique<json::TJSONNumber>(json::FormatJSONNumber(number));
-            std::u16string name = TextFromVariant(key);
-            if (parent != nullptr && !name.empty())
-                RequireObject(*parent).AddPair(std::move(name), std::move(node));
+            // JSON has no text for NaN or the infinities: such a value throws and adds nothing.
+            auto node =
+                std::make_unique<json::TJSONNumber>(json::FormatJSONNumber(DoubleFromVariant(*value)));
+            AddNamedMember(parent, key, std::move(node));
         });
     });
 }
@@ -163,12 +142,9 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT
             json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
             if (value == nullptr)
                 return;
-            auto node = std::make_unique<json::TJSONBool>(BooleanFromVariant(*value));
-            std::u16string name = TextFromVariant(key);
-            if (parent != nullptr && !name.empty())
-                RequireObject(*parent).AddPair(std::move(name), std::move(node));
+            AddNamedMember(parent, key, std::make_unique<json::TJSONBool>(BooleanFromVariant(*value)));
         });
     });
 }
 
-}  // namespace bramolt
+} // namespace bramolt

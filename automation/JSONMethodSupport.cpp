@@ -40,7 +40,8 @@ std::u16string_view TextFromBstr(BSTR text)
 
 BSTR NewBstr(std::u16string_view text)
 {
-    BSTR result = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
+    BSTR result =
+        SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
     if (result == nullptr)
         throw std::bad_alloc();
     return result;
@@ -89,4 +90,4 @@ void SetTextValue(VARIANT* value, std::u16string_view text)
     V_BSTR(value) = bstr;
 }
 
-}  // namespace bramolt
+} // namespace bramolt

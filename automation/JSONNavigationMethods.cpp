@@ -13,16 +13,17 @@ namespace bramolt {
 
 namespace {
 
-void FailWithZero(VARIANT* value) { SetInt32Value(value, 0); }
-void FailWithEmptyText(VARIANT* value) { SetTextValue(value, {}); }
+void FailWithEmptyText(VARIANT* value)
+{
+    SetTextValue(value, {});
+}
 
 class ENoSuchNode : public std::runtime_error {
-public:
+  public:
     ENoSuchNode() : std::runtime_error("no such JSON node") {}
 };
 
-template <typename Node>
-Node& Require(Node* node)
+template <typename Node> Node& Require(Node* node)
 {
     if (node == nullptr)
         throw ENoSuchNode();
@@ -39,10 +40,16 @@ json::TJSONValue& NodeAtPath(const json::TJSONHandleTable& handles, VARIANT* iJS
     return Require(json::FindJSONPath(start, TextFromBstr(path)));
 }
 
-// Element `index` of an array or member `index` of an object.
+// Element `index` of the array, or member `index` of the object, that the iJSON argument
+// designates.
 template <typename Container>
-auto& ItemAt(const Container& container, LONG index)
+json::TJSONAncestor& ItemOf(const json::TJSONHandleTable& handles, VARIANT* iJSON, LONG index)
 {
+    json::TJSONAncestor& node = Require(NodeFromArgument(handles, iJSON));
+    const bool rightKind = std::is_same_v<Container, json::TJSONArray> ? node.IsArray() : node.IsObject();
+    if (!rightKind)
+        throw ENoSuchNode();
+    const auto& container = static_cast<const Container&>(node);
     if (index < 0 || static_cast<std::size_t>(index) >= container.Count())
         throw ENoSuchNode();
     if constexpr (std::is_same_v<Container, json::TJSONArray>)
@@ -70,58 +77,49 @@ json::TJSONPair& PairOf(const json::TJSONHandleTable& handles, std::uint32_t han
     return static_cast<json::TJSONPair&>(node);
 }
 
-}  // namespace
+// JSONIsObject and JSONIsArray: handle 0 is no node of any kind, not a failure.
+HRESULT AnswerKindTest(const json::TJSONHandleTable& handles, VARIANT* iJSON, VARIANT* oJSON,
+                       bool (json::TJSONAncestor::*isKind)() const)
+{
+    return AnswerOrZero(oJSON, [&] {
+        const json::TJSONAncestor* node = NodeFromArgument(handles, iJSON);
+        SetBoolValue(oJSON, node != nullptr && (node->*isKind)());
+    });
+}
+
+} // namespace
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON, [&] { SetHandleValue(oJSON, FJSONHandles.Issue(NodeAtPath(FJSONHandles, iJSON, key))); },
-            FailWithZero);
-    });
+    return AnswerOrZero(
+        oJSON, [&] { SetHandleValue(oJSON, FJSONHandles.Issue(NodeAtPath(FJSONHandles, iJSON, key))); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetNodeValue(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                const json::TJSONValue& node = NodeAtPath(FJSONHandles, iJSON, key);
-                if (node.IsNumber()) {
-                    // Number texts always use ".", whatever the regional settings say.
-                    const auto number = json::ReadJSONNumber(static_cast<const json::TJSONNumber&>(node).Value());
-                    if (!number)
-                        throw std::range_error("the number is outside the range of a double");
-                    SetDoubleValue(oJSON, *number);
-                } else if (node.IsString()) {
-                    SetTextValue(oJSON, static_cast<const json::TJSONString&>(node).Value());
-                } else if (node.IsBool()) {
-                    SetBoolValue(oJSON, static_cast<const json::TJSONBool&>(node).Value());
-                } else if (node.IsNull()) {
-                    V_VT(oJSON) = VT_NULL;
-                }
-                // An object or an array has no value: VT_EMPTY.
-            },
-            FailWithZero);
+    return AnswerOrZero(oJSON, [&] {
+        const json::TJSONValue& node = NodeAtPath(FJSONHandles, iJSON, key);
+        if (node.IsNumber()) {
+            // Number texts always use ".", whatever the regional settings say.
+            const auto number = json::ReadJSONNumber(static_cast<const json::TJSONNumber&>(node).Value());
+            if (!number)
+                throw std::range_error("the number is outside the range of a double");
+            SetDoubleValue(oJSON, *number);
+        } else if (node.IsString()) {
+            SetTextValue(oJSON, static_cast<const json::TJSONString&>(node).Value());
+        } else if (node.IsBool()) {
+            SetBoolValue(oJSON, static_cast<const json::TJSONBool&>(node).Value());
+        } else if (node.IsNull()) {
+            V_VT(oJSON) = VT_NULL;
+        }
+        // An object or an array has no value: VT_EMPTY.
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetArrayElement(VARIANT* iJSON, LONG index, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                json::TJSONAncestor& node = Require(NodeFromArgument(FJSONHandles, iJSON));
-                if (!node.IsArray())
-                    throw ENoSuchNode();
-                SetHandleValue(oJSON, FJSONHandles.Issue(ItemAt(static_cast<json::TJSONArray&>(node), index)));
-            },
-            FailWithZero);
+    return AnswerOrZero(oJSON, [&] {
+        SetHandleValue(oJSON, FJSONHandles.Issue(ItemOf<json::TJSONArray>(FJSONHandles, iJSON, index)));
     });
 }
 
@@ -141,54 +139,23 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONArrayCount(VARIANT* iJSON, LONG* coun
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON, [&] { SetInt32Value(oJSON, CountOf(NodeFromArgument(FJSONHandles, iJSON))); }, FailWithZero);
-    });
+    return AnswerOrZero(oJSON, [&] { SetInt32Value(oJSON, CountOf(NodeFromArgument(FJSONHandles, iJSON))); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsObject(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON);
-                SetBoolValue(oJSON, node != nullptr && node->IsObject());
-            },
-            FailWithZero);
-    });
+    return AnswerKindTest(FJSONHandles, iJSON, oJSON, &json::TJSONAncestor::IsObject);
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsArray(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON);
-                SetBoolValue(oJSON, node != nullptr && node->IsArray());
-            },
-            FailWithZero);
-    });
+    return AnswerKindTest(FJSONHandles, iJSON, oJSON, &json::TJSONAncestor::IsArray);
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPair(VARIANT* iJSON, LONG index, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                json::TJSONAncestor& node = Require(NodeFromArgument(FJSONHandles, iJSON));
-                if (!node.IsObject())
-                    throw ENoSuchNode();
-                SetHandleValue(oJSON, FJSONHandles.Issue(ItemAt(static_cast<json::TJSONObject&>(node), index)));
-            },
-            FailWithZero);
+    return AnswerOrZero(oJSON, [&] {
+        SetHandleValue(oJSON, FJSONHandles.Issue(ItemOf<json::TJSONObject>(FJSONHandles, iJSON, index)));
     });
 }
 
@@ -208,9 +175,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairValue(VARIANT* iJSON, VARIANT*
         ClearValue(oJSON);
         const std::uint32_t handle = iJSON != nullptr ? HandleFromVariant(*iJSON) : 0;
         WithFailureValue(
-            oJSON, [&] { SetHandleValue(oJSON, FJSONHandles.Issue(PairOf(FJSONHandles, handle).JsonValue())); },
+            oJSON,
+            [&] { SetHandleValue(oJSON, FJSONHandles.Issue(PairOf(FJSONHandles, handle).JsonValue())); },
             FailWithEmptyText);
     });
 }
 
-}  // namespace bramolt
+} // namespace bramolt

@@ -54,4 +54,4 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFree(VARIANT* iJSON)
     });
 }
 
-}  // namespace bramolt
+} // namespace bramolt

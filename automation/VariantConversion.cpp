@@ -17,7 +17,7 @@ namespace {
 
 // Owns a VARIANT for the length of one conversion.
 class TOwnedVariant {
-public:
+  public:
     TOwnedVariant() { VariantInit(&FValue); }
     ~TOwnedVariant() { VariantClear(&FValue); }
     TOwnedVariant(const TOwnedVariant&) = delete;
@@ -25,15 +25,16 @@ public:
     VARIANT* get() { return &FValue; }
     const VARIANT& operator*() const { return FValue; }
 
-private:
+  private:
     VARIANT FValue;
 };
 
 // Owns a BSTR made from a UTF-16 view, for the system's text parsers.
 class TOwnedBstr {
-public:
+  public:
     explicit TOwnedBstr(std::u16string_view text)
-        : FValue(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size())))
+        : FValue(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                   static_cast<UINT>(text.size())))
     {
         if (FValue == nullptr)
             throw std::bad_alloc();
@@ -43,7 +44,7 @@ public:
     TOwnedBstr& operator=(const TOwnedBstr&) = delete;
     BSTR get() const { return FValue; }
 
-private:
+  private:
     BSTR FValue;
 };
 
@@ -51,7 +52,8 @@ private:
 // though the declaration takes it as non-const.
 bool SystemConvert(const VARIANT& from, VARTYPE to, TOwnedVariant& result)
 {
-    return SUCCEEDED(VariantChangeTypeEx(result.get(), const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT, 0, to));
+    return SUCCEEDED(
+        VariantChangeTypeEx(result.get(), const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT, 0, to));
 }
 
 std::string Ascii(std::u16string_view text)
@@ -67,14 +69,13 @@ std::string Ascii(std::u16string_view text)
 
 [[noreturn]] void ThrowOverflow(VARTYPE from, std::u16string_view to)
 {
-    throw EVariantConversionError("Overflow while converting variant of type (" + Ascii(VariantTypeName(from)) +
-                                  ") into type (" + Ascii(to) + ")");
+    throw EVariantConversionError("Overflow while converting variant of type (" +
+                                  Ascii(VariantTypeName(from)) + ") into type (" + Ascii(to) + ")");
 }
 
 // Follows VT_BYREF (also through a chain of VARIANT references) and calls `convert` with
 // the plain value.
-template <typename Convert>
-auto WithValue(const VARIANT& value, Convert convert)
+template <typename Convert> auto WithValue(const VARIANT& value, Convert convert)
 {
     if ((V_VT(&value) & VT_BYREF) == 0)
         return convert(value);
@@ -146,7 +147,7 @@ std::optional<std::int64_t> IntegerFromText(std::u16string_view text)
 
     std::uint64_t magnitude = 0;
     if (at < text.size() && (text[at] == u'$' || (text[at] == u'0' && at + 1 < text.size() &&
-                                                   (text[at + 1] == u'x' || text[at + 1] == u'X')))) {
+                                                  (text[at + 1] == u'x' || text[at + 1] == u'X')))) {
         at += text[at] == u'$' ? 1 : 2;
         if (at == text.size() || text.size() - at > 16)
             return std::nullopt;
@@ -179,7 +180,8 @@ std::optional<std::int64_t> IntegerFromText(std::u16string_view text)
 std::u16string UserLocaleText(LCTYPE item, std::u16string_view fallback)
 {
     std::array<wchar_t, 16> buffer{};
-    const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, buffer.data(), static_cast<int>(buffer.size()));
+    const int length =
+        GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, buffer.data(), static_cast<int>(buffer.size()));
     if (length <= 1)
         return std::u16string(fallback);
     return std::u16string(buffer.begin(), buffer.begin() + length - 1);
@@ -253,8 +255,7 @@ std::u16string SystemText(const VARIANT& value)
     return std::u16string(TextOf(*text));
 }
 
-template <typename Number>
-std::u16string DecimalText(Number number)
+template <typename Number> std::u16string DecimalText(Number number)
 {
     std::array<char, 24> digits{};
     const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), number);
@@ -272,29 +273,45 @@ std::u16string RegionalNumberText(const VARIANT& value, double number)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 std::int64_t Int64FromVariant(const VARIANT& value)
 {
     return WithValue(value, [](const VARIANT& v) -> std::int64_t {
         const VARTYPE type = V_VT(&v);
         switch (type) {
-        case VT_EMPTY: return 0;
-        case VT_I1: return V_I1(&v);
-        case VT_I2: return V_I2(&v);
-        case VT_I4: return V_I4(&v);
-        case VT_INT: return V_INT(&v);
-        case VT_I8: return V_I8(&v);
-        case VT_UI1: return V_UI1(&v);
-        case VT_UI2: return V_UI2(&v);
-        case VT_UI4: return V_UI4(&v);
-        case VT_UINT: return V_UINT(&v);
-        case VT_UI8: return static_cast<std::int64_t>(V_UI8(&v));
-        case VT_R4: return RoundedInt64(V_R4(&v), type);
-        case VT_R8: return RoundedInt64(V_R8(&v), type);
-        case VT_DATE: return RoundedInt64(V_DATE(&v), type);
-        case VT_CY: return RoundedCurrency(V_CY(&v).int64);
-        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE ? -1 : 0;
+        case VT_EMPTY:
+            return 0;
+        case VT_I1:
+            return V_I1(&v);
+        case VT_I2:
+            return V_I2(&v);
+        case VT_I4:
+            return V_I4(&v);
+        case VT_INT:
+            return V_INT(&v);
+        case VT_I8:
+            return V_I8(&v);
+        case VT_UI1:
+            return V_UI1(&v);
+        case VT_UI2:
+            return V_UI2(&v);
+        case VT_UI4:
+            return V_UI4(&v);
+        case VT_UINT:
+            return V_UINT(&v);
+        case VT_UI8:
+            return static_cast<std::int64_t>(V_UI8(&v));
+        case VT_R4:
+            return RoundedInt64(V_R4(&v), type);
+        case VT_R8:
+            return RoundedInt64(V_R8(&v), type);
+        case VT_DATE:
+            return RoundedInt64(V_DATE(&v), type);
+        case VT_CY:
+            return RoundedCurrency(V_CY(&v).int64);
+        case VT_BOOL:
+            return V_BOOL(&v) != VARIANT_FALSE ? -1 : 0;
         case VT_BSTR: {
             const std::u16string_view text = TextOf(v);
             if (const auto integer = IntegerFromText(text))
@@ -305,7 +322,8 @@ std::int64_t Int64FromVariant(const VARIANT& value)
                 return *word ? 1 : 0;
             ThrowCannotConvert(type, u"Int64");
         }
-        case VT_NULL: ThrowCannotConvert(type, u"Int64");
+        case VT_NULL:
+            ThrowCannotConvert(type, u"Int64");
         default: {
             TOwnedVariant converted;
             if (SystemConvert(v, VT_I4, converted))
@@ -327,23 +345,40 @@ std::u16string TextFromVariant(const VARIANT& value)
 {
     return WithValue(value, [](const VARIANT& v) -> std::u16string {
         switch (V_VT(&v)) {
-        case VT_EMPTY: return {};
-        case VT_NULL: ThrowCannotConvert(VT_NULL, u"UnicodeString");
-        case VT_I1: return DecimalText(V_I1(&v));
-        case VT_I2: return DecimalText(V_I2(&v));
-        case VT_I4: return DecimalText(V_I4(&v));
-        case VT_INT: return DecimalText(V_INT(&v));
-        case VT_I8: return DecimalText(V_I8(&v));
-        case VT_UI1: return DecimalText(V_UI1(&v));
-        case VT_UI2: return DecimalText(V_UI2(&v));
-        case VT_UI4: return DecimalText(V_UI4(&v));
-        case VT_UINT: return DecimalText(V_UINT(&v));
-        case VT_UI8: return DecimalText(V_UI8(&v));
-        case VT_R4: return RegionalNumberText(v, V_R4(&v));
-        case VT_R8: return RegionalNumberText(v, V_R8(&v));
-        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE ? u"True" : u"False";
-        case VT_BSTR: return std::u16string(TextOf(v));
-        default: return SystemText(v);
+        case VT_EMPTY:
+            return {};
+        case VT_NULL:
+            ThrowCannotConvert(VT_NULL, u"UnicodeString");
+        case VT_I1:
+            return DecimalText(V_I1(&v));
+        case VT_I2:
+            return DecimalText(V_I2(&v));
+        case VT_I4:
+            return DecimalText(V_I4(&v));
+        case VT_INT:
+            return DecimalText(V_INT(&v));
+        case VT_I8:
+            return DecimalText(V_I8(&v));
+        case VT_UI1:
+            return DecimalText(V_UI1(&v));
+        case VT_UI2:
+            return DecimalText(V_UI2(&v));
+        case VT_UI4:
+            return DecimalText(V_UI4(&v));
+        case VT_UINT:
+            return DecimalText(V_UINT(&v));
+        case VT_UI8:
+            return DecimalText(V_UI8(&v));
+        case VT_R4:
+            return RegionalNumberText(v, V_R4(&v));
+        case VT_R8:
+            return RegionalNumberText(v, V_R8(&v));
+        case VT_BOOL:
+            return V_BOOL(&v) != VARIANT_FALSE ? u"True" : u"False";
+        case VT_BSTR:
+            return std::u16string(TextOf(v));
+        default:
+            return SystemText(v);
         }
     });
 }
@@ -353,23 +388,40 @@ double DoubleFromVariant(const VARIANT& value)
     return WithValue(value, [](const VARIANT& v) -> double {
         const VARTYPE type = V_VT(&v);
         switch (type) {
-        case VT_EMPTY: return 0;
-        case VT_NULL: ThrowCannotConvert(type, u"Double");
-        case VT_I1: return V_I1(&v);
-        case VT_I2: return V_I2(&v);
-        case VT_I4: return V_I4(&v);
-        case VT_INT: return V_INT(&v);
-        case VT_I8: return static_cast<double>(V_I8(&v));
-        case VT_UI1: return V_UI1(&v);
-        case VT_UI2: return V_UI2(&v);
-        case VT_UI4: return V_UI4(&v);
-        case VT_UINT: return V_UINT(&v);
-        case VT_UI8: return static_cast<double>(V_UI8(&v));
-        case VT_R4: return V_R4(&v);
-        case VT_R8: return V_R8(&v);
-        case VT_CY: return static_cast<double>(V_CY(&v).int64) / 10000.0;
-        case VT_DATE: return V_DATE(&v);
-        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE ? -1.0 : 0.0;
+        case VT_EMPTY:
+            return 0;
+        case VT_NULL:
+            ThrowCannotConvert(type, u"Double");
+        case VT_I1:
+            return V_I1(&v);
+        case VT_I2:
+            return V_I2(&v);
+        case VT_I4:
+            return V_I4(&v);
+        case VT_INT:
+            return V_INT(&v);
+        case VT_I8:
+            return static_cast<double>(V_I8(&v));
+        case VT_UI1:
+            return V_UI1(&v);
+        case VT_UI2:
+            return V_UI2(&v);
+        case VT_UI4:
+            return V_UI4(&v);
+        case VT_UINT:
+            return V_UINT(&v);
+        case VT_UI8:
+            return static_cast<double>(V_UI8(&v));
+        case VT_R4:
+            return V_R4(&v);
+        case VT_R8:
+            return V_R8(&v);
+        case VT_CY:
+            return static_cast<double>(V_CY(&v).int64) / 10000.0;
+        case VT_DATE:
+            return V_DATE(&v);
+        case VT_BOOL:
+            return V_BOOL(&v) != VARIANT_FALSE ? -1.0 : 0.0;
         case VT_BSTR:
             if (const auto number = DoubleFromRegionalText(TextOf(v)))
                 return *number;
@@ -389,9 +441,12 @@ bool BooleanFromVariant(const VARIANT& value)
     return WithValue(value, [](const VARIANT& v) -> bool {
         const VARTYPE type = V_VT(&v);
         switch (type) {
-        case VT_EMPTY: return false;
-        case VT_NULL: ThrowCannotConvert(type, u"Boolean");
-        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE;
+        case VT_EMPTY:
+            return false;
+        case VT_NULL:
+            ThrowCannotConvert(type, u"Boolean");
+        case VT_BOOL:
+            return V_BOOL(&v) != VARIANT_FALSE;
         case VT_BSTR: {
             const std::u16string_view text = TextOf(v);
             VARIANT_BOOL flag = VARIANT_FALSE;
@@ -420,30 +475,54 @@ std::u16string VariantTypeName(VARTYPE type)
     if (type & VT_ARRAY)
         prefix = u"Array ";
     switch (type & VT_TYPEMASK) {
-    case VT_EMPTY: return prefix + u"Empty";
-    case VT_NULL: return prefix + u"Null";
-    case VT_I2: return prefix + u"Smallint";
-    case VT_I4: return prefix + u"Integer";
-    case VT_R4: return prefix + u"Single";
-    case VT_R8: return prefix + u"Double";
-    case VT_CY: return prefix + u"Currency";
-    case VT_DATE: return prefix + u"Date";
-    case VT_BSTR: return prefix + u"OleStr";
-    case VT_DISPATCH: return prefix + u"Dispatch";
-    case VT_ERROR: return prefix + u"Error";
-    case VT_BOOL: return prefix + u"Boolean";
-    case VT_VARIANT: return prefix + u"Variant";
-    case VT_UNKNOWN: return prefix + u"Unknown";
-    case VT_DECIMAL: return prefix + u"Decimal";
-    case VT_I1: return prefix + u"ShortInt";
-    case VT_UI1: return prefix + u"Byte";
-    case VT_UI2: return prefix + u"Word";
-    case VT_UI4: return prefix + u"LongWord";
-    case VT_I8: return prefix + u"Int64";
-    case VT_UI8: return prefix + u"UInt64";
-    case VT_INT: return prefix + u"Integer";
-    case VT_UINT: return prefix + u"LongWord";
-    case VT_RECORD: return prefix + u"Record";
+    case VT_EMPTY:
+        return prefix + u"Empty";
+    case VT_NULL:
+        return prefix + u"Null";
+    case VT_I2:
+        return prefix + u"Smallint";
+    case VT_I4:
+        return prefix + u"Integer";
+    case VT_R4:
+        return prefix + u"Single";
+    case VT_R8:
+        return prefix + u"Double";
+    case VT_CY:
+        return prefix + u"Currency";
+    case VT_DATE:
+        return prefix + u"Date";
+    case VT_BSTR:
+        return prefix + u"OleStr";
+    case VT_DISPATCH:
+        return prefix + u"Dispatch";
+    case VT_ERROR:
+        return prefix + u"Error";
+    case VT_BOOL:
+        return prefix + u"Boolean";
+    case VT_VARIANT:
+        return prefix + u"Variant";
+    case VT_UNKNOWN:
+        return prefix + u"Unknown";
+    case VT_DECIMAL:
+        return prefix + u"Decimal";
+    case VT_I1:
+        return prefix + u"ShortInt";
+    case VT_UI1:
+        return prefix + u"Byte";
+    case VT_UI2:
+        return prefix + u"Word";
+    case VT_UI4:
+        return prefix + u"LongWord";
+    case VT_I8:
+        return prefix + u"Int64";
+    case VT_UI8:
+        return prefix + u"UInt64";
+    case VT_INT:
+        return prefix + u"Integer";
+    case VT_UINT:
+        return prefix + u"LongWord";
+    case VT_RECORD:
+        return prefix + u"Record";
     default: {
         std::u16string hex = u"$0000";
         static constexpr char16_t digits[] = u"0123456789ABCDEF";
@@ -455,4 +534,4 @@ std::u16string VariantTypeName(VARTYPE type)
     }
 }
 
-}  // namespace bramolt
+} // namespace bramolt

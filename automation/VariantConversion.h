@@ -14,7 +14,7 @@ namespace bramolt {
 // A VARIANT that cannot be converted (VT_NULL, a text that is no number, ...). The message
 // names the source and target types: "Could not convert variant of type (Null) into type (Int64)".
 class EVariantConversionError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -39,4 +39,4 @@ bool BooleanFromVariant(const VARIANT& value);
 // The short name of a VARIANT type as conversion messages show it ("OleStr", "Int64").
 std::u16string VariantTypeName(VARTYPE type);
 
-}  // namespace bramolt
+} // namespace bramolt
