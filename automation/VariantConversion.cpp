@@ -273,35 +273,55 @@ std::u16string RegionalNumberText(const VARIANT& value, double number)
     return text;
 }
 
+// The value of an integer VARIANT (VT_I1 to VT_UI8, VT_INT, VT_UINT), or none for any other
+// type. Unsigned values are kept apart so that a VT_UI8 above 2^63 keeps its value.
+struct TIntegerValue {
+    bool IsUnsigned;
+    std::int64_t Signed;
+    std::uint64_t Unsigned;
+};
+
+std::optional<TIntegerValue> IntegerOf(const VARIANT& v)
+{
+    const auto signedValue = [](std::int64_t n) { return TIntegerValue{false, n, 0}; };
+    const auto unsignedValue = [](std::uint64_t n) { return TIntegerValue{true, 0, n}; };
+    switch (V_VT(&v)) {
+    case VT_I1:
+        return signedValue(V_I1(&v));
+    case VT_I2:
+        return signedValue(V_I2(&v));
+    case VT_I4:
+        return signedValue(V_I4(&v));
+    case VT_INT:
+        return signedValue(V_INT(&v));
+    case VT_I8:
+        return signedValue(V_I8(&v));
+    case VT_UI1:
+        return unsignedValue(V_UI1(&v));
+    case VT_UI2:
+        return unsignedValue(V_UI2(&v));
+    case VT_UI4:
+        return unsignedValue(V_UI4(&v));
+    case VT_UINT:
+        return unsignedValue(V_UINT(&v));
+    case VT_UI8:
+        return unsignedValue(V_UI8(&v));
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 std::int64_t Int64FromVariant(const VARIANT& value)
 {
     return WithValue(value, [](const VARIANT& v) -> std::int64_t {
+        if (const auto integer = IntegerOf(v))
+            return integer->IsUnsigned ? static_cast<std::int64_t>(integer->Unsigned) : integer->Signed;
         const VARTYPE type = V_VT(&v);
         switch (type) {
         case VT_EMPTY:
             return 0;
-        case VT_I1:
-            return V_I1(&v);
-        case VT_I2:
-            return V_I2(&v);
-        case VT_I4:
-            return V_I4(&v);
-        case VT_INT:
-            return V_INT(&v);
-        case VT_I8:
-            return V_I8(&v);
-        case VT_UI1:
-            return V_UI1(&v);
-        case VT_UI2:
-            return V_UI2(&v);
-        case VT_UI4:
-            return V_UI4(&v);
-        case VT_UINT:
-            return V_UINT(&v);
-        case VT_UI8:
-            return static_cast<std::int64_t>(V_UI8(&v));
         case VT_R4:
             return RoundedInt64(V_R4(&v), type);
         case VT_R8:
@@ -344,31 +364,13 @@ std::uint32_t HandleFromVariant(const VARIANT& value)
 std::u16string TextFromVariant(const VARIANT& value)
 {
     return WithValue(value, [](const VARIANT& v) -> std::u16string {
+        if (const auto integer = IntegerOf(v))
+            return integer->IsUnsigned ? DecimalText(integer->Unsigned) : DecimalText(integer->Signed);
         switch (V_VT(&v)) {
         case VT_EMPTY:
             return {};
         case VT_NULL:
             ThrowCannotConvert(VT_NULL, u"UnicodeString");
-        case VT_I1:
-            return DecimalText(V_I1(&v));
-        case VT_I2:
-            return DecimalText(V_I2(&v));
-        case VT_I4:
-            return DecimalText(V_I4(&v));
-        case VT_INT:
-            return DecimalText(V_INT(&v));
-        case VT_I8:
-            return DecimalText(V_I8(&v));
-        case VT_UI1:
-            return DecimalText(V_UI1(&v));
-        case VT_UI2:
-            return DecimalText(V_UI2(&v));
-        case VT_UI4:
-            return DecimalText(V_UI4(&v));
-        case VT_UINT:
-            return DecimalText(V_UINT(&v));
-        case VT_UI8:
-            return DecimalText(V_UI8(&v));
         case VT_R4:
             return RegionalNumberText(v, V_R4(&v));
         case VT_R8:
@@ -386,32 +388,15 @@ std::u16string TextFromVariant(const VARIANT& value)
 double DoubleFromVariant(const VARIANT& value)
 {
     return WithValue(value, [](const VARIANT& v) -> double {
+        if (const auto integer = IntegerOf(v))
+            return integer->IsUnsigned ? static_cast<double>(integer->Unsigned)
+                                       : static_cast<double>(integer->Signed);
         const VARTYPE type = V_VT(&v);
         switch (type) {
         case VT_EMPTY:
             return 0;
         case VT_NULL:
             ThrowCannotConvert(type, u"Double");
-        case VT_I1:
-            return V_I1(&v);
-        case VT_I2:
-            return V_I2(&v);
-        case VT_I4:
-            return V_I4(&v);
-        case VT_INT:
-            return V_INT(&v);
-        case VT_I8:
-            return static_cast<double>(V_I8(&v));
-        case VT_UI1:
-            return V_UI1(&v);
-        case VT_UI2:
-            return V_UI2(&v);
-        case VT_UI4:
-            return V_UI4(&v);
-        case VT_UINT:
-            return V_UINT(&v);
-        case VT_UI8:
-            return static_cast<double>(V_UI8(&v));
         case VT_R4:
             return V_R4(&v);
         case VT_R8:
