@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace bramolt::json {
@@ -18,18 +20,34 @@ constexpr std::array<bool, 256> kPlainStringByte = [] {
   return table;
 }();
 
-int HexValue(unsigned char c) {
+// Both take a whole unit: a UTF-16 unit cut to a byte could pass for an ASCII one.
+int HexValue(unsigned c) {
   if (c >= '0' && c <= '9') return c - '0';
   c |= 0x20;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(unsigned c) { return c >= '0' && c <= '9'; }
 
+// Whether one of the 16-bit (or 8-bit) lanes of `v` equals `unit`: the classic test for a
+// zero lane, exact as to whether there is one.
+bool HasUnit16(std::uint64_t v, std::uint64_t unit) {
+  const std::uint64_t x = v ^ (unit * 0x0001000100010001u);
+  return ((x - 0x0001000100010001u) & ~x & 0x8000800080008000u) != 0;
+}
+bool HasByte(std::uint64_t v, std::uint64_t byte) {
+  const std::uint64_t x = v ^ (byte * 0x0101010101010101u);
+  return ((x - 0x0101010101010101u) & ~x & 0x8080808080808080u) != 0;
+}
+
+// TUnit is unsigned char for UTF-8 bytes or char16_t for UTF-16 text. UTF-16 is parsed
+// as it is rather than encoded to UTF-8 first: a string's units are then copied unchanged,
+// which is exactly what the round trip through (W)UTF-8 would give, lone surrogates too.
+template <typename TUnit>
 class TJSONParser {
 public:
-  TJSONParser(const unsigned char* begin, const unsigned char* end) : FPos(begin), FEnd(end) {}
+  TJSONParser(const TUnit* begin, const TUnit* end) : FPos(begin), FEnd(end) {}
 
   std::unique_ptr<TJSONValue> Run();
 
@@ -55,8 +73,39 @@ private:
   void Open(bool isObject);
   void Close(std::unique_ptr<TJSONValue>& root);
 
-  const unsigned char* FPos;
-  const unsigned char* const FEnd;
+  // Units a string copies as they are. A UTF-16 unit above ASCII is one of them; UTF-8
+  // bytes above ASCII must be decoded.
+  static bool IsPlainStringUnit(TUnit c) {
+    if constexpr (sizeof(TUnit) == 1)
+      return kPlainStringByte[c];
+    else
+      return c >= 0x80 || kPlainStringByte[c];
+  }
+
+  // The end of the run of plain units from `p`. Strings are mostly long plain runs, so
+  // eight bytes are tested at a time while none of them ends the run.
+  const TUnit* PlainRunEnd(const TUnit* p) const {
+    if constexpr (sizeof(TUnit) == 2) {
+      while (FEnd - p >= 4) {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        if (HasUnit16(v, '"') || HasUnit16(v, '\\')) break;
+        p += 4;
+      }
+    } else {
+      while (FEnd - p >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        if ((v & 0x8080808080808080u) != 0 || HasByte(v, '"') || HasByte(v, '\\')) break;
+        p += 8;
+      }
+    }
+    while (p != FEnd && IsPlainStringUnit(*p)) ++p;
+    return p;
+  }
+
+  const TUnit* FPos;
+  const TUnit* const FEnd;
   std::vector<TOpenContainer> FOpen; // innermost last
   std::vector<std::unique_ptr<TJSONPair>> FMembers;
   std::vector<std::unique_ptr<TJSONValue>> FElements;
@@ -64,14 +113,16 @@ private:
   std::u16string FScratch; // string decoding area, reused
 };
 
-bool TJSONParser::Literal(std::string_view word) {
+template <typename TUnit>
+bool TJSONParser<TUnit>::Literal(std::string_view word) {
   if (static_cast<std::size_t>(FEnd - FPos) < word.size()) return false;
   for (char c : word)
-    if (*FPos++ != static_cast<unsigned char>(c)) return false;
+    if (*FPos++ != static_cast<TUnit>(c)) return false;
   return true;
 }
 
-int TJSONParser::ParseEscape() {
+template <typename TUnit>
+int TJSONParser<TUnit>::ParseEscape() {
   // FPos is just after the reverse solidus.
   if (FPos == FEnd) return -1;
   switch (*FPos++) {
@@ -98,15 +149,28 @@ int TJSONParser::ParseEscape() {
 }
 
 // Decodes into FScratch, which keeps its capacity from string to string, and copies the
-// result into `out` with one exact allocation. Every input byte yields at most one unit
-// (a four-byte sequence two), so reserving the length of a run up front is enough.
-bool TJSONParser::ParseString(std::u16string& out) {
+// result into `out` with one exact allocation; a string that is one plain run skips
+// FScratch. Every input byte yields at most one unit (a four-byte sequence two), so
+// reserving the length of a run up front is enough.
+template <typename TUnit>
+bool TJSONParser<TUnit>::ParseString(std::u16string& out) {
   ++FPos; // opening quotation mark
   std::size_t used = 0;
   for (;;) {
-    const unsigned char* run = FPos;
-    while (run != FEnd && kPlainStringByte[*run]) ++run;
+    const TUnit* run = PlainRunEnd(FPos);
     const std::size_t count = static_cast<std::size_t>(run - FPos);
+    if (used == 0 && run != FEnd && *run == '"') {
+      // The common case, a string without escapes or (in UTF-8) multi-byte sequences:
+      // copied once, straight from the input.
+      if constexpr (sizeof(TUnit) == 2) {
+        out = std::u16string(FPos, count); // `out` is always empty here: constructing is cheaper
+      } else {
+        out.resize(count);
+        for (std::size_t i = 0; i < count; ++i) out[i] = FPos[i];
+      }
+      FPos = run + 1;
+      return true;
+    }
     if (FScratch.size() < used + count + 2) FScratch.resize(std::max(2 * FScratch.size(), used + count + 2));
     char16_t* d = FScratch.data() + used;
     for (std::size_t i = 0; i < count; ++i) d[i] = FPos[i];
@@ -123,7 +187,7 @@ bool TJSONParser::ParseString(std::u16string& out) {
       const int unit = ParseEscape();
       if (unit < 0) return false;
       FScratch[used++] = static_cast<char16_t>(unit);
-    } else {
+    } else if constexpr (sizeof(TUnit) == 1) {
       const int n = DecodeUtf8Sequence(FPos, FEnd, FScratch.data() + used);
       if (n == 0) return false;
       used += static_cast<std::size_t>(n);
@@ -131,8 +195,9 @@ bool TJSONParser::ParseString(std::u16string& out) {
   }
 }
 
-std::unique_ptr<TJSONValue> TJSONParser::ParseNumber() {
-  const unsigned char* start = FPos;
+template <typename TUnit>
+std::unique_ptr<TJSONValue> TJSONParser<TUnit>::ParseNumber() {
+  const TUnit* start = FPos;
   if (*FPos == '-') ++FPos;
   if (FPos == FEnd) return nullptr;
   if (*FPos == '0') {
@@ -156,7 +221,8 @@ std::unique_ptr<TJSONValue> TJSONParser::ParseNumber() {
   return std::make_unique<TJSONNumber>(std::u16string(start, FPos));
 }
 
-std::unique_ptr<TJSONValue> TJSONParser::ParseScalar() {
+template <typename TUnit>
+std::unique_ptr<TJSONValue> TJSONParser<TUnit>::ParseScalar() {
   switch (*FPos) {
   case '"': {
     std::u16string text;
@@ -170,7 +236,8 @@ std::unique_ptr<TJSONValue> TJSONParser::ParseScalar() {
   }
 }
 
-bool TJSONParser::ParseMemberKey() {
+template <typename TUnit>
+bool TJSONParser<TUnit>::ParseMemberKey() {
   if (FPos == FEnd || *FPos != '"' || !ParseString(FKey)) return false;
   SkipWhitespace();
   if (FPos == FEnd || *FPos != ':') return false;
@@ -179,7 +246,8 @@ bool TJSONParser::ParseMemberKey() {
   return true;
 }
 
-void TJSONParser::Attach(std::unique_ptr<TJSONValue> value, std::unique_ptr<TJSONValue>& root) {
+template <typename TUnit>
+void TJSONParser<TUnit>::Attach(std::unique_ptr<TJSONValue> value, std::unique_ptr<TJSONValue>& root) {
   if (FOpen.empty())
     root = std::move(value);
   else if (FOpen.back().Node->IsArray())
@@ -188,7 +256,8 @@ void TJSONParser::Attach(std::unique_ptr<TJSONValue> value, std::unique_ptr<TJSO
     FMembers.push_back(std::make_unique<TJSONPair>(std::move(FKey), std::move(value)));
 }
 
-void TJSONParser::Open(bool isObject) {
+template <typename TUnit>
+void TJSONParser<TUnit>::Open(bool isObject) {
   TOpenContainer frame;
   if (isObject)
     frame.Node = std::make_unique<TJSONObject>();
@@ -199,7 +268,8 @@ void TJSONParser::Open(bool isObject) {
   FOpen.push_back(std::move(frame));
 }
 
-void TJSONParser::Close(std::unique_ptr<TJSONValue>& root) {
+template <typename TUnit>
+void TJSONParser<TUnit>::Close(std::unique_ptr<TJSONValue>& root) {
   TOpenContainer frame = std::move(FOpen.back());
   FOpen.pop_back();
   if (frame.Node->IsObject()) {
@@ -220,9 +290,15 @@ void TJSONParser::Close(std::unique_ptr<TJSONValue>& root) {
 // The parser keeps its own stack of open containers instead of recursing, so nesting
 // costs heap, not call stack. On every failure the parser's lists and `root` go out of
 // scope and free all that was built.
-std::unique_ptr<TJSONValue> TJSONParser::Run() {
+template <typename TUnit>
+std::unique_ptr<TJSONValue> TJSONParser<TUnit>::Run() {
   std::unique_ptr<TJSONValue> root;
-  if (FEnd - FPos >= 3 && FPos[0] == 0xEF && FPos[1] == 0xBB && FPos[2] == 0xBF) FPos += 3;
+  // A leading byte order mark: EF BB BF in UTF-8, the one unit FEFF in UTF-16.
+  if constexpr (sizeof(TUnit) == 1) {
+    if (FEnd - FPos >= 3 && FPos[0] == 0xEF && FPos[1] == 0xBB && FPos[2] == 0xBF) FPos += 3;
+  } else {
+    if (FPos != FEnd && *FPos == 0xFEFF) ++FPos;
+  }
   SkipWhitespace();
   for (;;) {
     // A value starts at FPos.
@@ -252,7 +328,7 @@ std::unique_ptr<TJSONValue> TJSONParser::Run() {
       }
       SkipWhitespace();
       if (FPos == FEnd) return nullptr;
-      const unsigned char c = *FPos++;
+      const TUnit c = *FPos++;
       const bool inObject = FOpen.back().Node->IsObject();
       if (c == ',') {
         SkipWhitespace();
@@ -269,15 +345,11 @@ std::unique_ptr<TJSONValue> TJSONParser::Run() {
 
 std::unique_ptr<TJSONValue> ParseJSONValueUtf8(std::string_view bytes) {
   const auto begin = reinterpret_cast<const unsigned char*>(bytes.data());
-  return TJSONParser(begin, begin + bytes.size()).Run();
+  return TJSONParser<unsigned char>(begin, begin + bytes.size()).Run();
 }
 
 std::unique_ptr<TJSONValue> ParseJSONValue(std::u16string_view text) {
-  // At most three bytes per unit. The buffer is not zero-filled, and of a large one the
-  // system only commits the pages actually written, so this saves a counting pass.
-  auto bytes = std::make_unique_for_overwrite<char[]>(text.size() * 3);
-  const char* end = EncodeUtf8(text, bytes.get());
-  return ParseJSONValueUtf8(std::string_view(bytes.get(), static_cast<std::size_t>(end - bytes.get())));
+  return TJSONParser<char16_t>(text.data(), text.data() + text.size()).Run();
 }
 
 } // namespace bramolt::json

@@ -14,8 +14,10 @@ namespace bramolt::json {
 // Objects and arrays together may be nested this deep; one more level is invalid.
 inline constexpr std::size_t JSONMaxDepth = 512;
 
-// Parses UTF-16 text: the text is encoded as (W)UTF-8 first (JSONUtf.h) and parsed as bytes.
-// Returns the root, or nullptr when the text is not valid JSON.
+// Parses UTF-16 text with the same result as encoding it to (W)UTF-8 (JSONUtf.h) and
+// parsing the bytes: a leading U+FEFF is skipped and any unit above ASCII, a lone
+// surrogate included, is allowed inside strings only. Returns the root, or nullptr when
+// the text is not valid JSON.
 std::unique_ptr<TJSONValue> ParseJSONValue(std::u16string_view text);
 
 // Parses UTF-8 bytes in one pass without backtracking:

@@ -2,15 +2,14 @@
 // on the same bytes, tree memory per input byte, path lookups and member additions.
 //
 // Throughput is in bytes of the UTF-8 document. Our parse runs the path the automation
-// method uses: UTF-16 text in (converted beforehand, outside the timing), root node out,
-// the UTF-8 step included. Our print produces the UTF-16 text the method returns.
+// method uses: UTF-16 text in (converted beforehand, outside the timing), root node out.
+// Our print produces the UTF-16 text the method returns.
 //
 // Memory: every operator new/delete of the program is counted with malloc_usable_size
 // (so allocator rounding is included, per-chunk headers are not). peak_per_byte is the
 // highest count of live bytes while parsing, tree_per_byte what the finished tree keeps,
-// both divided by the UTF-8 size. Our peak includes the temporary UTF-8 buffer at its
-// reserved size (three bytes per UTF-16 unit), most of which is never touched. RapidJSON
-// allocates through its own pool, so both its figures are the pool's capacity.
+// both divided by the UTF-8 size. RapidJSON allocates through its own pool, so both its
+// figures are the pool's capacity.
 
 #include "Documents.h"
 
