@@ -4,7 +4,6 @@
 // through std::unique_ptr and every node knows its parent, so that a node can be
 // taken out of its tree before it is freed.
 
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
