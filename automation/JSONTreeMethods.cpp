@@ -11,16 +11,10 @@ namespace bramolt {
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCreate(BSTR strJSON, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        WithFailureValue(
-            oJSON,
-            [&] {
-                // Text that is not JSON is an ordinary answer (handle 0), not a failure.
-                auto root = json::ParseJSONValue(TextFromBstr(strJSON));
-                SetHandleValue(oJSON, root ? FJSONHandles.AdoptRoot(std::move(root)) : 0);
-            },
-            [](VARIANT* value) { SetInt32Value(value, 0); });
+    return AnswerOrZero(oJSON, [&] {
+        // Text that is not JSON is an ordinary answer (handle 0), not a failure.
+        auto root = json::ParseJSONValue(TextFromBstr(strJSON));
+        SetHandleValue(oJSON, root ? FJSONHandles.AdoptRoot(std::move(root)) : 0);
     });
 }
 
