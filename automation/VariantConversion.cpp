@@ -9,51 +9,25 @@
 #include <oleauto.h>
 #include <windows.h>
 
+#include "automation/ComOwners.h"
 #include "json/JSONNumberText.h"
 
 namespace bramolt {
 
 namespace {
 
-// Owns a VARIANT for the length of one conversion.
-class TOwnedVariant {
-  public:
-    TOwnedVariant() { VariantInit(&FValue); }
-    ~TOwnedVariant() { VariantClear(&FValue); }
-    TOwnedVariant(const TOwnedVariant&) = delete;
-    TOwnedVariant& operator=(const TOwnedVariant&) = delete;
-    VARIANT* get() { return &FValue; }
-    const VARIANT& operator*() const { return FValue; }
-
-  private:
-    VARIANT FValue;
-};
-
-// Owns a BSTR made from a UTF-16 view, for the system's text parsers.
-class TOwnedBstr {
-  public:
-    explicit TOwnedBstr(std::u16string_view text)
-        : FValue(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                                   static_cast<UINT>(text.size())))
-    {
-        if (FValue == nullptr)
-            throw std::bad_alloc();
-    }
-    ~TOwnedBstr() { SysFreeString(FValue); }
-    TOwnedBstr(const TOwnedBstr&) = delete;
-    TOwnedBstr& operator=(const TOwnedBstr&) = delete;
-    BSTR get() const { return FValue; }
-
-  private:
-    BSTR FValue;
-};
+// A BSTR copy of UTF-16 text, for the system's text parsers.
+TBstr BstrOf(std::u16string_view text)
+{
+    return TBstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+}
 
 // The system's own VARIANT conversion, in the user's locale. The source is only read,
 // though the declaration takes it as non-const.
-bool SystemConvert(const VARIANT& from, VARTYPE to, TOwnedVariant& result)
+bool SystemConvert(const VARIANT& from, VARTYPE to, TVariant& result)
 {
     return SUCCEEDED(
-        VariantChangeTypeEx(result.get(), const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT, 0, to));
+        VariantChangeTypeEx(result.Pointer(), const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT, 0, to));
 }
 
 std::string Ascii(std::u16string_view text)
@@ -81,11 +55,11 @@ template <typename Convert> auto WithValue(const VARIANT& value, Convert convert
         return convert(value);
     if (V_VT(&value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&value) != nullptr)
         return WithValue(*V_VARIANTREF(&value), convert);
-    TOwnedVariant plain;
-    const HRESULT result = VariantCopyInd(plain.get(), const_cast<VARIANT*>(&value));
+    TVariant plain;
+    const HRESULT result = VariantCopyInd(plain.Pointer(), const_cast<VARIANT*>(&value));
     if (FAILED(result))
         ThrowCannotConvert(V_VT(&value) & ~VT_BYREF, u"Variant");
-    return convert(*plain);
+    return convert(plain.Get());
 }
 
 std::u16string_view TextOf(const VARIANT& value)
@@ -192,8 +166,8 @@ std::u16string UserLocaleText(LCTYPE item, std::u16string_view fallback)
 std::optional<double> DoubleFromRegionalText(std::u16string_view text)
 {
     double number = 0;
-    const TOwnedBstr bstr(text);
-    if (SUCCEEDED(VarR8FromStr(bstr.get(), LOCALE_USER_DEFAULT, 0, &number)))
+    const TBstr bstr = BstrOf(text);
+    if (SUCCEEDED(VarR8FromStr(bstr.Get(), LOCALE_USER_DEFAULT, 0, &number)))
         return number;
 
     const std::u16string decimal = UserLocaleText(LOCALE_SDECIMAL, u".");
@@ -249,10 +223,10 @@ std::int64_t RoundedCurrency(std::int64_t scaled)
 
 std::u16string SystemText(const VARIANT& value)
 {
-    TOwnedVariant text;
+    TVariant text;
     if (!SystemConvert(value, VT_BSTR, text))
         ThrowCannotConvert(V_VT(&value), u"UnicodeString");
-    return std::u16string(TextOf(*text));
+    return std::u16string(TextOf(text.Get()));
 }
 
 template <typename Number> std::u16string DecimalText(Number number)
@@ -345,11 +319,11 @@ std::int64_t Int64FromVariant(const VARIANT& value)
         case VT_NULL:
             ThrowCannotConvert(type, u"Int64");
         default: {
-            TOwnedVariant converted;
+            TVariant converted;
             if (SystemConvert(v, VT_I4, converted))
-                return V_I4(converted.get());
+                return V_I4(converted.Pointer());
             if (SystemConvert(v, VT_R8, converted))
-                return RoundedInt64(V_R8(converted.get()), type);
+                return RoundedInt64(V_R8(converted.Pointer()), type);
             ThrowCannotConvert(type, u"Int64");
         }
         }
@@ -412,10 +386,10 @@ double DoubleFromVariant(const VARIANT& value)
                 return *number;
             ThrowCannotConvert(type, u"Double");
         default: {
-            TOwnedVariant converted;
+            TVariant converted;
             if (!SystemConvert(v, VT_R8, converted))
                 ThrowCannotConvert(type, u"Double");
-            return V_R8(converted.get());
+            return V_R8(converted.Pointer());
         }
         }
     });
@@ -435,8 +409,8 @@ bool BooleanFromVariant(const VARIANT& value)
         case VT_BSTR: {
             const std::u16string_view text = TextOf(v);
             VARIANT_BOOL flag = VARIANT_FALSE;
-            const TOwnedBstr bstr(text);
-            if (SUCCEEDED(VarBoolFromStr(bstr.get(), LOCALE_USER_DEFAULT, 0, &flag)))
+            const TBstr bstr = BstrOf(text);
+            if (SUCCEEDED(VarBoolFromStr(bstr.Get(), LOCALE_USER_DEFAULT, 0, &flag)))
                 return flag != VARIANT_FALSE;
             if (const auto word = TrueFalseWord(text))
                 return *word;
@@ -445,10 +419,10 @@ bool BooleanFromVariant(const VARIANT& value)
             ThrowCannotConvert(type, u"Boolean");
         }
         default: {
-            TOwnedVariant converted;
+            TVariant converted;
             if (!SystemConvert(v, VT_BOOL, converted))
                 ThrowCannotConvert(type, u"Boolean");
-            return V_BOOL(converted.get()) != VARIANT_FALSE;
+            return V_BOOL(converted.Pointer()) != VARIANT_FALSE;
         }
         }
     });
