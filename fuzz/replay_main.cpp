@@ -19,7 +19,7 @@ void replayFile(const std::filesystem::path& file)
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

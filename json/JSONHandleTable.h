@@ -13,52 +13,52 @@
 namespace bramolt::json {
 
 class TJSONHandleTable {
-public:
-  // `firstHandle` is the first number tried; tests start near 2^32 to exercise wrap-around.
-  explicit TJSONHandleTable(std::uint32_t firstHandle = 1);
-  TJSONHandleTable(const TJSONHandleTable&) = delete;
-  TJSONHandleTable& operator=(const TJSONHandleTable&) = delete;
-  // Frees every root still held and clears the handles of every other node.
-  ~TJSONHandleTable();
+  public:
+    // `firstHandle` is the first number tried; tests start near 2^32 to exercise wrap-around.
+    explicit TJSONHandleTable(std::uint32_t firstHandle = 1);
+    TJSONHandleTable(const TJSONHandleTable&) = delete;
+    TJSONHandleTable& operator=(const TJSONHandleTable&) = delete;
+    // Frees every root still held and clears the handles of every other node.
+    ~TJSONHandleTable();
 
-  // The handle of `node`, issued on first use: a nonzero number that is neither live nor
-  // 0. Numbers count upward and are reused only after 2^32 - 1 others were issued.
-  // Throws EJSONError if the node already has a handle of another table, or if every
-  // number is live.
-  std::uint32_t Issue(TJSONAncestor& node);
+    // The handle of `node`, issued on first use: a nonzero number that is neither live nor
+    // 0. Numbers count upward and are reused only after 2^32 - 1 others were issued.
+    // Throws EJSONError if the node already has a handle of another table, or if every
+    // number is live.
+    std::uint32_t Issue(TJSONAncestor& node);
 
-  // Takes ownership of a root (a tree made by parsing or a new node without a parent)
-  // and returns its handle; the root lives until Free or the end of the table.
-  std::uint32_t AdoptRoot(std::unique_ptr<TJSONAncestor> root);
+    // Takes ownership of a root (a tree made by parsing or a new node without a parent)
+    // and returns its handle; the root lives until Free or the end of the table.
+    std::uint32_t AdoptRoot(std::unique_ptr<TJSONAncestor> root);
 
-  // The live node with this handle, nullptr for 0, never-issued and forgotten handles.
-  TJSONAncestor* Find(std::uint32_t handle) const;
+    // The live node with this handle, nullptr for 0, never-issued and forgotten handles.
+    TJSONAncestor* Find(std::uint32_t handle) const;
 
-  // Frees the node with this handle and everything it owns, forgetting all their handles.
-  // A node that still has a parent leaves it first; the key or the value of a pair takes
-  // the whole pair out of its object. Returns false (and does nothing) when the handle
-  // designates no live node, or the node is a root this table does not own.
-  bool Free(std::uint32_t handle);
+    // Frees the node with this handle and everything it owns, forgetting all their handles.
+    // A node that still has a parent leaves it first; the key or the value of a pair takes
+    // the whole pair out of its object. Returns false (and does nothing) when the handle
+    // designates no live node, or the node is a root this table does not own.
+    bool Free(std::uint32_t handle);
 
-  std::size_t LiveCount() const { return FNodes.size(); }
+    std::size_t LiveCount() const { return FNodes.size(); }
 
-protected:
-  // Moves the counter, so that tests can reach wrap-around. Safe at any time: Issue still
-  // skips every live number.
-  void SetNextHandle(std::uint32_t next) { FNext = next; }
+  protected:
+    // Moves the counter, so that tests can reach wrap-around. Safe at any time: Issue still
+    // skips every live number.
+    void SetNextHandle(std::uint32_t next) { FNext = next; }
 
-private:
-  friend class TJSONAncestor;
-  struct TEntry {
-    TJSONAncestor* Node;
-    std::unique_ptr<TJSONAncestor> Root; // set for roots this table owns
-  };
+  private:
+    friend class TJSONAncestor;
+    struct TEntry {
+        TJSONAncestor* Node;
+        std::unique_ptr<TJSONAncestor> Root; // set for roots this table owns
+    };
 
-  // Called by the node's destructor.
-  void Forget(TJSONAncestor& node);
+    // Called by the node's destructor.
+    void Forget(TJSONAncestor& node);
 
-  std::unordered_map<std::uint32_t, TEntry> FNodes;
-  std::uint32_t FNext;
+    std::unordered_map<std::uint32_t, TEntry> FNodes;
+    std::uint32_t FNext;
 };
 
 } // namespace bramolt::json

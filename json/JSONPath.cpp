@@ -6,157 +6,197 @@ namespace bramolt::json {
 
 namespace {
 
-bool IsSkipped(char16_t c) { return c <= 0x20; }
-
-std::u16string_view Trim(std::u16string_view s) {
-  while (!s.empty() && IsSkipped(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsSkipped(s.back())) s.remove_suffix(1);
-  return s;
+bool IsSkipped(char16_t c)
+{
+    return c <= 0x20;
 }
 
-int DigitValue(char16_t c, int base) {
-  int v = -1;
-  if (c >= u'0' && c <= u'9') v = c - u'0';
-  else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-  else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
-  return v < base ? v : -1;
+std::u16string_view Trim(std::u16string_view s)
+{
+    while (!s.empty() && IsSkipped(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsSkipped(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+int DigitValue(char16_t c, int base)
+{
+    int v = -1;
+    if (c >= u'0' && c <= u'9')
+        v = c - u'0';
+    else if (c >= u'a' && c <= u'f')
+        v = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'F')
+        v = c - u'A' + 10;
+    return v < base ? v : -1;
 }
 
 // A 32-bit integer: optional sign and decimal digits, or hexadecimal digits after "$" or
 // "0x" (up to eight; values from 80000000 up are the negative numbers of the same bits).
-std::optional<std::int32_t> ReadIndex(std::u16string_view s) {
-  int base = 10;
-  bool negative = false;
-  if (s.starts_with(u"$")) {
-    base = 16;
-    s.remove_prefix(1);
-  } else if (s.starts_with(u"0x") || s.starts_with(u"0X")) {
-    base = 16;
-    s.remove_prefix(2);
-  } else if (!s.empty() && (s[0] == u'+' || s[0] == u'-')) {
-    negative = s[0] == u'-';
-    s.remove_prefix(1);
-  }
-  if (s.empty()) return std::nullopt;
-  const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
-  std::uint64_t value = 0;
-  for (char16_t c : s) {
-    const int d = DigitValue(c, base);
-    if (d < 0) return std::nullopt;
-    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
-    if (value > limit) return std::nullopt;
-  }
-  if (base == 16) return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-  return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value));
+std::optional<std::int32_t> ReadIndex(std::u16string_view s)
+{
+    int base = 10;
+    bool negative = false;
+    if (s.starts_with(u"$")) {
+        base = 16;
+        s.remove_prefix(1);
+    } else if (s.starts_with(u"0x") || s.starts_with(u"0X")) {
+        base = 16;
+        s.remove_prefix(2);
+    } else if (!s.empty() && (s[0] == u'+' || s[0] == u'-')) {
+        negative = s[0] == u'-';
+        s.remove_prefix(1);
+    }
+    if (s.empty())
+        return std::nullopt;
+    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
+    std::uint64_t value = 0;
+    for (char16_t c : s) {
+        const int d = DigitValue(c, base);
+        if (d < 0)
+            return std::nullopt;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+        if (value > limit)
+            return std::nullopt;
+    }
+    if (base == 16)
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(value)
+                                              : static_cast<std::int64_t>(value));
 }
 
 class TJSONPathParser {
-public:
-  explicit TJSONPathParser(std::u16string_view path) : FPath(path) {}
+  public:
+    explicit TJSONPathParser(std::u16string_view path) : FPath(path) {}
 
-  std::optional<std::vector<TJSONPathStep>> Run();
+    std::optional<std::vector<TJSONPathStep>> Run();
 
-private:
-  void Skip() {
-    while (FPos < FPath.size() && IsSkipped(FPath[FPos])) ++FPos;
-  }
-  bool BareName();
-  bool Bracket();
+  private:
+    void Skip()
+    {
+        while (FPos < FPath.size() && IsSkipped(FPath[FPos]))
+            ++FPos;
+    }
+    bool BareName();
+    bool Bracket();
 
-  std::u16string_view FPath;
-  std::size_t FPos = 0;
-  std::vector<TJSONPathStep> FSteps;
+    std::u16string_view FPath;
+    std::size_t FPos = 0;
+    std::vector<TJSONPathStep> FSteps;
 };
 
 // A bare name runs to the next "." or "[" or to the end.
-bool TJSONPathParser::BareName() {
-  const std::size_t end = std::min(FPath.find_first_of(u".[", FPos), FPath.size());
-  const std::u16string_view name = Trim(FPath.substr(FPos, end - FPos));
-  FPos = end;
-  if (name.empty()) return false;
-  FSteps.push_back({TJSONPathStep::skName, std::u16string(name), 0});
-  return true;
+bool TJSONPathParser::BareName()
+{
+    const std::size_t end = std::min(FPath.find_first_of(u".[", FPos), FPath.size());
+    const std::u16string_view name = Trim(FPath.substr(FPos, end - FPos));
+    FPos = end;
+    if (name.empty())
+        return false;
+    FSteps.push_back({TJSONPathStep::skName, std::u16string(name), 0});
+    return true;
 }
 
 // FPos is just after "[".
-bool TJSONPathParser::Bracket() {
-  Skip();
-  if (FPos < FPath.size() && (FPath[FPos] == u'\'' || FPath[FPos] == u'"')) {
-    const char16_t quote = FPath[FPos++];
-    std::u16string name;
-    for (;;) {
-      if (FPos >= FPath.size()) return false; // no closing quote
-      const char16_t c = FPath[FPos++];
-      if (c == quote) break;
-      if (c == u'\\' && FPos < FPath.size() && FPath[FPos] == quote) {
-        name.push_back(quote);
-        ++FPos;
-      } else {
-        name.push_back(c);
-      }
-    }
+bool TJSONPathParser::Bracket()
+{
     Skip();
-    if (FPos >= FPath.size() || FPath[FPos] != u']') return false;
-    ++FPos;
-    FSteps.push_back({TJSONPathStep::skName, std::move(name), 0});
+    if (FPos < FPath.size() && (FPath[FPos] == u'\'' || FPath[FPos] == u'"')) {
+        const char16_t quote = FPath[FPos++];
+        std::u16string name;
+        for (;;) {
+            if (FPos >= FPath.size())
+                return false; // no closing quote
+            const char16_t c = FPath[FPos++];
+            if (c == quote)
+                break;
+            if (c == u'\\' && FPos < FPath.size() && FPath[FPos] == quote) {
+                name.push_back(quote);
+                ++FPos;
+            } else {
+                name.push_back(c);
+            }
+        }
+        Skip();
+        if (FPos >= FPath.size() || FPath[FPos] != u']')
+            return false;
+        ++FPos;
+        FSteps.push_back({TJSONPathStep::skName, std::move(name), 0});
+        return true;
+    }
+    const std::size_t close = FPath.find(u']', FPos);
+    if (close == std::u16string_view::npos)
+        return false;
+    const auto index = ReadIndex(Trim(FPath.substr(FPos, close - FPos)));
+    FPos = close + 1;
+    if (!index)
+        return false;
+    FSteps.push_back({TJSONPathStep::skIndex, {}, *index});
     return true;
-  }
-  const std::size_t close = FPath.find(u']', FPos);
-  if (close == std::u16string_view::npos) return false;
-  const auto index = ReadIndex(Trim(FPath.substr(FPos, close - FPos)));
-  FPos = close + 1;
-  if (!index) return false;
-  FSteps.push_back({TJSONPathStep::skIndex, {}, *index});
-  return true;
 }
 
-std::optional<std::vector<TJSONPathStep>> TJSONPathParser::Run() {
-  Skip();
-  if (FPos < FPath.size()) {
-    if (FPath[FPos] == u'.') return std::nullopt;
-    if (FPath[FPos] != u'[' && !BareName()) return std::nullopt;
-  }
-  for (;;) {
+std::optional<std::vector<TJSONPathStep>> TJSONPathParser::Run()
+{
     Skip();
-    if (FPos >= FPath.size()) return std::move(FSteps);
-    const char16_t c = FPath[FPos++];
-    if (c == u'.') {
-      if (!BareName()) return std::nullopt; // empty name: a..b, a.[0], a trailing "."
-    } else if (c == u'[') {
-      if (!Bracket()) return std::nullopt;
-    } else {
-      return std::nullopt; // after a bracket only ".", "[" or the end may follow
+    if (FPos < FPath.size()) {
+        if (FPath[FPos] == u'.')
+            return std::nullopt;
+        if (FPath[FPos] != u'[' && !BareName())
+            return std::nullopt;
     }
-  }
+    for (;;) {
+        Skip();
+        if (FPos >= FPath.size())
+            return std::move(FSteps);
+        const char16_t c = FPath[FPos++];
+        if (c == u'.') {
+            if (!BareName())
+                return std::nullopt; // empty name: a..b, a.[0], a trailing "."
+        } else if (c == u'[') {
+            if (!Bracket())
+                return std::nullopt;
+        } else {
+            return std::nullopt; // after a bracket only ".", "[" or the end may follow
+        }
+    }
 }
 
 } // namespace
 
-std::optional<std::vector<TJSONPathStep>> ParseJSONPath(std::u16string_view path) {
-  return TJSONPathParser(path).Run();
+std::optional<std::vector<TJSONPathStep>> ParseJSONPath(std::u16string_view path)
+{
+    return TJSONPathParser(path).Run();
 }
 
-TJSONValue* EvaluateJSONPath(TJSONAncestor& start, const std::vector<TJSONPathStep>& steps) {
-  if (!start.IsValue()) return nullptr;
-  TJSONValue* node = static_cast<TJSONValue*>(&start);
-  for (const TJSONPathStep& step : steps) {
-    if (step.Kind == TJSONPathStep::skName) {
-      if (!node->IsObject()) return nullptr;
-      node = static_cast<TJSONObject*>(node)->Find(step.Name);
-    } else {
-      if (!node->IsArray()) return nullptr;
-      const auto& array = static_cast<const TJSONArray&>(*node);
-      if (step.Index < 0 || static_cast<std::size_t>(step.Index) >= array.Count()) return nullptr;
-      node = &array.Element(static_cast<std::size_t>(step.Index));
+TJSONValue* EvaluateJSONPath(TJSONAncestor& start, const std::vector<TJSONPathStep>& steps)
+{
+    if (!start.IsValue())
+        return nullptr;
+    TJSONValue* node = static_cast<TJSONValue*>(&start);
+    for (const TJSONPathStep& step : steps) {
+        if (step.Kind == TJSONPathStep::skName) {
+            if (!node->IsObject())
+                return nullptr;
+            node = static_cast<TJSONObject*>(node)->Find(step.Name);
+        } else {
+            if (!node->IsArray())
+                return nullptr;
+            const auto& array = static_cast<const TJSONArray&>(*node);
+            if (step.Index < 0 || static_cast<std::size_t>(step.Index) >= array.Count())
+                return nullptr;
+            node = &array.Element(static_cast<std::size_t>(step.Index));
+        }
+        if (node == nullptr)
+            return nullptr;
     }
-    if (node == nullptr) return nullptr;
-  }
-  return node;
+    return node;
 }
 
-TJSONValue* FindJSONPath(TJSONAncestor& start, std::u16string_view path) {
-  const auto steps = ParseJSONPath(path);
-  return steps ? EvaluateJSONPath(start, *steps) : nullptr;
+TJSONValue* FindJSONPath(TJSONAncestor& start, std::u16string_view path)
+{
+    const auto steps = ParseJSONPath(path);
+    return steps ? EvaluateJSONPath(start, *steps) : nullptr;
 }
 
 } // namespace bramolt::json

@@ -21,12 +21,12 @@
 namespace bramolt::json {
 
 struct TJSONPathStep {
-  enum TStepKind : std::uint8_t { skName, skIndex };
-  TStepKind Kind;
-  std::u16string Name; // skName
-  std::int32_t Index;  // skIndex; may be negative, which designates no element
+    enum TStepKind : std::uint8_t { skName, skIndex };
+    TStepKind Kind;
+    std::u16string Name; // skName
+    std::int32_t Index;  // skIndex; may be negative, which designates no element
 
-  bool operator==(const TJSONPathStep&) const = default;
+    bool operator==(const TJSONPathStep&) const = default;
 };
 
 // The steps of `path`, or no result when its syntax is wrong. The empty path, or one of

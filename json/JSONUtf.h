@@ -25,34 +25,38 @@ std::u16string FromUtf8(std::string_view bytes);
 // refuses overlong forms, stray continuation bytes, truncated sequences and values above
 // U+10FFFF. Returns the number of units written (0 when malformed) and advances `p` past
 // the sequence when it succeeds.
-inline int DecodeUtf8Sequence(const unsigned char*& p, const unsigned char* end, char16_t* out) {
-  const unsigned char lead = p[0];
-  auto cont = [&](std::ptrdiff_t i, unsigned char lo, unsigned char hi) {
-    return end - p > i && p[i] >= lo && p[i] <= hi;
-  };
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    if (!cont(1, 0x80, 0xBF)) return 0;
-    out[0] = static_cast<char16_t>(((lead & 0x1F) << 6) | (p[1] & 0x3F));
-    p += 2;
-    return 1;
-  }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    if (!cont(1, lead == 0xE0 ? 0xA0 : 0x80, 0xBF) || !cont(2, 0x80, 0xBF)) return 0;
-    out[0] = static_cast<char16_t>(((lead & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-    p += 3;
-    return 1;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    if (!cont(1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) || !cont(2, 0x80, 0xBF) ||
-        !cont(3, 0x80, 0xBF))
-      return 0;
-    const char32_t cp = ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-    out[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-    out[1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    p += 4;
-    return 2;
-  }
-  return 0;
+inline int DecodeUtf8Sequence(const unsigned char*& p, const unsigned char* end, char16_t* out)
+{
+    const unsigned char lead = p[0];
+    auto cont = [&](std::ptrdiff_t i, unsigned char lo, unsigned char hi) {
+        return end - p > i && p[i] >= lo && p[i] <= hi;
+    };
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (!cont(1, 0x80, 0xBF))
+            return 0;
+        out[0] = static_cast<char16_t>(((lead & 0x1F) << 6) | (p[1] & 0x3F));
+        p += 2;
+        return 1;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (!cont(1, lead == 0xE0 ? 0xA0 : 0x80, 0xBF) || !cont(2, 0x80, 0xBF))
+            return 0;
+        out[0] = static_cast<char16_t>(((lead & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+        p += 3;
+        return 1;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (!cont(1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) || !cont(2, 0x80, 0xBF) ||
+            !cont(3, 0x80, 0xBF))
+            return 0;
+        const char32_t cp =
+            ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+        out[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+        out[1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        p += 4;
+        return 2;
+    }
+    return 0;
 }
 
 } // namespace bramolt::json

@@ -10,10 +10,10 @@
 namespace bramolt::json {
 
 struct TJSONOutputOptions {
-  // Characters below U+0020 without a short escape (\b \t \n \f \r) become \u00XX.
-  bool EncodeBelow32 = false;
-  // Characters from U+0080 up become \uXXXX, each unit of a surrogate pair on its own.
-  bool EncodeAbove127 = false;
+    // Characters below U+0020 without a short escape (\b \t \n \f \r) become \u00XX.
+    bool EncodeBelow32 = false;
+    // Characters from U+0080 up become \uXXXX, each unit of a surrogate pair on its own.
+    bool EncodeAbove127 = false;
 };
 
 // Prints `node` and everything below it; a pair prints as its key, ":" and its value.

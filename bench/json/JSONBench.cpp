@@ -38,23 +38,31 @@ std::size_t gPeakBytes = 0;
 
 } // namespace
 
-void* operator new(std::size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  gLiveBytes += malloc_usable_size(p);
-  if (gLiveBytes > gPeakBytes) gPeakBytes = gLiveBytes;
-  return p;
+void* operator new(std::size_t size)
+{
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    gLiveBytes += malloc_usable_size(p);
+    if (gLiveBytes > gPeakBytes)
+        gPeakBytes = gLiveBytes;
+    return p;
 }
 // The replaced operator new allocates with malloc, so free is the matching release.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept {
-  if (p == nullptr) return;
-  gLiveBytes -= malloc_usable_size(p);
-  std::free(p);
+void operator delete(void* p) noexcept
+{
+    if (p == nullptr)
+        return;
+    gLiveBytes -= malloc_usable_size(p);
+    std::free(p);
 }
 #pragma GCC diagnostic pop
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept
+{
+    operator delete(p);
+}
 
 namespace bramolt::json::bench {
 namespace {
@@ -62,119 +70,141 @@ namespace {
 enum TDocumentKind { dkApi, dkNumbers, dkText };
 
 struct TDocument {
-  std::string Utf8;
-  std::u16string Utf16;
-  TJSONOutputOptions CanonicalOptions; // options under which printing reproduces the input
+    std::string Utf8;
+    std::u16string Utf16;
+    TJSONOutputOptions CanonicalOptions; // options under which printing reproduces the input
 };
 
-const TDocument& Document(TDocumentKind kind, std::size_t megabytes) {
-  static std::map<std::pair<int, std::size_t>, TDocument> cache;
-  auto [it, added] = cache.try_emplace({kind, megabytes});
-  if (added) {
-    const std::size_t bytes = megabytes << 20;
-    TDocument& d = it->second;
-    d.Utf8 = kind == dkApi ? MakeApiDocument(bytes) : kind == dkNumbers ? MakeNumberDocument(bytes) : MakeTextDocument(bytes);
-    d.Utf16 = FromUtf8(d.Utf8);
-    d.CanonicalOptions = kind == dkText ? TJSONOutputOptions{true, false} : TJSONOutputOptions{true, true};
-    auto root = ParseJSONValue(d.Utf16);
-    if (root == nullptr || ToJSON(*root, d.CanonicalOptions) != d.Utf16)
-      throw std::logic_error("printing does not reproduce the generated document");
-  }
-  return it->second;
+const TDocument& Document(TDocumentKind kind, std::size_t megabytes)
+{
+    static std::map<std::pair<int, std::size_t>, TDocument> cache;
+    auto [it, added] = cache.try_emplace({kind, megabytes});
+    if (added) {
+        const std::size_t bytes = megabytes << 20;
+        TDocument& d = it->second;
+        d.Utf8 = kind == dkApi       ? MakeApiDocument(bytes)
+                 : kind == dkNumbers ? MakeNumberDocument(bytes)
+                                     : MakeTextDocument(bytes);
+        d.Utf16 = FromUtf8(d.Utf8);
+        d.CanonicalOptions =
+            kind == dkText ? TJSONOutputOptions{true, false} : TJSONOutputOptions{true, true};
+        auto root = ParseJSONValue(d.Utf16);
+        if (root == nullptr || ToJSON(*root, d.CanonicalOptions) != d.Utf16)
+            throw std::logic_error("printing does not reproduce the generated document");
+    }
+    return it->second;
 }
 
-void SetBytes(benchmark::State& state, const TDocument& d) {
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.Utf8.size()));
+void SetBytes(benchmark::State& state, const TDocument& d)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.Utf8.size()));
 }
 
 struct TMemory {
-  double Peak; // live heap bytes at the highest point of parsing, per document byte
-  double Tree; // live heap bytes the finished tree holds, per document byte
+    double Peak; // live heap bytes at the highest point of parsing, per document byte
+    double Tree; // live heap bytes the finished tree holds, per document byte
 };
 
-template <typename F>
-TMemory MeasureMemory(const TDocument& d, F parse) {
-  const std::size_t base = gLiveBytes;
-  gPeakBytes = base;
-  auto tree = parse();
-  benchmark::DoNotOptimize(tree);
-  const auto perByte = [&](std::size_t bytes) { return static_cast<double>(bytes - base) / static_cast<double>(d.Utf8.size()); };
-  return {perByte(gPeakBytes), perByte(gLiveBytes)};
+template <typename F> TMemory MeasureMemory(const TDocument& d, F parse)
+{
+    const std::size_t base = gLiveBytes;
+    gPeakBytes = base;
+    auto tree = parse();
+    benchmark::DoNotOptimize(tree);
+    const auto perByte = [&](std::size_t bytes) {
+        return static_cast<double>(bytes - base) / static_cast<double>(d.Utf8.size());
+    };
+    return {perByte(gPeakBytes), perByte(gLiveBytes)};
 }
 
-void SetMemoryCounters(benchmark::State& state, TMemory memory) {
-  state.counters["peak_per_byte"] = memory.Peak;
-  state.counters["tree_per_byte"] = memory.Tree;
+void SetMemoryCounters(benchmark::State& state, TMemory memory)
+{
+    state.counters["peak_per_byte"] = memory.Peak;
+    state.counters["tree_per_byte"] = memory.Tree;
 }
 
-void OursParse(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(ParseJSONValue(d.Utf16));
-  SetBytes(state, d);
-  SetMemoryCounters(state, MeasureMemory(d, [&] { return ParseJSONValue(d.Utf16); }));
+void OursParse(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ParseJSONValue(d.Utf16));
+    SetBytes(state, d);
+    SetMemoryCounters(state, MeasureMemory(d, [&] { return ParseJSONValue(d.Utf16); }));
 }
 
-void OursPrint(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  auto root = ParseJSONValue(d.Utf16);
-  // The automation method always prints with both options.
-  for (auto _ : state) benchmark::DoNotOptimize(ToJSON(*root, {true, true}));
-  SetBytes(state, d);
+void OursPrint(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    auto root = ParseJSONValue(d.Utf16);
+    // The automation method always prints with both options.
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ToJSON(*root, {true, true}));
+    SetBytes(state, d);
 }
 
 // With the options under which the document is canonical: for the text document, the
 // non-ASCII characters stay raw as in RapidJSON's and nlohmann's output.
-void OursPrintCanonical(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  auto root = ParseJSONValue(d.Utf16);
-  for (auto _ : state) benchmark::DoNotOptimize(ToJSON(*root, d.CanonicalOptions));
-  SetBytes(state, d);
+void OursPrintCanonical(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    auto root = ParseJSONValue(d.Utf16);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ToJSON(*root, d.CanonicalOptions));
+    SetBytes(state, d);
 }
 
-void RapidParse(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
+void RapidParse(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        rapidjson::Document doc;
+        doc.Parse(d.Utf8.data(), d.Utf8.size());
+        if (doc.HasParseError())
+            state.SkipWithError("RapidJSON refused the document");
+        benchmark::DoNotOptimize(doc);
+    }
+    SetBytes(state, d);
     rapidjson::Document doc;
     doc.Parse(d.Utf8.data(), d.Utf8.size());
-    if (doc.HasParseError()) state.SkipWithError("RapidJSON refused the document");
-    benchmark::DoNotOptimize(doc);
-  }
-  SetBytes(state, d);
-  rapidjson::Document doc;
-  doc.Parse(d.Utf8.data(), d.Utf8.size());
-  const double pool = static_cast<double>(doc.GetAllocator().Capacity()) / static_cast<double>(d.Utf8.size());
-  SetMemoryCounters(state, {pool, pool});
+    const double pool =
+        static_cast<double>(doc.GetAllocator().Capacity()) / static_cast<double>(d.Utf8.size());
+    SetMemoryCounters(state, {pool, pool});
 }
 
-void RapidPrint(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  rapidjson::Document doc;
-  doc.Parse(d.Utf8.data(), d.Utf8.size());
-  for (auto _ : state) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    doc.Accept(writer);
-    benchmark::DoNotOptimize(buffer.GetString());
-  }
-  SetBytes(state, d);
+void RapidPrint(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    rapidjson::Document doc;
+    doc.Parse(d.Utf8.data(), d.Utf8.size());
+    for (auto _ : state) {
+        rapidjson::StringBuffer buffer;
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        doc.Accept(writer);
+        benchmark::DoNotOptimize(buffer.GetString());
+    }
+    SetBytes(state, d);
 }
 
-void NlohmannParse(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(nlohmann::json::parse(d.Utf8));
-  SetBytes(state, d);
-  SetMemoryCounters(state, MeasureMemory(d, [&] { return nlohmann::json::parse(d.Utf8); }));
+void NlohmannParse(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(nlohmann::json::parse(d.Utf8));
+    SetBytes(state, d);
+    SetMemoryCounters(state, MeasureMemory(d, [&] { return nlohmann::json::parse(d.Utf8); }));
 }
 
-void NlohmannPrint(benchmark::State& state, TDocumentKind kind) {
-  const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
-  const auto doc = nlohmann::json::parse(d.Utf8);
-  for (auto _ : state) benchmark::DoNotOptimize(doc.dump());
-  SetBytes(state, d);
+void NlohmannPrint(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    const auto doc = nlohmann::json::parse(d.Utf8);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(doc.dump());
+    SetBytes(state, d);
 }
 
-#define BRAMOLT_JSON_BENCH(function, kind) \
-  BENCHMARK_CAPTURE(function, kind, kind)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(0.5)
+#define BRAMOLT_JSON_BENCH(function, kind)                                                                   \
+    BENCHMARK_CAPTURE(function, kind, kind)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond)->MinTime(0.5)
 
 BRAMOLT_JSON_BENCH(OursParse, dkApi);
 BRAMOLT_JSON_BENCH(RapidParse, dkApi);
@@ -198,29 +228,32 @@ BRAMOLT_JSON_BENCH(NlohmannPrint, dkText);
 
 // A five-step path (name, index into 10,000 rows, name, index, name) on a ~20 MB tree,
 // parsed from its text on every lookup as the automation method does.
-void PathLookup(benchmark::State& state) {
-  static const auto root = ParseJSONValue(FromUtf8(MakeLookupDocument(80)));
-  std::int64_t row = 0;
-  for (auto _ : state) {
-    const std::u16string path = u"rows[" + std::u16string(1, u'0' + static_cast<char16_t>(row % 10)) + u"987].cells[42].v";
-    benchmark::DoNotOptimize(FindJSONPath(*root, path));
-    ++row;
-  }
-  state.SetItemsProcessed(state.iterations());
+void PathLookup(benchmark::State& state)
+{
+    static const auto root = ParseJSONValue(FromUtf8(MakeLookupDocument(80)));
+    std::int64_t row = 0;
+    for (auto _ : state) {
+        const std::u16string path =
+            u"rows[" + std::u16string(1, u'0' + static_cast<char16_t>(row % 10)) + u"987].cells[42].v";
+        benchmark::DoNotOptimize(FindJSONPath(*root, path));
+        ++row;
+    }
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(PathLookup);
 
-void AddMembers(benchmark::State& state) {
-  auto object = std::make_unique<TJSONObject>();
-  for (auto _ : state) {
-    object->AddPair(u"name", std::make_unique<TJSONString>(u"value"));
-    if (object->Count() == 1'000'000) {
-      state.PauseTiming();
-      object = std::make_unique<TJSONObject>();
-      state.ResumeTiming();
+void AddMembers(benchmark::State& state)
+{
+    auto object = std::make_unique<TJSONObject>();
+    for (auto _ : state) {
+        object->AddPair(u"name", std::make_unique<TJSONString>(u"value"));
+        if (object->Count() == 1'000'000) {
+            state.PauseTiming();
+            object = std::make_unique<TJSONObject>();
+            state.ResumeTiming();
+        }
     }
-  }
-  state.SetItemsProcessed(state.iterations());
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(AddMembers);
 

@@ -9,17 +9,21 @@
 #include <cstdlib>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace bramolt::json;
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const auto root = ParseJSONValueUtf8(bytes);
-  if (root == nullptr) return 0;
-  for (const TJSONOutputOptions options :
-       {TJSONOutputOptions{true, true}, TJSONOutputOptions{false, false}, TJSONOutputOptions{true, false}}) {
-    const std::u16string first = ToJSON(*root, options);
-    const auto again = ParseJSONValue(first);
-    if (again == nullptr) std::abort(); // printed text must be valid JSON
-    if (ToJSON(*again, options) != first) std::abort(); // and print identically
-  }
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace bramolt::json;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const auto root = ParseJSONValueUtf8(bytes);
+    if (root == nullptr)
+        return 0;
+    for (const TJSONOutputOptions options : {TJSONOutputOptions{true, true}, TJSONOutputOptions{false, false},
+                                             TJSONOutputOptions{true, false}}) {
+        const std::u16string first = ToJSON(*root, options);
+        const auto again = ParseJSONValue(first);
+        if (again == nullptr)
+            std::abort(); // printed text must be valid JSON
+        if (ToJSON(*again, options) != first)
+            std::abort(); // and print identically
+    }
+    return 0;
 }

@@ -16,8 +16,8 @@ class BramoltCOMTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(
-            HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IDispatch, FDispatch.ReceiveVoid())));
+        ASSERT_TRUE(HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IDispatch,
+                                                        FDispatch.ReceiveVoid())));
     }
 
     DISPID IdOf(const wchar_t* name, HRESULT expected = S_OK)
@@ -293,8 +293,8 @@ TEST_F(BramoltCOMTest, ObjectCountsItselfUntilTheLastReference)
 TEST_F(BramoltCOMTest, CreationForARefusedInterfaceLeavesNoObject)
 {
     TComPtr<IUnknown> refused;
-    EXPECT_TRUE(HResultIs(E_NOINTERFACE,
-                          TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IClassFactory, refused.ReceiveVoid())));
+    EXPECT_TRUE(HResultIs(E_NOINTERFACE, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles,
+                                                             IID_IClassFactory, refused.ReceiveVoid())));
     EXPECT_EQ(refused.Get(), nullptr);
     EXPECT_EQ(FCount.Created, 2);
     EXPECT_EQ(FCount.Live(), 1) << "only the fixture's object is alive";

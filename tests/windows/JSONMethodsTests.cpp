@@ -38,7 +38,10 @@ class TArg {
     VARIANT FValue;
 };
 
-TArg Empty() { return {}; }
+TArg Empty()
+{
+    return {};
+}
 
 TArg Null()
 {
@@ -114,35 +117,42 @@ std::string Stale(std::uint32_t handle)
 std::string Describe(const VARIANT& v)
 {
     switch (V_VT(&v)) {
-    case VT_EMPTY: return "EMPTY";
-    case VT_NULL: return "NULL";
-    case VT_I4: return "I4 " + std::to_string(V_I4(&v));
-    case VT_I8: return "I8 " + std::to_string(V_I8(&v));
-    case VT_BOOL: return "BOOL " + std::to_string(V_BOOL(&v));
+    case VT_EMPTY:
+        return "EMPTY";
+    case VT_NULL:
+        return "NULL";
+    case VT_I4:
+        return "I4 " + std::to_string(V_I4(&v));
+    case VT_I8:
+        return "I8 " + std::to_string(V_I8(&v));
+    case VT_BOOL:
+        return "BOOL " + std::to_string(V_BOOL(&v));
     case VT_R8: {
         char text[32];
         std::snprintf(text, sizeof(text), "R8 %.17g", V_R8(&v));
         return text;
     }
-    case VT_BSTR: return "BSTR '" + Narrow({V_BSTR(&v), ::SysStringLen(V_BSTR(&v))}) + "'";
-    default: return "VT " + std::to_string(V_VT(&v));
+    case VT_BSTR:
+        return "BSTR '" + Narrow({V_BSTR(&v), ::SysStringLen(V_BSTR(&v))}) + "'";
+    default:
+        return "VT " + std::to_string(V_VT(&v));
     }
 }
 
 struct TCallResult {
     HRESULT Code = E_FAIL;
-    std::string Value;               // Describe() of the value
-    std::uint32_t Handle = 0;        // the value, when it is a handle
-    std::string ErrorDescription;    // of the exception, for DISP_E_EXCEPTION
-    HRESULT ErrorCode = S_OK;        // scode of the exception
+    std::string Value;            // Describe() of the value
+    std::uint32_t Handle = 0;     // the value, when it is a handle
+    std::string ErrorDescription; // of the exception, for DISP_E_EXCEPTION
+    HRESULT ErrorCode = S_OK;     // scode of the exception
 };
 
 class JSONMethodsTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(HResultIs(
-            S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IDispatch, FDispatch.ReceiveVoid())));
+        ASSERT_TRUE(HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IDispatch,
+                                                        FDispatch.ReceiveVoid())));
     }
 
     // Calls `name` late-bound with `args` in their written order; without `wantValue`
@@ -162,8 +172,9 @@ class JSONMethodsTest : public ::testing::Test {
         DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         TVariant value;
         EXCEPINFO exception{};
-        result.Code = FDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                                        &params, wantValue ? value.Pointer() : nullptr, &exception, nullptr);
+        result.Code =
+            FDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                              &params, wantValue ? value.Pointer() : nullptr, &exception, nullptr);
         result.Value = Describe(value.Get());
         if (V_VT(&value.Get()) == VT_I8)
             result.Handle = static_cast<std::uint32_t>(V_I8(&value.Get()));
@@ -225,7 +236,10 @@ TEST_F(JSONMethodsTest, ReadingMethodsAnswerWithTheTypeOfTheNode)
     const std::uint32_t text = Handle(L"JSONGetElement", {I8(root), Text(L"s")});
     const std::uint32_t pair = Handle(L"JSONGetPair", {I8(root), I4(0)});
     const TCallRow rows[] = {
-        {"number, read with a point whatever the locale", L"JSONGetNodeValue", {I8(root), Text(L"n")}, "R8 150"},
+        {"number, read with a point whatever the locale",
+         L"JSONGetNodeValue",
+         {I8(root), Text(L"n")},
+         "R8 150"},
         {"string", L"JSONGetNodeValue", {I8(root), Text(L"s")}, "BSTR 'x?'"},
         {"true", L"JSONGetNodeValue", {I8(root), Text(L"t")}, "BOOL -1"},
         {"false", L"JSONGetNodeValue", {I8(root), Text(L"f")}, "BOOL 0"},
@@ -241,7 +255,9 @@ TEST_F(JSONMethodsTest, ReadingMethodsAnswerWithTheTypeOfTheNode)
         {"empty path on a handle of 0", L"JSONGetElement", {I8(0), Text(L"")}, "I4 0"},
         {"a pair is no starting point", L"JSONGetNodeValue", {I8(pair), Text(L"")}, "I4 0"},
         {"a pair is no starting point", L"JSONGetElement", {I8(pair), Text(L"")}, "I4 0"},
-        {"empty path designates the start", L"JSONGetElement", {I8(array), Text(L"")},
+        {"empty path designates the start",
+         L"JSONGetElement",
+         {I8(array), Text(L"")},
          "I8 " + std::to_string(array)},
         {"member count", L"JSONCount", {I8(root)}, "I4 8"},
         {"element count", L"JSONCount", {I8(array)}, "I4 2"},
@@ -305,7 +321,10 @@ TEST_F(JSONMethodsTest, EveryMethodReportsFailureThroughItsValue)
         {"boolean added to an array", L"JSONAddNodeAsBool", {I8(array), Text(L"x"), Bool(true)}, "EMPTY"},
         {"free of handle 0", L"JSONFree", {I8(0)}, "EMPTY"},
         {"free of no integer", L"JSONFree", {Null()}, "EMPTY"},
-        {"format of handle 0", L"JSONFormat", {Empty()}, "BSTR 'Exception: (JSON handle 0 designates no node)'"},
+        {"format of handle 0",
+         L"JSONFormat",
+         {Empty()},
+         "BSTR 'Exception: (JSON handle 0 designates no node)'"},
     };
     // Every method that takes a handle, with handles that designate no live node.
     for (const std::uint32_t dead : {freed, neverIssued}) {
@@ -438,11 +457,14 @@ TEST_F(JSONMethodsTest, FreeDetachesTheNodeFromItsParent)
         std::string Remaining;
         std::function<std::uint32_t()> Dead; // a handle below the victim, dead afterwards
     } rows[] = {
-        {"array element leaves its array", [&] { return at(L"a[1]"); }, R"({"a":[1,3],"b":{"c":true},"d":"x"})",
-         nullptr},
+        {"array element leaves its array", [&] { return at(L"a[1]"); },
+         R"({"a":[1,3],"b":{"c":true},"d":"x"})", nullptr},
         {"value takes its pair along", [&] { return at(L"d"); }, R"({"a":[1,3],"b":{"c":true}})", nullptr},
-        {"pair leaves its object", [&] { return Handle(L"JSONGetPair", {I8(root), I4(1)}); }, R"({"a":[1,3]})",
-         [&] { return c; }},
+        {"pair leaves its object",
+         [&] {
+             return Handle(L"JSONGetPair", {I8(root), I4(1)});
+         },
+         R"({"a":[1,3]})", [&] { return c; }},
         {"the root goes with everything", [&] { return root; }, "", [&] { return a2; }},
     };
     for (const auto& row : rows) {
@@ -511,8 +533,8 @@ TEST_F(JSONMethodsTest, MemberValuesConvertFromVariants)
         {"number text always uses a point", L"JSONAddNodeAsNumber", Text(L"k"), R8(1.5), R"("k":1.5)"},
         {"VBScript variable", L"JSONAddNodeAsNumber", Text(L"k"), RefTo(variable), R"("k":1E-5)"},
         {"true is -1", L"JSONAddNodeAsNumber", Text(L"k"), Bool(true), R"("k":-1)"},
-        {"regional number text", L"JSONAddNodeAsNumber", Text(L"k"),
-         Text(CommaLocale() ? L"2,25" : L"2.25"), R"("k":2.25)"},
+        {"regional number text", L"JSONAddNodeAsNumber", Text(L"k"), Text(CommaLocale() ? L"2,25" : L"2.25"),
+         R"("k":2.25)"},
         {"text that is no number", L"JSONAddNodeAsNumber", Text(L"k"), Text(L"abc"), ""},
         {"not a number", L"JSONAddNodeAsNumber", Text(L"k"), R8(std::nan("")), ""},
         {"infinity", L"JSONAddNodeAsNumber", Text(L"k"), R8(-std::numeric_limits<double>::infinity()), ""},
@@ -537,5 +559,5 @@ TEST_F(JSONMethodsTest, MemberValuesConvertFromVariants)
     EXPECT_EQ(FJSONHandles.LiveCount(), 0u) << "a refused member was kept";
 }
 
-}  // namespace
-}  // namespace bramolt::test
+} // namespace
+} // namespace bramolt::test

@@ -104,17 +104,21 @@ TEST(Int64FromVariant, ConvertsEveryScalarType)
         {"64-bit hex keeps its bits", Text(L"$FFFFFFFFFFFFFFFF"), -1},
         {"true word is 1", Text(L"tRUe"), 1},
         {"false word is 0", Text(L"FALSE"), 0},
-        {"by-reference variant is followed", [] {
+        {"by-reference variant is followed",
+         [] {
              static VARIANT inner;
              VariantInit(&inner);
              V_VT(&inner) = VT_I4;
              V_I4(&inner) = 77;
              return Make(VT_BYREF | VT_VARIANT, [](VARIANT& v) { V_VARIANTREF(&v) = &inner; });
-         }(), 77},
-        {"by-reference integer is followed", [] {
+         }(),
+         77},
+        {"by-reference integer is followed",
+         [] {
              static LONG inner = 99;
              return Make(VT_BYREF | VT_I4, [](VARIANT& v) { V_I4REF(&v) = &inner; });
-         }(), 99},
+         }(),
+         99},
     };
     for (const auto& row : rows)
         EXPECT_EQ(Int64FromVariant(row.input.value), row.expected) << row.why;
@@ -142,13 +146,15 @@ TEST(Int64FromVariant, RefusesWithTheConversionMessage)
 {
     const TErrorRow rows[] = {
         {"null", Make(VT_NULL), "Could not convert variant of type (Null) into type (Int64)"},
-        {"text that is no number", Text(L"abc"), "Could not convert variant of type (OleStr) into type (Int64)"},
+        {"text that is no number", Text(L"abc"),
+         "Could not convert variant of type (OleStr) into type (Int64)"},
         {"empty text", Text(L""), "Could not convert variant of type (OleStr) into type (Int64)"},
         {"null dispatch", Make(VT_DISPATCH, [](VARIANT& v) { V_DISPATCH(&v) = nullptr; }),
          "Could not convert variant of type (Dispatch) into type (Int64)"},
         {"error value", Make(VT_ERROR, [](VARIANT& v) { V_ERROR(&v) = DISP_E_PARAMNOTFOUND; }),
          "Could not convert variant of type (Error) into type (Int64)"},
-        {"double beyond 64 bits", R8(1e30), "Overflow while converting variant of type (Double) into type (Int64)"},
+        {"double beyond 64 bits", R8(1e30),
+         "Overflow while converting variant of type (Double) into type (Int64)"},
         {"NaN", R8(std::numeric_limits<double>::quiet_NaN()),
          "Overflow while converting variant of type (Double) into type (Int64)"},
         {"text beyond 64 bits", Text(L"99999999999999999999"),
@@ -234,4 +240,4 @@ TEST(BooleanFromVariant, ConvertsScalarsAndWords)
     EXPECT_THROW(BooleanFromVariant(Make(VT_NULL).value), EVariantConversionError);
 }
 
-}  // namespace
+} // namespace

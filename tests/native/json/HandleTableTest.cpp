@@ -11,149 +11,161 @@ namespace bramolt::json {
 namespace {
 
 class TTestHandleTable : public TJSONHandleTable {
-public:
-  using TJSONHandleTable::SetNextHandle;
-  using TJSONHandleTable::TJSONHandleTable;
+  public:
+    using TJSONHandleTable::SetNextHandle;
+    using TJSONHandleTable::TJSONHandleTable;
 };
 
-std::unique_ptr<TJSONValue> Parse(std::u16string_view text) {
-  auto root = ParseJSONValue(text);
-  EXPECT_NE(root, nullptr);
-  return root;
+std::unique_ptr<TJSONValue> Parse(std::u16string_view text)
+{
+    auto root = ParseJSONValue(text);
+    EXPECT_NE(root, nullptr);
+    return root;
 }
 
-TEST(HandleTable, IssuesHandlesLazilyAndOncePerNode) {
-  TJSONHandleTable table;
-  auto root = Parse(u"{\"a\":[1,2,3]}");
-  TJSONAncestor* raw = root.get();
-  EXPECT_EQ(table.LiveCount(), 0u); // parsing registers nothing
-  const std::uint32_t handle = table.AdoptRoot(std::move(root));
-  EXPECT_NE(handle, 0u);
-  EXPECT_EQ(table.LiveCount(), 1u);
-  EXPECT_EQ(table.Issue(*raw), handle);
-  EXPECT_EQ(table.Find(handle), raw);
-  TJSONAncestor& pair = static_cast<TJSONObject*>(raw)->Pair(0);
-  const std::uint32_t pairHandle = table.Issue(pair);
-  EXPECT_NE(pairHandle, handle);
-  EXPECT_EQ(pair.Handle(), pairHandle);
-  EXPECT_EQ(table.Find(pairHandle), &pair);
-}
-
-TEST(HandleTable, FindsNothingForHandlesThatDesignateNoLiveNode) {
-  TJSONHandleTable table;
-  const std::uint32_t root = table.AdoptRoot(Parse(u"[[1],2]"));
-  auto& array = static_cast<TJSONArray&>(*table.Find(root));
-  const std::uint32_t inner = table.Issue(array.Element(0));
-  const std::uint32_t leaf = table.Issue(static_cast<TJSONArray&>(array.Element(0)).Element(0));
-  EXPECT_EQ(table.Find(0), nullptr);
-  EXPECT_EQ(table.Find(0xDEADBEEF), nullptr); // never issued
-  EXPECT_TRUE(table.Free(root));
-  for (std::uint32_t stale : {root, inner, leaf}) {
-    EXPECT_EQ(table.Find(stale), nullptr) << stale;
-    EXPECT_FALSE(table.Free(stale)) << stale; // freeing twice is harmless
-  }
-  EXPECT_EQ(table.LiveCount(), 0u);
-  EXPECT_FALSE(table.Free(0));
-}
-
-TEST(HandleTable, DoesNotReuseAFreedHandleSoon) {
-  TJSONHandleTable table;
-  const std::uint32_t first = table.AdoptRoot(std::make_unique<TJSONObject>());
-  table.Free(first);
-  const std::uint32_t second = table.AdoptRoot(std::make_unique<TJSONObject>());
-  EXPECT_NE(second, first);
-  EXPECT_EQ(table.Find(first), nullptr);
-}
-
-TEST(HandleTable, SkipsZeroAndLiveHandlesOnWrapAround) {
-  TTestHandleTable table(1);
-  const std::uint32_t a = table.AdoptRoot(std::make_unique<TJSONNull>());
-  const std::uint32_t b = table.AdoptRoot(std::make_unique<TJSONNull>());
-  const std::uint32_t c = table.AdoptRoot(std::make_unique<TJSONNull>());
-  ASSERT_EQ(a, 1u);
-  ASSERT_EQ(c, 3u);
-  table.Free(b);
-  table.SetNextHandle(0xFFFFFFFF);
-  EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFFu);
-  EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 2u); // 0 and live 1 skipped
-  EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 4u); // live 3 skipped
-  EXPECT_TRUE(table.Find(a)->IsNull());
-}
-
-TEST(HandleTable, StartsFromAnInjectedCounter) {
-  TJSONHandleTable table(0xFFFFFFFE);
-  EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFEu);
-  EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFFu);
-  EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 1u);
-}
-
-TEST(HandleTable, FreeingANodeWithAParentDetachesItFirst) {
-  struct {
-    const char* Why;
-    std::u16string Path; // which node to free, walked by hand below
-    std::u16string Remaining;
-  } cases[] = {
-      {"array element", u"element", u"{\"a\":[1,3],\"b\":{\"c\":true},\"d\":null}"},
-      {"pair", u"pair", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
-      {"value of a pair", u"value", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
-      {"key of a pair", u"key", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
-  };
-  for (const auto& c : cases) {
+TEST(HandleTable, IssuesHandlesLazilyAndOncePerNode)
+{
     TJSONHandleTable table;
-    const std::uint32_t root = table.AdoptRoot(Parse(u"{\"a\":[1,{\"x\":2},3],\"b\":{\"c\":true},\"d\":null}"));
-    auto& object = static_cast<TJSONObject&>(*table.Find(root));
-    auto& array = static_cast<TJSONArray&>(object.Pair(0).JsonValue());
-    TJSONPair& pairB = object.Pair(1);
-    TJSONAncestor& target = c.Path == u"element" ? static_cast<TJSONAncestor&>(array.Element(1))
-                            : c.Path == u"pair"  ? static_cast<TJSONAncestor&>(pairB)
-                            : c.Path == u"value" ? static_cast<TJSONAncestor&>(pairB.JsonValue())
-                                                 : static_cast<TJSONAncestor&>(pairB.JsonString());
-    // Handles inside the freed part die with it; the others stay.
-    const std::uint32_t inside = c.Path == u"element"
-                                     ? table.Issue(static_cast<TJSONObject&>(array.Element(1)).Pair(0).JsonValue())
-                                     : table.Issue(static_cast<TJSONObject&>(pairB.JsonValue()).Pair(0));
-    const std::uint32_t outside = table.Issue(array.Element(2));
-    const std::uint32_t handle = table.Issue(target);
-    EXPECT_TRUE(table.Free(handle)) << c.Why;
-    EXPECT_EQ(ToJSON(object, {}), c.Remaining) << c.Why;
-    EXPECT_EQ(table.Find(handle), nullptr) << c.Why;
-    EXPECT_EQ(table.Find(inside), nullptr) << c.Why;
-    EXPECT_EQ(table.Find(outside), &array.Element(array.Count() - 1)) << c.Why;
-    EXPECT_TRUE(table.Free(root)) << c.Why;
-    EXPECT_EQ(table.LiveCount(), 0u) << c.Why;
-  }
+    auto root = Parse(u"{\"a\":[1,2,3]}");
+    TJSONAncestor* raw = root.get();
+    EXPECT_EQ(table.LiveCount(), 0u); // parsing registers nothing
+    const std::uint32_t handle = table.AdoptRoot(std::move(root));
+    EXPECT_NE(handle, 0u);
+    EXPECT_EQ(table.LiveCount(), 1u);
+    EXPECT_EQ(table.Issue(*raw), handle);
+    EXPECT_EQ(table.Find(handle), raw);
+    TJSONAncestor& pair = static_cast<TJSONObject*>(raw)->Pair(0);
+    const std::uint32_t pairHandle = table.Issue(pair);
+    EXPECT_NE(pairHandle, handle);
+    EXPECT_EQ(pair.Handle(), pairHandle);
+    EXPECT_EQ(table.Find(pairHandle), &pair);
 }
 
-TEST(HandleTable, FreesRootsItStillHoldsWhenItEnds) {
-  // Leak checkers (ASan) see whether the trees are freed.
-  TJSONHandleTable table;
-  table.AdoptRoot(Parse(u"{\"a\":[1,2,{\"b\":[]}]}"));
-  table.Issue(*std::make_unique<TJSONObject>()); // handle forgotten when the node dies
-  EXPECT_EQ(table.LiveCount(), 1u);
-}
-
-TEST(HandleTable, ANodeOutlivingItsTableForgetsNothing) {
-  auto node = std::make_unique<TJSONObject>();
-  {
+TEST(HandleTable, FindsNothingForHandlesThatDesignateNoLiveNode)
+{
     TJSONHandleTable table;
-    EXPECT_NE(table.Issue(*node), 0u);
-  }
-  EXPECT_EQ(node->Handle(), 0u);
-  node.reset(); // must not reach the dead table
+    const std::uint32_t root = table.AdoptRoot(Parse(u"[[1],2]"));
+    auto& array = static_cast<TJSONArray&>(*table.Find(root));
+    const std::uint32_t inner = table.Issue(array.Element(0));
+    const std::uint32_t leaf = table.Issue(static_cast<TJSONArray&>(array.Element(0)).Element(0));
+    EXPECT_EQ(table.Find(0), nullptr);
+    EXPECT_EQ(table.Find(0xDEADBEEF), nullptr); // never issued
+    EXPECT_TRUE(table.Free(root));
+    for (std::uint32_t stale : {root, inner, leaf}) {
+        EXPECT_EQ(table.Find(stale), nullptr) << stale;
+        EXPECT_FALSE(table.Free(stale)) << stale; // freeing twice is harmless
+    }
+    EXPECT_EQ(table.LiveCount(), 0u);
+    EXPECT_FALSE(table.Free(0));
 }
 
-TEST(HandleTable, RefusesWhatItCannotOwnOrDoesNotKnow) {
-  TJSONHandleTable table;
-  TJSONHandleTable other;
-  auto root = Parse(u"[1]");
-  EXPECT_THROW(table.AdoptRoot(nullptr), EJSONError);
-  other.Issue(*root);
-  EXPECT_THROW(table.Issue(*root), EJSONError);
-  // A parentless node the table does not own is not freed through it.
-  TJSONObject loose;
-  const std::uint32_t handle = table.Issue(loose);
-  EXPECT_FALSE(table.Free(handle));
-  EXPECT_EQ(table.Find(handle), &loose);
+TEST(HandleTable, DoesNotReuseAFreedHandleSoon)
+{
+    TJSONHandleTable table;
+    const std::uint32_t first = table.AdoptRoot(std::make_unique<TJSONObject>());
+    table.Free(first);
+    const std::uint32_t second = table.AdoptRoot(std::make_unique<TJSONObject>());
+    EXPECT_NE(second, first);
+    EXPECT_EQ(table.Find(first), nullptr);
+}
+
+TEST(HandleTable, SkipsZeroAndLiveHandlesOnWrapAround)
+{
+    TTestHandleTable table(1);
+    const std::uint32_t a = table.AdoptRoot(std::make_unique<TJSONNull>());
+    const std::uint32_t b = table.AdoptRoot(std::make_unique<TJSONNull>());
+    const std::uint32_t c = table.AdoptRoot(std::make_unique<TJSONNull>());
+    ASSERT_EQ(a, 1u);
+    ASSERT_EQ(c, 3u);
+    table.Free(b);
+    table.SetNextHandle(0xFFFFFFFF);
+    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 2u); // 0 and live 1 skipped
+    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 4u); // live 3 skipped
+    EXPECT_TRUE(table.Find(a)->IsNull());
+}
+
+TEST(HandleTable, StartsFromAnInjectedCounter)
+{
+    TJSONHandleTable table(0xFFFFFFFE);
+    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFEu);
+    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 1u);
+}
+
+TEST(HandleTable, FreeingANodeWithAParentDetachesItFirst)
+{
+    struct {
+        const char* Why;
+        std::u16string Path; // which node to free, walked by hand below
+        std::u16string Remaining;
+    } cases[] = {
+        {"array element", u"element", u"{\"a\":[1,3],\"b\":{\"c\":true},\"d\":null}"},
+        {"pair", u"pair", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
+        {"value of a pair", u"value", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
+        {"key of a pair", u"key", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
+    };
+    for (const auto& c : cases) {
+        TJSONHandleTable table;
+        const std::uint32_t root =
+            table.AdoptRoot(Parse(u"{\"a\":[1,{\"x\":2},3],\"b\":{\"c\":true},\"d\":null}"));
+        auto& object = static_cast<TJSONObject&>(*table.Find(root));
+        auto& array = static_cast<TJSONArray&>(object.Pair(0).JsonValue());
+        TJSONPair& pairB = object.Pair(1);
+        TJSONAncestor& target = c.Path == u"element" ? static_cast<TJSONAncestor&>(array.Element(1))
+                                : c.Path == u"pair"  ? static_cast<TJSONAncestor&>(pairB)
+                                : c.Path == u"value" ? static_cast<TJSONAncestor&>(pairB.JsonValue())
+                                                     : static_cast<TJSONAncestor&>(pairB.JsonString());
+        // Handles inside the freed part die with it; the others stay.
+        const std::uint32_t inside =
+            c.Path == u"element"
+                ? table.Issue(static_cast<TJSONObject&>(array.Element(1)).Pair(0).JsonValue())
+                : table.Issue(static_cast<TJSONObject&>(pairB.JsonValue()).Pair(0));
+        const std::uint32_t outside = table.Issue(array.Element(2));
+        const std::uint32_t handle = table.Issue(target);
+        EXPECT_TRUE(table.Free(handle)) << c.Why;
+        EXPECT_EQ(ToJSON(object, {}), c.Remaining) << c.Why;
+        EXPECT_EQ(table.Find(handle), nullptr) << c.Why;
+        EXPECT_EQ(table.Find(inside), nullptr) << c.Why;
+        EXPECT_EQ(table.Find(outside), &array.Element(array.Count() - 1)) << c.Why;
+        EXPECT_TRUE(table.Free(root)) << c.Why;
+        EXPECT_EQ(table.LiveCount(), 0u) << c.Why;
+    }
+}
+
+TEST(HandleTable, FreesRootsItStillHoldsWhenItEnds)
+{
+    // Leak checkers (ASan) see whether the trees are freed.
+    TJSONHandleTable table;
+    table.AdoptRoot(Parse(u"{\"a\":[1,2,{\"b\":[]}]}"));
+    table.Issue(*std::make_unique<TJSONObject>()); // handle forgotten when the node dies
+    EXPECT_EQ(table.LiveCount(), 1u);
+}
+
+TEST(HandleTable, ANodeOutlivingItsTableForgetsNothing)
+{
+    auto node = std::make_unique<TJSONObject>();
+    {
+        TJSONHandleTable table;
+        EXPECT_NE(table.Issue(*node), 0u);
+    }
+    EXPECT_EQ(node->Handle(), 0u);
+    node.reset(); // must not reach the dead table
+}
+
+TEST(HandleTable, RefusesWhatItCannotOwnOrDoesNotKnow)
+{
+    TJSONHandleTable table;
+    TJSONHandleTable other;
+    auto root = Parse(u"[1]");
+    EXPECT_THROW(table.AdoptRoot(nullptr), EJSONError);
+    other.Issue(*root);
+    EXPECT_THROW(table.Issue(*root), EJSONError);
+    // A parentless node the table does not own is not freed through it.
+    TJSONObject loose;
+    const std::uint32_t handle = table.Issue(loose);
+    EXPECT_FALSE(table.Free(handle));
+    EXPECT_EQ(table.Find(handle), &loose);
 }
 
 } // namespace

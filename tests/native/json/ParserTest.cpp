@@ -14,11 +14,14 @@ using namespace std::string_literals;
 constexpr TJSONOutputOptions kBothEscapes{true, true};
 
 struct TParseCase {
-  const char* Why;
-  std::u16string Text;
+    const char* Why;
+    std::u16string Text;
 };
 
-std::string Show(const std::u16string& text) { return ToUtf8(text); }
+std::string Show(const std::u16string& text)
+{
+    return ToUtf8(text);
+}
 
 const TParseCase kValidTexts[] = {
     {"empty object", u"{}"},
@@ -104,145 +107,165 @@ const TParseCase kInvalidTexts[] = {
     {"comment", u"[1]//"},
 };
 
-TEST(ParserTable, AcceptsValidText) {
-  for (const auto& c : kValidTexts) EXPECT_NE(ParseJSONValue(c.Text), nullptr) << c.Why << ": " << Show(c.Text);
+TEST(ParserTable, AcceptsValidText)
+{
+    for (const auto& c : kValidTexts)
+        EXPECT_NE(ParseJSONValue(c.Text), nullptr) << c.Why << ": " << Show(c.Text);
 }
 
-TEST(ParserTable, RejectsInvalidText) {
-  for (const auto& c : kInvalidTexts) EXPECT_EQ(ParseJSONValue(c.Text), nullptr) << c.Why << ": " << Show(c.Text);
+TEST(ParserTable, RejectsInvalidText)
+{
+    for (const auto& c : kInvalidTexts)
+        EXPECT_EQ(ParseJSONValue(c.Text), nullptr) << c.Why << ": " << Show(c.Text);
 }
 
-TEST(ParserBytes, ChecksUtf8InsideStrings) {
-  struct {
-    const char* Why;
-    std::string Bytes;
-    bool Valid;
-  } cases[] = {
-      {"two-byte sequence", "\"\xC3\xA9\"", true},
-      {"four-byte sequence", "\"\xF0\x9F\x98\x80\"", true},
-      {"encoded lone surrogate (WTF-8)", "\"\xED\xA0\x80\"", true},
-      {"truncated sequence", "\"\xC3\"", false},
-      {"sequence cut by the end", "\"\xE4\xB8", false},
-      {"overlong NUL", "\"\xC0\x80\"", false},
-      {"overlong three-byte form", "\"\xE0\x80\xAF\"", false},
-      {"above U+10FFFF", "\"\xF4\x90\x80\x80\"", false},
-      {"stray continuation byte", "\"\x80\"", false},
-      {"byte FF", "\"\xFF\"", false},
-      {"raw NUL inside a string", std::string("\"a\0b\"", 5), true},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ParseJSONValueUtf8(c.Bytes) != nullptr, c.Valid) << c.Why;
+TEST(ParserBytes, ChecksUtf8InsideStrings)
+{
+    struct {
+        const char* Why;
+        std::string Bytes;
+        bool Valid;
+    } cases[] = {
+        {"two-byte sequence", "\"\xC3\xA9\"", true},
+        {"four-byte sequence", "\"\xF0\x9F\x98\x80\"", true},
+        {"encoded lone surrogate (WTF-8)", "\"\xED\xA0\x80\"", true},
+        {"truncated sequence", "\"\xC3\"", false},
+        {"sequence cut by the end", "\"\xE4\xB8", false},
+        {"overlong NUL", "\"\xC0\x80\"", false},
+        {"overlong three-byte form", "\"\xE0\x80\xAF\"", false},
+        {"above U+10FFFF", "\"\xF4\x90\x80\x80\"", false},
+        {"stray continuation byte", "\"\x80\"", false},
+        {"byte FF", "\"\xFF\"", false},
+        {"raw NUL inside a string", std::string("\"a\0b\"", 5), true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseJSONValueUtf8(c.Bytes) != nullptr, c.Valid) << c.Why;
 }
 
-TEST(Parser, KeepsNumberTextsExactly) {
-  const std::u16string texts[] = {u"-0", u"2.50", u"1E+2", u"1e-0007", u"0.000", u"-1.0E+10",
-                                  u"123456789012345678901234567890", u"5e-400"};
-  for (const auto& text : texts) {
-    auto root = ParseJSONValue(text);
-    ASSERT_NE(root, nullptr) << Show(text);
-    ASSERT_TRUE(root->IsNumber());
-    EXPECT_EQ(static_cast<TJSONNumber&>(*root).Value(), text);
-  }
+TEST(Parser, KeepsNumberTextsExactly)
+{
+    const std::u16string texts[] = {
+        u"-0",    u"2.50", u"1E+2", u"1e-0007", u"0.000", u"-1.0E+10", u"123456789012345678901234567890",
+        u"5e-400"};
+    for (const auto& text : texts) {
+        auto root = ParseJSONValue(text);
+        ASSERT_NE(root, nullptr) << Show(text);
+        ASSERT_TRUE(root->IsNumber());
+        EXPECT_EQ(static_cast<TJSONNumber&>(*root).Value(), text);
+    }
 }
 
-TEST(Parser, PrintsSpacedInputCompactWithNumbersAsWritten) {
-  auto root = ParseJSONValue(u" { \"a\" : [1, 2.50, -0, 1E+2] } ");
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(ToJSON(*root, kBothEscapes), u"{\"a\":[1,2.50,-0,1E+2]}");
+TEST(Parser, PrintsSpacedInputCompactWithNumbersAsWritten)
+{
+    auto root = ParseJSONValue(u" { \"a\" : [1, 2.50, -0, 1E+2] } ");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(ToJSON(*root, kBothEscapes), u"{\"a\":[1,2.50,-0,1E+2]}");
 }
 
-TEST(Parser, BuildsTheClassesOfTheNodeModel) {
-  auto root = ParseJSONValue(u"[true,false,null,\"s\",7,{},[]]");
-  ASSERT_NE(root, nullptr);
-  auto& array = static_cast<TJSONArray&>(*root);
-  ASSERT_EQ(array.Count(), 7u);
-  EXPECT_NE(dynamic_cast<TJSONTrue*>(&array.Element(0)), nullptr);
-  EXPECT_NE(dynamic_cast<TJSONFalse*>(&array.Element(1)), nullptr);
-  EXPECT_NE(dynamic_cast<TJSONNull*>(&array.Element(2)), nullptr);
-  EXPECT_TRUE(array.Element(3).IsString() && !array.Element(3).IsNumber());
-  // A number is a string in every kind test and class test.
-  EXPECT_TRUE(array.Element(4).IsString() && array.Element(4).IsNumber());
-  EXPECT_NE(dynamic_cast<TJSONString*>(&array.Element(4)), nullptr);
-  EXPECT_TRUE(array.Element(5).IsObject());
-  EXPECT_TRUE(array.Element(6).IsArray());
-  for (const auto& element : array.Elements()) {
-    EXPECT_EQ(element->Parent(), &array);
-    EXPECT_TRUE(element->FOwned);
-  }
+TEST(Parser, BuildsTheClassesOfTheNodeModel)
+{
+    auto root = ParseJSONValue(u"[true,false,null,\"s\",7,{},[]]");
+    ASSERT_NE(root, nullptr);
+    auto& array = static_cast<TJSONArray&>(*root);
+    ASSERT_EQ(array.Count(), 7u);
+    EXPECT_NE(dynamic_cast<TJSONTrue*>(&array.Element(0)), nullptr);
+    EXPECT_NE(dynamic_cast<TJSONFalse*>(&array.Element(1)), nullptr);
+    EXPECT_NE(dynamic_cast<TJSONNull*>(&array.Element(2)), nullptr);
+    EXPECT_TRUE(array.Element(3).IsString() && !array.Element(3).IsNumber());
+    // A number is a string in every kind test and class test.
+    EXPECT_TRUE(array.Element(4).IsString() && array.Element(4).IsNumber());
+    EXPECT_NE(dynamic_cast<TJSONString*>(&array.Element(4)), nullptr);
+    EXPECT_TRUE(array.Element(5).IsObject());
+    EXPECT_TRUE(array.Element(6).IsArray());
+    for (const auto& element : array.Elements()) {
+        EXPECT_EQ(element->Parent(), &array);
+        EXPECT_TRUE(element->FOwned);
+    }
 }
 
-TEST(Parser, KeepsDuplicateKeysInOrder) {
-  auto root = ParseJSONValue(u"{\"a\":1,\"b\":2,\"a\":3}");
-  ASSERT_NE(root, nullptr);
-  auto& object = static_cast<TJSONObject&>(*root);
-  ASSERT_EQ(object.Count(), 3u);
-  EXPECT_EQ(object.Pair(0).Key(), u"a");
-  EXPECT_EQ(object.Pair(2).Key(), u"a");
-  EXPECT_EQ(object.Pair(0).Parent(), &object);
-  EXPECT_EQ(object.Pair(0).JsonString().Parent(), &object.Pair(0));
-  EXPECT_EQ(ToJSON(object, kBothEscapes), u"{\"a\":1,\"b\":2,\"a\":3}");
+TEST(Parser, KeepsDuplicateKeysInOrder)
+{
+    auto root = ParseJSONValue(u"{\"a\":1,\"b\":2,\"a\":3}");
+    ASSERT_NE(root, nullptr);
+    auto& object = static_cast<TJSONObject&>(*root);
+    ASSERT_EQ(object.Count(), 3u);
+    EXPECT_EQ(object.Pair(0).Key(), u"a");
+    EXPECT_EQ(object.Pair(2).Key(), u"a");
+    EXPECT_EQ(object.Pair(0).Parent(), &object);
+    EXPECT_EQ(object.Pair(0).JsonString().Parent(), &object.Pair(0));
+    EXPECT_EQ(ToJSON(object, kBothEscapes), u"{\"a\":1,\"b\":2,\"a\":3}");
 }
 
-TEST(Parser, DecodesEscapesToUtf16Units) {
-  auto root = ParseJSONValue(u"\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u0041\\uD83D\\uDE00\\u0000\"");
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(static_cast<TJSONString&>(*root).Value(), std::u16string(u"\"\\/\b\f\n\r\tA\U0001F600\0", 12));
+TEST(Parser, DecodesEscapesToUtf16Units)
+{
+    auto root = ParseJSONValue(u"\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u0041\\uD83D\\uDE00\\u0000\"");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(static_cast<TJSONString&>(*root).Value(), std::u16string(u"\"\\/\b\f\n\r\tA\U0001F600\0", 12));
 }
 
-std::u16string Nested(std::size_t depth, std::u16string_view open, std::u16string_view close) {
-  std::u16string text;
-  for (std::size_t i = 0; i < depth; ++i) text += open;
-  for (std::size_t i = 0; i < depth; ++i) text += close;
-  return text;
+std::u16string Nested(std::size_t depth, std::u16string_view open, std::u16string_view close)
+{
+    std::u16string text;
+    for (std::size_t i = 0; i < depth; ++i)
+        text += open;
+    for (std::size_t i = 0; i < depth; ++i)
+        text += close;
+    return text;
 }
 
-TEST(Parser, NestsUpTo512Levels) {
-  EXPECT_NE(ParseJSONValue(Nested(512, u"[", u"]")), nullptr);
-  EXPECT_EQ(ParseJSONValue(Nested(513, u"[", u"]")), nullptr);
-  // Objects and arrays count together.
-  EXPECT_NE(ParseJSONValue(Nested(256, u"{\"a\":[", u"]}")), nullptr);
-  EXPECT_EQ(ParseJSONValue(Nested(1, u"[", u"]").insert(1, Nested(256, u"{\"a\":[", u"]}"))), nullptr);
-  // Far deeper input is refused, not a stack overflow.
-  EXPECT_EQ(ParseJSONValue(Nested(1'000'000, u"[", u"]")), nullptr);
+TEST(Parser, NestsUpTo512Levels)
+{
+    EXPECT_NE(ParseJSONValue(Nested(512, u"[", u"]")), nullptr);
+    EXPECT_EQ(ParseJSONValue(Nested(513, u"[", u"]")), nullptr);
+    // Objects and arrays count together.
+    EXPECT_NE(ParseJSONValue(Nested(256, u"{\"a\":[", u"]}")), nullptr);
+    EXPECT_EQ(ParseJSONValue(Nested(1, u"[", u"]").insert(1, Nested(256, u"{\"a\":[", u"]}"))), nullptr);
+    // Far deeper input is refused, not a stack overflow.
+    EXPECT_EQ(ParseJSONValue(Nested(1'000'000, u"[", u"]")), nullptr);
 }
 
-TEST(Parser, KeepsLoneSurrogatesThroughParseAndPrint) {
-  const std::u16string raw = u"[\"a\xD800z\xDC01\"]";
-  auto root = ParseJSONValue(raw);
-  ASSERT_NE(root, nullptr);
-  const auto& text = static_cast<TJSONString&>(static_cast<TJSONArray&>(*root).Element(0)).Value();
-  EXPECT_EQ(text, u"a\xD800z\xDC01");
-  EXPECT_EQ(ToJSON(*root, {}), raw);
-  EXPECT_EQ(ToJSON(*root, kBothEscapes), u"[\"a\\uD800z\\uDC01\"]");
-  // A proper pair stays a pair.
-  auto pair = ParseJSONValue(u"\"\U0001F600\"");
-  ASSERT_NE(pair, nullptr);
-  EXPECT_EQ(ToJSON(*pair, kBothEscapes), u"\"\\uD83D\\uDE00\"");
+TEST(Parser, KeepsLoneSurrogatesThroughParseAndPrint)
+{
+    const std::u16string raw = u"[\"a\xD800z\xDC01\"]";
+    auto root = ParseJSONValue(raw);
+    ASSERT_NE(root, nullptr);
+    const auto& text = static_cast<TJSONString&>(static_cast<TJSONArray&>(*root).Element(0)).Value();
+    EXPECT_EQ(text, u"a\xD800z\xDC01");
+    EXPECT_EQ(ToJSON(*root, {}), raw);
+    EXPECT_EQ(ToJSON(*root, kBothEscapes), u"[\"a\\uD800z\\uDC01\"]");
+    // A proper pair stays a pair.
+    auto pair = ParseJSONValue(u"\"\U0001F600\"");
+    ASSERT_NE(pair, nullptr);
+    EXPECT_EQ(ToJSON(*pair, kBothEscapes), u"\"\\uD83D\\uDE00\"");
 }
 
-TEST(Parser, TakesNulInsideStringsAsAnOrdinaryCharacter) {
-  const std::u16string raw(u"{\"k\0y\":\"a\0b\"}", 13);
-  auto root = ParseJSONValue(raw);
-  ASSERT_NE(root, nullptr);
-  const auto& pair = static_cast<TJSONObject&>(*root).Pair(0);
-  EXPECT_EQ(pair.Key(), std::u16string(u"k\0y", 3));
-  EXPECT_EQ(static_cast<const TJSONString&>(pair.JsonValue()).Value(), std::u16string(u"a\0b", 3));
-  EXPECT_EQ(ToJSON(*root, kBothEscapes), u"{\"k\\u0000y\":\"a\\u0000b\"}");
+TEST(Parser, TakesNulInsideStringsAsAnOrdinaryCharacter)
+{
+    const std::u16string raw(u"{\"k\0y\":\"a\0b\"}", 13);
+    auto root = ParseJSONValue(raw);
+    ASSERT_NE(root, nullptr);
+    const auto& pair = static_cast<TJSONObject&>(*root).Pair(0);
+    EXPECT_EQ(pair.Key(), std::u16string(u"k\0y", 3));
+    EXPECT_EQ(static_cast<const TJSONString&>(pair.JsonValue()).Value(), std::u16string(u"a\0b", 3));
+    EXPECT_EQ(ToJSON(*root, kBothEscapes), u"{\"k\\u0000y\":\"a\\u0000b\"}");
 }
 
 // About 100 MB of UTF-16 text parses and prints back identically. Long strings keep the
 // tree (and the test's memory) small; the parser's hot loops still see every byte.
-TEST(Parser, ParsesAHundredMegabyteDocument) {
-  const std::u16string record =
-      u"{\"id\":12345,\"ok\":true,\"text\":\"" + std::u16string(400, u'x') + u"\\u00E9\\n\"},";
-  const std::size_t count = 100'000'000 / (record.size() * sizeof(char16_t));
-  std::u16string text = u"[";
-  text.reserve(count * record.size() + 2);
-  for (std::size_t i = 0; i < count; ++i) text += record;
-  text.back() = u']';
-  auto root = ParseJSONValue(text);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(static_cast<TJSONArray&>(*root).Count(), count);
-  EXPECT_TRUE(ToJSON(*root, {true, true}) == text);
+TEST(Parser, ParsesAHundredMegabyteDocument)
+{
+    const std::u16string record =
+        u"{\"id\":12345,\"ok\":true,\"text\":\"" + std::u16string(400, u'x') + u"\\u00E9\\n\"},";
+    const std::size_t count = 100'000'000 / (record.size() * sizeof(char16_t));
+    std::u16string text = u"[";
+    text.reserve(count * record.size() + 2);
+    for (std::size_t i = 0; i < count; ++i)
+        text += record;
+    text.back() = u']';
+    auto root = ParseJSONValue(text);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(static_cast<TJSONArray&>(*root).Count(), count);
+    EXPECT_TRUE(ToJSON(*root, {true, true}) == text);
 }
 
 } // namespace

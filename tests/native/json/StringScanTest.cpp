@@ -14,9 +14,9 @@ namespace {
 // run (quotation mark, reverse solidus, and in UTF-8 a byte above ASCII) must be found at
 // every position within and across those blocks, in UTF-16 text and in UTF-8 bytes.
 struct TScanCase {
-  const char* Why;
-  std::u16string Special; // written into the JSON text
-  std::u16string Value;   // what it stands for in the parsed string
+    const char* Why;
+    std::u16string Special; // written into the JSON text
+    std::u16string Value;   // what it stands for in the parsed string
 };
 
 const TScanCase kScanCases[] = {
@@ -33,53 +33,60 @@ const TScanCase kScanCases[] = {
 };
 
 // Appending part by part: GCC 12 warns falsely (-Wrestrict) on chains of operator+.
-std::u16string Join(std::initializer_list<std::u16string_view> parts) {
-  std::u16string text;
-  for (auto part : parts) text.append(part);
-  return text;
+std::u16string Join(std::initializer_list<std::u16string_view> parts)
+{
+    std::u16string text;
+    for (auto part : parts)
+        text.append(part);
+    return text;
 }
 
-const std::u16string& StringValue(const TJSONValue* root) {
-  static const std::u16string none = u"<not a string>";
-  return root != nullptr && root->IsString() ? static_cast<const TJSONString*>(root)->Value() : none;
+const std::u16string& StringValue(const TJSONValue* root)
+{
+    static const std::u16string none = u"<not a string>";
+    return root != nullptr && root->IsString() ? static_cast<const TJSONString*>(root)->Value() : none;
 }
 
-TEST(StringScan, FindsTheEndOfAPlainRunAtEveryOffset) {
-  for (const auto& c : kScanCases) {
-    for (std::size_t before = 0; before < 20; ++before) {
-      for (std::size_t after : {0u, 1u, 3u, 9u}) {
-        const std::u16string a(before, u'a'), b(after, u'b');
-        const std::u16string text = Join({u"\"", a, c.Special, b, u"\""});
-        const std::u16string expected = Join({a, c.Value, b});
-        EXPECT_EQ(StringValue(ParseJSONValue(text).get()), expected) << c.Why << " after " << before;
-        EXPECT_EQ(StringValue(ParseJSONValueUtf8(ToUtf8(text)).get()), expected) << c.Why << " after " << before;
-      }
+TEST(StringScan, FindsTheEndOfAPlainRunAtEveryOffset)
+{
+    for (const auto& c : kScanCases) {
+        for (std::size_t before = 0; before < 20; ++before) {
+            for (std::size_t after : {0u, 1u, 3u, 9u}) {
+                const std::u16string a(before, u'a'), b(after, u'b');
+                const std::u16string text = Join({u"\"", a, c.Special, b, u"\""});
+                const std::u16string expected = Join({a, c.Value, b});
+                EXPECT_EQ(StringValue(ParseJSONValue(text).get()), expected) << c.Why << " after " << before;
+                EXPECT_EQ(StringValue(ParseJSONValueUtf8(ToUtf8(text)).get()), expected)
+                    << c.Why << " after " << before;
+            }
+        }
     }
-  }
 }
 
-TEST(StringScan, FindsTheClosingQuotationMarkAtEveryOffset) {
-  for (std::size_t length = 0; length < 40; ++length) {
-    const std::u16string value(length, u'x');
-    // A second string follows, so that reading past the first closing mark would show.
-    const std::u16string text = Join({u"[\"", value, u"\",\"y\"]"});
-    for (const auto& root : {ParseJSONValue(text), ParseJSONValueUtf8(ToUtf8(text))}) {
-      ASSERT_NE(root, nullptr) << length;
-      ASSERT_TRUE(root->IsArray());
-      const auto& array = static_cast<const TJSONArray&>(*root);
-      ASSERT_EQ(array.Count(), 2u) << length;
-      EXPECT_EQ(StringValue(&array.Element(0)), value);
-      EXPECT_EQ(StringValue(&array.Element(1)), u"y");
+TEST(StringScan, FindsTheClosingQuotationMarkAtEveryOffset)
+{
+    for (std::size_t length = 0; length < 40; ++length) {
+        const std::u16string value(length, u'x');
+        // A second string follows, so that reading past the first closing mark would show.
+        const std::u16string text = Join({u"[\"", value, u"\",\"y\"]"});
+        for (const auto& root : {ParseJSONValue(text), ParseJSONValueUtf8(ToUtf8(text))}) {
+            ASSERT_NE(root, nullptr) << length;
+            ASSERT_TRUE(root->IsArray());
+            const auto& array = static_cast<const TJSONArray&>(*root);
+            ASSERT_EQ(array.Count(), 2u) << length;
+            EXPECT_EQ(StringValue(&array.Element(0)), value);
+            EXPECT_EQ(StringValue(&array.Element(1)), u"y");
+        }
     }
-  }
 }
 
-TEST(StringScan, RefusesAStringCutOffAtEveryLength) {
-  for (std::size_t length = 0; length < 20; ++length) {
-    const std::u16string text = Join({u"\"", std::u16string(length, u'z')});
-    EXPECT_EQ(ParseJSONValue(text), nullptr) << length;
-    EXPECT_EQ(ParseJSONValueUtf8(ToUtf8(text)), nullptr) << length;
-  }
+TEST(StringScan, RefusesAStringCutOffAtEveryLength)
+{
+    for (std::size_t length = 0; length < 20; ++length) {
+        const std::u16string text = Join({u"\"", std::u16string(length, u'z')});
+        EXPECT_EQ(ParseJSONValue(text), nullptr) << length;
+        EXPECT_EQ(ParseJSONValueUtf8(ToUtf8(text)), nullptr) << length;
+    }
 }
 
 } // namespace

@@ -13,8 +13,8 @@ namespace {
 // UTF-16 text is parsed without the detour through UTF-8; the result must be the one the
 // detour gives, for accepted and refused texts alike.
 struct TUtf16Case {
-  const char* Why;
-  std::u16string Text;
+    const char* Why;
+    std::u16string Text;
 };
 
 const TUtf16Case kUtf16Cases[] = {
@@ -38,15 +38,16 @@ const TUtf16Case kUtf16Cases[] = {
     {"NUL inside a string", std::u16string(u"[\"a\0b\"]", 7)},
 };
 
-TEST(Utf16Parse, MatchesParsingTheUtf8Encoding) {
-  for (const auto& c : kUtf16Cases) {
-    const auto direct = ParseJSONValue(c.Text);
-    const auto viaUtf8 = ParseJSONValueUtf8(ToUtf8(c.Text));
-    ASSERT_EQ(direct == nullptr, viaUtf8 == nullptr) << c.Why;
-    if (direct != nullptr) {
-      EXPECT_EQ(ToJSON(*direct, {}), ToJSON(*viaUtf8, {})) << c.Why;
+TEST(Utf16Parse, MatchesParsingTheUtf8Encoding)
+{
+    for (const auto& c : kUtf16Cases) {
+        const auto direct = ParseJSONValue(c.Text);
+        const auto viaUtf8 = ParseJSONValueUtf8(ToUtf8(c.Text));
+        ASSERT_EQ(direct == nullptr, viaUtf8 == nullptr) << c.Why;
+        if (direct != nullptr) {
+            EXPECT_EQ(ToJSON(*direct, {}), ToJSON(*viaUtf8, {})) << c.Why;
+        }
     }
-  }
 }
 
 } // namespace
