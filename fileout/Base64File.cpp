@@ -2,18 +2,18 @@
 
 #include "fileout/AtomicFileWriter.h"
 #include "fileout/Base64.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 namespace bramolt::fileout {
 
 void EncodeBase64ToFile(std::u16string_view inputText, std::u16string_view outputPath)
 {
-    WriteWholeFile(outputPath, EncodeBase64Lines(Utf16ToUtf8(inputText)));
+    WriteWholeFile(outputPath, EncodeBase64Lines(text::ToUtf8(inputText)));
 }
 
 void DecodeBase64ToFile(std::u16string_view inputText, std::u16string_view outputPath)
 {
-    WriteWholeFile(outputPath, DecodeBase64Lenient(Utf16ToUtf8(inputText)));
+    WriteWholeFile(outputPath, DecodeBase64Lenient(text::ToUtf8(inputText)));
 }
 
 } // namespace bramolt::fileout

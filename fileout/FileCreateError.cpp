@@ -1,11 +1,11 @@
 #include "fileout/FileCreateError.h"
 
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 namespace bramolt::fileout {
 
 TFileCreateError::TFileCreateError(std::u16string fullPath, std::u16string cause)
-    : std::runtime_error(Utf16ToUtf8(FormatFileCreateMessage(fullPath, cause))),
+    : std::runtime_error(text::ToUtf8(FormatFileCreateMessage(fullPath, cause))),
       FFullPath(std::move(fullPath)), FCause(std::move(cause))
 {
 }

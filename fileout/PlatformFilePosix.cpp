@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 namespace bramolt::fileout::platform {
 
@@ -57,12 +57,12 @@ void TNewFile::Commit()
 
 std::filesystem::path ToNativePath(std::u16string_view text)
 {
-    return std::filesystem::path(Utf16ToUtf8(text));
+    return std::filesystem::path(text::ToUtf8(text));
 }
 
 std::u16string FromNativePath(const std::filesystem::path& path)
 {
-    return Utf8ToUtf16(path.native());
+    return text::FromUtf8(path.native());
 }
 
 std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath)
@@ -98,7 +98,7 @@ std::error_code NameTooLongError() noexcept
 
 std::u16string SystemErrorText(const std::error_code& error)
 {
-    return Utf8ToUtf16(error.message());
+    return text::FromUtf8(error.message());
 }
 
 } // namespace bramolt::fileout::platform

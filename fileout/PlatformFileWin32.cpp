@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
+#include "text/WideView.h"
 
 namespace bramolt::fileout::platform {
 
@@ -14,11 +15,6 @@ namespace {
 [[noreturn]] void ThrowLastError()
 {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
-}
-
-std::wstring WideOf(std::u16string_view text)
-{
-    return std::wstring(text.begin(), text.end());
 }
 
 struct TLocalFree {
@@ -66,13 +62,12 @@ void TNewFile::Commit()
 
 std::filesystem::path ToNativePath(std::u16string_view text)
 {
-    return std::filesystem::path(WideOf(text));
+    return std::filesystem::path(text::AsWide(text));
 }
 
 std::u16string FromNativePath(const std::filesystem::path& path)
 {
-    const std::wstring& native = path.native();
-    return std::u16string(native.begin(), native.end());
+    return std::u16string(text::AsUtf16(path.native()));
 }
 
 std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath)
@@ -119,7 +114,7 @@ std::error_code NameTooLongError() noexcept
 std::u16string SystemErrorText(const std::error_code& error)
 {
     if (error.category() != std::system_category())
-        return Utf8ToUtf16(error.message());
+        return text::FromUtf8(error.message());
     wchar_t* buffer = nullptr;
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

@@ -1,6 +1,7 @@
 #include "json/JSONParser.h"
 
-#include "json/JSONUtf.h"
+#include "text/HexDigits.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -21,17 +22,7 @@ constexpr std::array<bool, 256> kPlainStringByte = [] {
     return table;
 }();
 
-// Both take a whole unit: a UTF-16 unit cut to a byte could pass for an ASCII one.
-int HexValue(unsigned c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c |= 0x20;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
+// Takes a whole unit: a UTF-16 unit cut to a byte could pass for an ASCII one.
 bool IsDigit(unsigned c)
 {
     return c >= '0' && c <= '9';
@@ -165,7 +156,7 @@ template <typename TUnit> int TJSONParser<TUnit>::ParseEscape()
             return -1;
         int value = 0;
         for (int i = 0; i < 4; ++i) {
-            const int digit = HexValue(*FPos++);
+            const int digit = text::HexDigitValue(*FPos++);
             if (digit < 0)
                 return -1;
             value = value << 4 | digit;
@@ -222,7 +213,8 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string& o
                 return false;
             FScratch[used++] = static_cast<char16_t>(unit);
         } else if constexpr (sizeof(TUnit) == 1) {
-            const int n = DecodeUtf8Sequence(FPos, FEnd, FScratch.data() + used);
+            const int n = text::DecodeUtf8Sequence(FPos, FEnd, FScratch.data() + used,
+                                                   text::TLoneSurrogates::KeepAsWtf8);
             if (n == 0)
                 return false;
             used += static_cast<std::size_t>(n);

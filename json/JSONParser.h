@@ -14,7 +14,7 @@ namespace bramolt::json {
 // Objects and arrays together may be nested this deep; one more level is invalid.
 inline constexpr std::size_t JSONMaxDepth = 512;
 
-// Parses UTF-16 text with the same result as encoding it to (W)UTF-8 (JSONUtf.h) and
+// Parses UTF-16 text with the same result as encoding it to WTF-8 (text/Utf8.h) and
 // parsing the bytes: a leading U+FEFF is skipped and any unit above ASCII, a lone
 // surrogate included, is allowed inside strings only. Returns the root, or nullptr when
 // the text is not valid JSON.
@@ -29,7 +29,7 @@ std::unique_ptr<TJSONValue> ParseJSONValue(std::u16string_view text);
 // - \u escapes give one UTF-16 unit each (a lone surrogate is kept as it is);
 // - raw control characters and NUL inside strings stand for themselves;
 // - bytes of 0x80 and above are allowed inside strings only and must form UTF-8
-//   (encoded surrogates included, see JSONUtf.h).
+//   (encoded surrogates included, as WTF-8 writes them).
 std::unique_ptr<TJSONValue> ParseJSONValueUtf8(std::string_view bytes);
 
 } // namespace bramolt::json

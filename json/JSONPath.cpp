@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "text/HexDigits.h"
+
 namespace bramolt::json {
 
 namespace {
@@ -22,13 +24,7 @@ std::u16string_view Trim(std::u16string_view s)
 
 int DigitValue(char16_t c, int base)
 {
-    int v = -1;
-    if (c >= u'0' && c <= u'9')
-        v = c - u'0';
-    else if (c >= u'a' && c <= u'f')
-        v = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F')
-        v = c - u'A' + 10;
+    const int v = text::HexDigitValue(c);
     return v < base ? v : -1;
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "text/HexDigits.h"
+
 namespace bramolt::json {
 
 namespace {
@@ -26,8 +28,6 @@ constexpr std::array<char, 128> kAsciiEscape = [] {
     table['\\'] = '\\';
     return table;
 }();
-
-constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
 // The escape of every character under one set of options, looked up by EscapeIndex:
 // 0 the character itself, 'u' a \uXXXX escape, any other value a reverse solidus and
@@ -102,10 +102,10 @@ class TTextWriter {
             } else {
                 *d++ = u'\\';
                 *d++ = u'u';
-                *d++ = kHexDigits[c >> 12];
-                *d++ = kHexDigits[(c >> 8) & 0xF];
-                *d++ = kHexDigits[(c >> 4) & 0xF];
-                *d++ = kHexDigits[c & 0xF];
+                *d++ = text::UpperHexDigit(c >> 12);
+                *d++ = text::UpperHexDigit(c >> 8);
+                *d++ = text::UpperHexDigit(c >> 4);
+                *d++ = text::UpperHexDigit(c);
             }
         }
         *d++ = u'"';

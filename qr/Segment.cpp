@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "text/Utf8.h"
+
 namespace bramolt::qr {
 
 namespace {
@@ -18,16 +20,6 @@ bool IsLatin1(char16_t code)
     return code <= 0xFF;
 }
 
-bool IsHighSurrogate(char16_t code)
-{
-    return code >= 0xD800 && code <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t code)
-{
-    return code >= 0xDC00 && code <= 0xDFFF;
-}
-
 template <typename Predicate> bool AllOf(std::u16string_view text, Predicate predicate)
 {
     if (text.empty())
@@ -38,34 +30,12 @@ template <typename Predicate> bool AllOf(std::u16string_view text, Predicate pre
     return true;
 }
 
-// UTF-8 of a UTF-16 text; a surrogate pair is one code point. An unpaired surrogate has no
-// UTF-8 form and becomes U+FFFD, the replacement character, as decoders expect.
+// UTF-8 of a UTF-16 text. An unpaired surrogate has no UTF-8 form and becomes U+FFFD, the
+// replacement character, as decoders expect.
 void AppendUtf8(std::u16string_view text, TByteArray& bytes)
 {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t point = text[i];
-        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            point = 0x10000 + ((static_cast<char32_t>(text[i]) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
-            point = 0xFFFD;
-        }
-        if (point < 0x80) {
-            bytes.push_back(static_cast<std::uint8_t>(point));
-        } else if (point < 0x800) {
-            bytes.push_back(static_cast<std::uint8_t>(0xC0 | (point >> 6)));
-            bytes.push_back(static_cast<std::uint8_t>(0x80 | (point & 0x3F)));
-        } else if (point < 0x10000) {
-            bytes.push_back(static_cast<std::uint8_t>(0xE0 | (point >> 12)));
-            bytes.push_back(static_cast<std::uint8_t>(0x80 | ((point >> 6) & 0x3F)));
-            bytes.push_back(static_cast<std::uint8_t>(0x80 | (point & 0x3F)));
-        } else {
-            bytes.push_back(static_cast<std::uint8_t>(0xF0 | (point >> 18)));
-            bytes.push_back(static_cast<std::uint8_t>(0x80 | ((point >> 12) & 0x3F)));
-            bytes.push_back(static_cast<std::uint8_t>(0x80 | ((point >> 6) & 0x3F)));
-            bytes.push_back(static_cast<std::uint8_t>(0x80 | (point & 0x3F)));
-        }
-    }
+    const std::string utf8 = text::ToUtf8(text);
+    bytes.insert(bytes.end(), utf8.begin(), utf8.end());
 }
 
 } // namespace

@@ -13,9 +13,9 @@
 
 #include "Documents.h"
 
+#include "text/Utf8.h"
 #include "json/JSONParser.h"
 #include "json/JSONPath.h"
-#include "json/JSONUtf.h"
 #include "json/JSONWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -85,7 +85,7 @@ const TDocument& Document(TDocumentKind kind, std::size_t megabytes)
         d.Utf8 = kind == dkApi       ? MakeApiDocument(bytes)
                  : kind == dkNumbers ? MakeNumberDocument(bytes)
                                      : MakeTextDocument(bytes);
-        d.Utf16 = FromUtf8(d.Utf8);
+        d.Utf16 = text::FromWtf8(d.Utf8);
         d.CanonicalOptions =
             kind == dkText ? TJSONOutputOptions{true, false} : TJSONOutputOptions{true, true};
         auto root = ParseJSONValue(d.Utf16);
@@ -230,7 +230,7 @@ BRAMOLT_JSON_BENCH(NlohmannPrint, dkText);
 // parsed from its text on every lookup as the automation method does.
 void PathLookup(benchmark::State& state)
 {
-    static const auto root = ParseJSONValue(FromUtf8(MakeLookupDocument(80)));
+    static const auto root = ParseJSONValue(text::FromWtf8(MakeLookupDocument(80)));
     std::int64_t row = 0;
     for (auto _ : state) {
         const std::u16string path =

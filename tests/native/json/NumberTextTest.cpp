@@ -1,6 +1,6 @@
+#include "text/Utf8.h"
 #include "json/JSONError.h"
 #include "json/JSONNumberText.h"
-#include "json/JSONUtf.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +85,7 @@ TEST(NumberText, ReadsTextsWithAPointWhateverTheLocale)
         {u"\u0661", std::nullopt}, // a non-ASCII digit
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadJSONNumber(c.Text), c.Value) << ToUtf8(c.Text);
+        EXPECT_EQ(ReadJSONNumber(c.Text), c.Value) << text::ToWtf8(c.Text);
     const auto negativeZero = ReadJSONNumber(u"-1e-400");
     ASSERT_TRUE(negativeZero.has_value());
     EXPECT_TRUE(*negativeZero == 0 && std::signbit(*negativeZero));

@@ -1,5 +1,5 @@
+#include "text/Utf8.h"
 #include "json/JSONParser.h"
-#include "json/JSONUtf.h"
 #include "json/JSONWriter.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ struct TParseCase {
 
 std::string Show(const std::u16string& text)
 {
-    return ToUtf8(text);
+    return text::ToWtf8(text);
 }
 
 const TParseCase kValidTexts[] = {

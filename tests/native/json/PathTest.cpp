@@ -1,6 +1,6 @@
+#include "text/Utf8.h"
 #include "json/JSONParser.h"
 #include "json/JSONPath.h"
-#include "json/JSONUtf.h"
 #include "json/JSONWriter.h"
 
 #include <gtest/gtest.h>
@@ -61,8 +61,8 @@ TEST(PathSyntax, ReadsValidPaths)
     };
     for (const auto& c : cases) {
         const auto steps = ParseJSONPath(c.Path);
-        ASSERT_TRUE(steps.has_value()) << ToUtf8(c.Path);
-        EXPECT_EQ(*steps, c.Steps) << ToUtf8(c.Path);
+        ASSERT_TRUE(steps.has_value()) << text::ToWtf8(c.Path);
+        EXPECT_EQ(*steps, c.Steps) << text::ToWtf8(c.Path);
     }
 }
 
@@ -100,7 +100,7 @@ TEST(PathSyntax, RejectsInvalidPaths)
         {"mixed quotes", u"['a\"]"},
     };
     for (const auto& c : cases)
-        EXPECT_FALSE(ParseJSONPath(c.Path).has_value()) << c.Why << ": " << ToUtf8(c.Path);
+        EXPECT_FALSE(ParseJSONPath(c.Path).has_value()) << c.Why << ": " << text::ToWtf8(c.Path);
 }
 
 class PathEvaluation : public ::testing::Test {
@@ -151,7 +151,7 @@ TEST_F(PathEvaluation, FindsNodesByNameAndIndex)
         {u"a..b", u"<none>"}, // syntax error
     };
     for (const auto& c : cases)
-        EXPECT_EQ(At(c.Path), c.Printed) << ToUtf8(c.Path);
+        EXPECT_EQ(At(c.Path), c.Printed) << text::ToWtf8(c.Path);
 }
 
 TEST_F(PathEvaluation, TheEmptyPathDesignatesTheStart)

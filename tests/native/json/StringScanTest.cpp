@@ -1,5 +1,5 @@
+#include "text/Utf8.h"
 #include "json/JSONParser.h"
-#include "json/JSONUtf.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ TEST(StringScan, FindsTheEndOfAPlainRunAtEveryOffset)
                 const std::u16string text = Join({u"\"", a, c.Special, b, u"\""});
                 const std::u16string expected = Join({a, c.Value, b});
                 EXPECT_EQ(StringValue(ParseJSONValue(text).get()), expected) << c.Why << " after " << before;
-                EXPECT_EQ(StringValue(ParseJSONValueUtf8(ToUtf8(text)).get()), expected)
+                EXPECT_EQ(StringValue(ParseJSONValueUtf8(text::ToWtf8(text)).get()), expected)
                     << c.Why << " after " << before;
             }
         }
@@ -69,7 +69,7 @@ TEST(StringScan, FindsTheClosingQuotationMarkAtEveryOffset)
         const std::u16string value(length, u'x');
         // A second string follows, so that reading past the first closing mark would show.
         const std::u16string text = Join({u"[\"", value, u"\",\"y\"]"});
-        for (const auto& root : {ParseJSONValue(text), ParseJSONValueUtf8(ToUtf8(text))}) {
+        for (const auto& root : {ParseJSONValue(text), ParseJSONValueUtf8(text::ToWtf8(text))}) {
             ASSERT_NE(root, nullptr) << length;
             ASSERT_TRUE(root->IsArray());
             const auto& array = static_cast<const TJSONArray&>(*root);
@@ -85,7 +85,7 @@ TEST(StringScan, RefusesAStringCutOffAtEveryLength)
     for (std::size_t length = 0; length < 20; ++length) {
         const std::u16string text = Join({u"\"", std::u16string(length, u'z')});
         EXPECT_EQ(ParseJSONValue(text), nullptr) << length;
-        EXPECT_EQ(ParseJSONValueUtf8(ToUtf8(text)), nullptr) << length;
+        EXPECT_EQ(ParseJSONValueUtf8(text::ToWtf8(text)), nullptr) << length;
     }
 }
 

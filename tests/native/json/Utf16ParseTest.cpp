@@ -1,5 +1,5 @@
+#include "text/Utf8.h"
 #include "json/JSONParser.h"
-#include "json/JSONUtf.h"
 #include "json/JSONValue.h"
 #include "json/JSONWriter.h"
 
@@ -42,7 +42,7 @@ TEST(Utf16Parse, MatchesParsingTheUtf8Encoding)
 {
     for (const auto& c : kUtf16Cases) {
         const auto direct = ParseJSONValue(c.Text);
-        const auto viaUtf8 = ParseJSONValueUtf8(ToUtf8(c.Text));
+        const auto viaUtf8 = ParseJSONValueUtf8(text::ToWtf8(c.Text));
         ASSERT_EQ(direct == nullptr, viaUtf8 == nullptr) << c.Why;
         if (direct != nullptr) {
             EXPECT_EQ(ToJSON(*direct, {}), ToJSON(*viaUtf8, {})) << c.Why;

@@ -1,5 +1,5 @@
+#include "text/Utf8.h"
 #include "json/JSONParser.h"
-#include "json/JSONUtf.h"
 #include "json/JSONWriter.h"
 
 #include <gtest/gtest.h>
@@ -42,8 +42,8 @@ TEST(WriterEscapes, FollowTheTableForEachOptionSet)
         {u"", u"", u""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(PrintString(c.Value, {true, true}), u"\"" + c.Both + u"\"") << ToUtf8(c.Value);
-        EXPECT_EQ(PrintString(c.Value, {false, false}), u"\"" + c.Neither + u"\"") << ToUtf8(c.Value);
+        EXPECT_EQ(PrintString(c.Value, {true, true}), u"\"" + c.Both + u"\"") << text::ToWtf8(c.Value);
+        EXPECT_EQ(PrintString(c.Value, {false, false}), u"\"" + c.Neither + u"\"") << text::ToWtf8(c.Value);
     }
 }
 
@@ -82,8 +82,8 @@ TEST(Writer, PrintsEveryKindCompactly)
     };
     for (const auto& c : cases) {
         auto root = ParseJSONValue(c.Input);
-        ASSERT_NE(root, nullptr) << ToUtf8(c.Input);
-        EXPECT_EQ(ToJSON(*root, {true, true}), c.Printed) << ToUtf8(c.Input);
+        ASSERT_NE(root, nullptr) << text::ToWtf8(c.Input);
+        EXPECT_EQ(ToJSON(*root, {true, true}), c.Printed) << text::ToWtf8(c.Input);
     }
 }
 

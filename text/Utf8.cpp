@@ -1,24 +1,15 @@
-#include "json/JSONUtf.h"
+#include "text/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
 
-namespace bramolt::json {
+#include "text/Surrogates.h"
+
+namespace bramolt::text {
 
 namespace {
 
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-} // namespace
-
-std::size_t Utf8Length(std::u16string_view text)
+std::size_t EncodedLength(std::u16string_view text)
 {
     std::size_t length = 0;
     const std::size_t n = text.size();
@@ -32,27 +23,27 @@ std::size_t Utf8Length(std::u16string_view text)
             length += 4;
             ++i;
         } else {
-            length += 3;
+            length += 3; // a lone surrogate takes three bytes both as itself and as U+FFFD
         }
     }
     return length;
 }
 
-char* EncodeUtf8(std::u16string_view text, char* out)
+std::string Encode(std::u16string_view text, TLoneSurrogates surrogates)
 {
+    std::string bytes(EncodedLength(text), '\0');
+    char* out = bytes.data();
     const char16_t* p = text.data();
     const char16_t* const end = p + text.size();
     while (p != end) {
-        // Most JSON text is ASCII: copy such runs four units at a time.
+        // Most text is ASCII: copy such runs four units at a time.
         while (end - p >= 4) {
             std::uint64_t units;
             std::memcpy(&units, p, sizeof units);
             if ((units & 0xFF80FF80FF80FF80u) != 0)
                 break;
-            out[0] = static_cast<char>(p[0]);
-            out[1] = static_cast<char>(p[1]);
-            out[2] = static_cast<char>(p[2]);
-            out[3] = static_cast<char>(p[3]);
+            for (int i = 0; i < 4; ++i)
+                out[i] = static_cast<char>(p[i]);
             out += 4;
             p += 4;
         }
@@ -60,33 +51,28 @@ char* EncodeUtf8(std::u16string_view text, char* out)
             *out++ = static_cast<char>(*p++);
         if (p == end)
             break;
-        const char16_t c = *p++;
+        char32_t c = *p++;
         if (c < 0x800) {
             *out++ = static_cast<char>(0xC0 | (c >> 6));
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
         } else if (IsHighSurrogate(c) && p != end && IsLowSurrogate(*p)) {
-            const char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (*p++ - 0xDC00);
+            const char32_t cp = CombineSurrogates(static_cast<char16_t>(c), *p++);
             *out++ = static_cast<char>(0xF0 | (cp >> 18));
             *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
             *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
             *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else { // a character of the basic plane, or a lone surrogate (WTF-8)
+        } else {
+            if (IsSurrogate(c) && surrogates == TLoneSurrogates::Replace)
+                c = 0xFFFD;
             *out++ = static_cast<char>(0xE0 | (c >> 12));
             *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
-}
-
-std::string ToUtf8(std::u16string_view text)
-{
-    std::string bytes(Utf8Length(text), '\0');
-    EncodeUtf8(text, bytes.data());
     return bytes;
 }
 
-std::u16string FromUtf8(std::string_view bytes)
+std::u16string Decode(std::string_view bytes, TLoneSurrogates surrogates)
 {
     std::u16string text;
     text.reserve(bytes.size());
@@ -98,7 +84,7 @@ std::u16string FromUtf8(std::string_view bytes)
             continue;
         }
         char16_t units[2];
-        const int n = DecodeUtf8Sequence(p, end, units);
+        const int n = DecodeUtf8Sequence(p, end, units, surrogates);
         if (n == 0) {
             text.push_back(u'\uFFFD');
             ++p;
@@ -109,4 +95,26 @@ std::u16string FromUtf8(std::string_view bytes)
     return text;
 }
 
-} // namespace bramolt::json
+} // namespace
+
+std::string ToWtf8(std::u16string_view text)
+{
+    return Encode(text, TLoneSurrogates::KeepAsWtf8);
+}
+
+std::string ToUtf8(std::u16string_view text)
+{
+    return Encode(text, TLoneSurrogates::Replace);
+}
+
+std::u16string FromWtf8(std::string_view bytes)
+{
+    return Decode(bytes, TLoneSurrogates::KeepAsWtf8);
+}
+
+std::u16string FromUtf8(std::string_view bytes)
+{
+    return Decode(bytes, TLoneSurrogates::Replace);
+}
+
+} // namespace bramolt::text
