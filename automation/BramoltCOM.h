@@ -3,7 +3,8 @@
 // TBramoltCOM, the automation object of the server. It answers for IUnknown,
 // IDispatch, IBramoltCOM, IProvideClassInfo and ISupportErrorInfo; IDispatch
 // is served entirely from the type library, and every method maps what it
-// throws to an HRESULT and an error object (ComFailure.h).
+// throws to its failure value, or to an HRESULT and an error object, in one
+// place (MethodAnswer.h).
 //
 // The methods are defined by group in separate files: Version.cpp, and
 // PendingMethods.cpp for the methods not yet available in this build.

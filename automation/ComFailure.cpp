@@ -2,10 +2,11 @@
 
 #include "automation/BramoltIdentity.h"
 #include "automation/ComOwners.h"
+#include "fileout/FileCreateError.h"
+#include "text/Utf8.h"
+#include "text/WideView.h"
 
 #include <oleauto.h>
-
-#include <climits>
 
 namespace bramolt {
 
@@ -38,37 +39,28 @@ HRESULT ReportFailure(HRESULT code, std::wstring_view description) noexcept
     return code;
 }
 
-HRESULT ReportCurrentException() noexcept
+HRESULT ReportException(const std::exception* error) noexcept
 {
-    try {
-        throw;
-    } catch (const ComError& error) {
-        const HRESULT code = error.Code() < 0 ? error.Code() : E_UNEXPECTED;
-        return ReportFailure(code, Utf8ToWide(error.what()));
-    } catch (const std::exception& error) {
-        // Converting the message may itself run out of memory; then the
-        // caller still gets the failure code, without a description.
-        try {
-            return ReportFailure(E_UNEXPECTED, Utf8ToWide(error.what()));
-        } catch (...) {
-            return ReportFailure(E_UNEXPECTED, {});
-        }
-    } catch (...) {
+    if (error == nullptr)
         return ReportFailure(E_UNEXPECTED, {});
+    const auto* comError = dynamic_cast<const ComError*>(error);
+    const HRESULT code = comError != nullptr && comError->Code() < 0 ? comError->Code() : E_UNEXPECTED;
+    // Converting the message may itself run out of memory; then the caller
+    // still gets the failure code, without a description.
+    try {
+        // what() holds UTF-8, which cannot carry an unpaired surrogate, and
+        // Windows file names may hold one: such a message is taken as UTF-16.
+        if (const auto* fileError = dynamic_cast<const fileout::TFileCreateError*>(error))
+            return ReportFailure(code, text::AsWide(fileError->Message()));
+        return ReportFailure(code, Utf8ToWide(error->what()));
+    } catch (const std::exception&) {
+        return ReportFailure(code, {});
     }
 }
 
 std::wstring Utf8ToWide(std::string_view text)
 {
-    if (text.empty())
-        return {};
-    if (text.size() > static_cast<size_t>(INT_MAX))
-        throw std::length_error("text too long to convert");
-    const int sourceLength = static_cast<int>(text.size());
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), sourceLength, nullptr, 0);
-    std::wstring result(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), sourceLength, result.data(), length);
-    return result;
+    return std::wstring(text::AsWide(text::FromUtf8(text)));
 }
 
 } // namespace bramolt

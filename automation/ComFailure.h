@@ -1,10 +1,11 @@
 #pragma once
 
 // The boundary between the server's C++ code and COM. Inside, failures travel
-// as exceptions whose what() is UTF-8; at every automation method one
-// catch-all turns them into a failure HRESULT plus the thread's error object,
-// so no exception ever crosses into COM:
+// as exceptions whose what() is UTF-8; the one catch-all of every automation
+// method (MethodAnswer.h) turns those it raises into a failure HRESULT plus the
+// thread's error object, so no exception ever crosses into COM:
 //   - ComError with a negative code  -> that code, with its message;
+//   - a file that cannot be created  -> E_UNEXPECTED, with its UTF-16 message;
 //   - any other std::exception       -> E_UNEXPECTED, with what();
 //   - anything else                  -> E_UNEXPECTED, no description.
 // The error object names IBramoltCOM as its interface and the ProgID as its
@@ -15,7 +16,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace bramolt {
 
@@ -36,20 +36,9 @@ void ThrowIfFailed(HRESULT hr, const std::string& utf8Message);
 // and returns `code`. An empty description leaves the description unset.
 HRESULT ReportFailure(HRESULT code, std::wstring_view description) noexcept;
 
-// Maps the exception being handled to its HRESULT and error object. Call only
-// from inside a catch block.
-HRESULT ReportCurrentException() noexcept;
-
-// Runs `body` and returns S_OK, or the mapped failure of whatever it throws.
-template <typename Body> HRESULT InvokeGuarded(Body&& body) noexcept
-{
-    try {
-        std::forward<Body>(body)();
-        return S_OK;
-    } catch (...) {
-        return ReportCurrentException();
-    }
-}
+// Maps a caught exception to its HRESULT and error object; nullptr stands for
+// one that is no std::exception.
+HRESULT ReportException(const std::exception* error) noexcept;
 
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);

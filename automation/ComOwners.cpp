@@ -1,6 +1,7 @@
 #include "automation/ComOwners.h"
 
 #include "automation/ComFailure.h"
+#include "text/WideView.h"
 
 #include <climits>
 
@@ -13,6 +14,13 @@ TBstr::TBstr(std::wstring_view text)
     FValue = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!FValue)
         throw ComError(E_OUTOFMEMORY, "out of memory for a BSTR");
+}
+
+std::u16string_view TextFromBstr(BSTR text) noexcept
+{
+    if (text == nullptr)
+        return {};
+    return text::AsUtf16(std::wstring_view(text, ::SysStringLen(text)));
 }
 
 } // namespace bramolt

@@ -56,6 +56,9 @@ class TBstr {
     BSTR FValue = nullptr;
 };
 
+// A BSTR argument as text; a null BSTR is the empty text.
+std::u16string_view TextFromBstr(BSTR text) noexcept;
+
 // Sole owner of a VARIANT's contents.
 class TVariant {
   public:

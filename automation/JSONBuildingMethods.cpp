@@ -5,7 +5,7 @@
 // A parent of the wrong kind is such a failure: no tree is changed.
 #include "automation/BramoltCOM.h"
 #include "automation/JSONMethodSupport.h"
-#include "automation/MethodValues.h"
+#include "automation/MethodAnswer.h"
 #include "automation/VariantConversion.h"
 #include "json/JSONNumberText.h"
 
@@ -54,53 +54,45 @@ void AddNamedMember(json::TJSONAncestor* parent, const VARIANT& key, std::unique
         RequireObject(*parent).AddPair(std::move(name), std::move(value));
 }
 
-// Runs a method without a value: every failure is swallowed, as these methods report none.
-template <typename Body> void Silently(Body&& body)
-{
-    try {
-        body();
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
-        SetHandleValue(oJSON, NewObject(FJSONHandles, iJSON, [&](json::TJSONAncestor& parent, auto object) {
-                           return &RequireObject(parent)
-                                       .AddPair(std::u16string(TextFromBstr(key)), std::move(object))
-                                       .JsonValue();
-                       }));
+    return Answer(oJSON, ZeroOnFailure, [&] {
+        return THandle{NewObject(FJSONHandles, iJSON, [&](json::TJSONAncestor& parent, auto object) {
+            return &RequireObject(parent)
+                        .AddPair(std::u16string(TextFromBstr(key)), std::move(object))
+                        .JsonValue();
+        })};
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
-        SetHandleValue(oJSON, NewObject(FJSONHandles, iJSON, [](json::TJSONAncestor& parent, auto object) {
-                           return &RequireArray(parent).AddElement(std::move(object));
-                       }));
+    return Answer(oJSON, ZeroOnFailure, [&] {
+        return THandle{NewObject(FJSONHandles, iJSON, [](json::TJSONAncestor& parent, auto object) {
+            return &RequireArray(parent).AddElement(std::move(object));
+        })};
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
+    return Answer(oJSON, ZeroOnFailure, [&] {
         auto array = std::make_unique<json::TJSONArray>();
         json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
         if (parent == nullptr)
             throw EWrongParent();
         json::TJSONPair& pair =
             RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(array));
-        SetHandleValue(oJSON, FJSONHandles.Issue(pair.JsonValue()));
+        return THandle{FJSONHandles.Issue(pair.JsonValue())};
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON, BSTR value, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
+    // Answers nothing (VT_EMPTY) when the element is added.
+    return Answer(oJSON, ZeroOnFailure, [&] {
         // The text is stored as a string, never parsed: JSON in it prints escaped.
         if (json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON))
             RequireArray(*parent).AddElement(
@@ -108,42 +100,37 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON,
     });
 }
 
+// The methods without a value report no failure.
+
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNode(VARIANT* iJSON, BSTR key, VARIANT value)
 {
-    return InvokeGuarded([&] {
-        Silently([&] {
-            json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-            auto text = std::make_unique<json::TJSONString>(TextFromVariant(value));
-            if (parent != nullptr)
-                RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(text));
-        });
+    return Answer(IgnoreFailure, [&] {
+        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        auto text = std::make_unique<json::TJSONString>(TextFromVariant(value));
+        if (parent != nullptr)
+            RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(text));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIANT key, VARIANT* value)
 {
-    return InvokeGuarded([&] {
-        Silently([&] {
-            json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-            if (value == nullptr)
-                return;
-            // JSON has no text for NaN or the infinities: such a value throws and adds nothing.
-            auto node =
-                std::make_unique<json::TJSONNumber>(json::FormatJSONNumber(DoubleFromVariant(*value)));
-            AddNamedMember(parent, key, std::move(node));
-        });
+    return Answer(IgnoreFailure, [&] {
+        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        if (value == nullptr)
+            return;
+        // JSON has no text for NaN or the infinities: such a value throws and adds nothing.
+        auto node = std::make_unique<json::TJSONNumber>(json::FormatJSONNumber(DoubleFromVariant(*value)));
+        AddNamedMember(parent, key, std::move(node));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT key, VARIANT* value)
 {
-    return InvokeGuarded([&] {
-        Silently([&] {
-            json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-            if (value == nullptr)
-                return;
-            AddNamedMember(parent, key, std::make_unique<json::TJSONBool>(BooleanFromVariant(*value)));
-        });
+    return Answer(IgnoreFailure, [&] {
+        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        if (value == nullptr)
+            return;
+        AddNamedMember(parent, key, std::make_unique<json::TJSONBool>(BooleanFromVariant(*value)));
     });
 }
 

@@ -1,11 +1,13 @@
 // The JSON methods that walk and read a tree: by path, by position, through a pair, and by
 // asking a node's kind and size. None of them changes a tree. Every failure is reported
 // through the method's failure value; only JSONGetPairKey and JSONGetPairValue let a handle
-// argument that is no integer fail the call.
+// argument that is no integer fail the call. A node that is not there is an ordinary
+// answer: the failure value.
+#include <variant>
+
 #include "automation/BramoltCOM.h"
 #include "automation/JSONMethodSupport.h"
-#include "automation/MethodValues.h"
-#include "automation/VariantConversion.h"
+#include "automation/MethodAnswer.h"
 #include "json/JSONNumberText.h"
 #include "json/JSONPath.h"
 
@@ -13,49 +15,41 @@ namespace bramolt {
 
 namespace {
 
-void FailWithEmptyText(VARIANT* value)
+// The node a path designates from the iJSON argument, or nullptr. A pair is no starting
+// point: it is not a value, so no path leads anywhere from it.
+json::TJSONValue* NodeAtPath(const json::TJSONHandleTable& handles, VARIANT* iJSON, BSTR path)
 {
-    SetTextValue(value, {});
-}
-
-class ENoSuchNode : public std::runtime_error {
-  public:
-    ENoSuchNode() : std::runtime_error("no such JSON node") {}
-};
-
-template <typename Node> Node& Require(Node* node)
-{
-    if (node == nullptr)
-        throw ENoSuchNode();
-    return *node;
-}
-
-// The node a path designates from the iJSON argument. A pair is no starting point: it is
-// not a value, so no path leads anywhere from it.
-json::TJSONValue& NodeAtPath(const json::TJSONHandleTable& handles, VARIANT* iJSON, BSTR path)
-{
-    json::TJSONAncestor& start = Require(NodeFromArgument(handles, iJSON));
-    if (start.IsPair())
-        throw ENoSuchNode();
-    return Require(json::FindJSONPath(start, TextFromBstr(path)));
+    json::TJSONAncestor* start = NodeFromArgument(handles, iJSON);
+    if (start == nullptr || start->IsPair())
+        return nullptr;
+    return json::FindJSONPath(*start, TextFromBstr(path));
 }
 
 // Element `index` of the array, or member `index` of the object, that the iJSON argument
-// designates.
+// designates, or nullptr.
 template <typename Container>
-json::TJSONAncestor& ItemOf(const json::TJSONHandleTable& handles, VARIANT* iJSON, LONG index)
+json::TJSONAncestor* ItemOf(const json::TJSONHandleTable& handles, VARIANT* iJSON, LONG index)
 {
-    json::TJSONAncestor& node = Require(NodeFromArgument(handles, iJSON));
-    const bool rightKind = std::is_same_v<Container, json::TJSONArray> ? node.IsArray() : node.IsObject();
+    json::TJSONAncestor* node = NodeFromArgument(handles, iJSON);
+    const bool rightKind =
+        node != nullptr && (std::is_same_v<Container, json::TJSONArray> ? node->IsArray() : node->IsObject());
     if (!rightKind)
-        throw ENoSuchNode();
-    const auto& container = static_cast<const Container&>(node);
+        return nullptr;
+    const auto& container = static_cast<const Container&>(*node);
     if (index < 0 || static_cast<std::size_t>(index) >= container.Count())
-        throw ENoSuchNode();
+        return nullptr;
     if constexpr (std::is_same_v<Container, json::TJSONArray>)
-        return container.Element(static_cast<std::size_t>(index));
+        return &container.Element(static_cast<std::size_t>(index));
     else
-        return container.Pair(static_cast<std::size_t>(index));
+        return &container.Pair(static_cast<std::size_t>(index));
+}
+
+// A handle issued for `node`, or nothing when there is no node.
+std::optional<THandle> HandleOf(json::TJSONHandleTable& handles, json::TJSONAncestor* node)
+{
+    if (node == nullptr)
+        return std::nullopt;
+    return THandle{handles.Issue(*node)};
 }
 
 std::int32_t CountOf(const json::TJSONAncestor* node)
@@ -67,23 +61,43 @@ std::int32_t CountOf(const json::TJSONAncestor* node)
     return -1;
 }
 
-// The pair of JSONGetPairKey and JSONGetPairValue. The handle is converted by the caller,
-// outside the failure value, since its conversion error leaves these two methods.
-json::TJSONPair& PairOf(const json::TJSONHandleTable& handles, std::uint32_t handle)
+// The pair of JSONGetPairKey and JSONGetPairValue, or nullptr.
+json::TJSONPair* PairOf(const json::TJSONHandleTable& handles, std::uint32_t handle)
 {
-    json::TJSONAncestor& node = Require(NodeFromHandle(handles, handle));
-    if (!node.IsPair())
-        throw ENoSuchNode();
-    return static_cast<json::TJSONPair&>(node);
+    json::TJSONAncestor* node = NodeFromHandle(handles, handle);
+    if (node == nullptr || !node->IsPair())
+        return nullptr;
+    return static_cast<json::TJSONPair*>(node);
+}
+
+// What JSONGetNodeValue answers for a node: an object or an array has no value (VT_EMPTY).
+using TNodeValue = std::variant<TEmpty, TNull, bool, double, std::u16string_view>;
+
+TNodeValue ValueOf(const json::TJSONValue& node)
+{
+    if (node.IsNumber()) {
+        // Number texts always use ".", whatever the regional settings say.
+        const auto number = json::ReadJSONNumber(static_cast<const json::TJSONNumber&>(node).Value());
+        if (!number)
+            throw std::range_error("the number is outside the range of a double");
+        return *number;
+    }
+    if (node.IsString())
+        return std::u16string_view(static_cast<const json::TJSONString&>(node).Value());
+    if (node.IsBool())
+        return static_cast<const json::TJSONBool&>(node).Value();
+    if (node.IsNull())
+        return TNull{};
+    return TEmpty{};
 }
 
 // JSONIsObject and JSONIsArray: handle 0 is no node of any kind, not a failure.
 HRESULT AnswerKindTest(const json::TJSONHandleTable& handles, VARIANT* iJSON, VARIANT* oJSON,
                        bool (json::TJSONAncestor::*isKind)() const)
 {
-    return AnswerOrZero(oJSON, [&] {
+    return Answer(oJSON, ZeroOnFailure, [&] {
         const json::TJSONAncestor* node = NodeFromArgument(handles, iJSON);
-        SetBoolValue(oJSON, node != nullptr && (node->*isKind)());
+        return node != nullptr && (node->*isKind)();
     });
 }
 
@@ -91,55 +105,40 @@ HRESULT AnswerKindTest(const json::TJSONHandleTable& handles, VARIANT* iJSON, VA
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return AnswerOrZero(
-        oJSON, [&] { SetHandleValue(oJSON, FJSONHandles.Issue(NodeAtPath(FJSONHandles, iJSON, key))); });
+    return Answer(oJSON, ZeroOnFailure,
+                  [&] { return HandleOf(FJSONHandles, NodeAtPath(FJSONHandles, iJSON, key)); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetNodeValue(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
-        const json::TJSONValue& node = NodeAtPath(FJSONHandles, iJSON, key);
-        if (node.IsNumber()) {
-            // Number texts always use ".", whatever the regional settings say.
-            const auto number = json::ReadJSONNumber(static_cast<const json::TJSONNumber&>(node).Value());
-            if (!number)
-                throw std::range_error("the number is outside the range of a double");
-            SetDoubleValue(oJSON, *number);
-        } else if (node.IsString()) {
-            SetTextValue(oJSON, static_cast<const json::TJSONString&>(node).Value());
-        } else if (node.IsBool()) {
-            SetBoolValue(oJSON, static_cast<const json::TJSONBool&>(node).Value());
-        } else if (node.IsNull()) {
-            V_VT(oJSON) = VT_NULL;
-        }
-        // An object or an array has no value: VT_EMPTY.
+    return Answer(oJSON, ZeroOnFailure, [&]() -> std::optional<TNodeValue> {
+        const json::TJSONValue* node = NodeAtPath(FJSONHandles, iJSON, key);
+        if (node == nullptr)
+            return std::nullopt;
+        return ValueOf(*node);
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetArrayElement(VARIANT* iJSON, LONG index, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
-        SetHandleValue(oJSON, FJSONHandles.Issue(ItemOf<json::TJSONArray>(FJSONHandles, iJSON, index)));
+    return Answer(oJSON, ZeroOnFailure, [&] {
+        return HandleOf(FJSONHandles, ItemOf<json::TJSONArray>(FJSONHandles, iJSON, index));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONArrayCount(VARIANT* iJSON, LONG* count)
 {
-    return InvokeGuarded([&] {
-        if (count == nullptr)
-            throw ComError(E_POINTER, "the value parameter is missing");
-        try {
+    return Answer(
+        count, [] { return LONG{-2}; },
+        [&] {
             const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON);
-            *count = node != nullptr && node->IsArray() ? CountOf(node) : -1;
-        } catch (...) {
-            *count = -2;
-        }
-    });
+            return LONG{node != nullptr && node->IsArray() ? CountOf(node) : -1};
+        });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] { SetInt32Value(oJSON, CountOf(NodeFromArgument(FJSONHandles, iJSON))); });
+    return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON)); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsObject(VARIANT* iJSON, VARIANT* oJSON)
@@ -154,31 +153,31 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsArray(VARIANT* iJSON, VARIANT* oJSO
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPair(VARIANT* iJSON, LONG index, VARIANT* oJSON)
 {
-    return AnswerOrZero(oJSON, [&] {
-        SetHandleValue(oJSON, FJSONHandles.Issue(ItemOf<json::TJSONObject>(FJSONHandles, iJSON, index)));
+    return Answer(oJSON, ZeroOnFailure, [&] {
+        return HandleOf(FJSONHandles, ItemOf<json::TJSONObject>(FJSONHandles, iJSON, index));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairKey(VARIANT* iJSON, VARIANT* key)
 {
-    return InvokeGuarded([&] {
-        ClearValue(key);
-        const std::uint32_t handle = iJSON != nullptr ? HandleFromVariant(*iJSON) : 0;
-        WithFailureValue(
-            key, [&] { SetTextValue(key, PairOf(FJSONHandles, handle).Key()); }, FailWithEmptyText);
-    });
+    return Answer(
+        key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
+        [&](std::uint32_t handle) -> std::optional<std::u16string_view> {
+            const json::TJSONPair* pair = PairOf(FJSONHandles, handle);
+            if (pair == nullptr)
+                return std::nullopt;
+            return pair->Key();
+        });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairValue(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return InvokeGuarded([&] {
-        ClearValue(oJSON);
-        const std::uint32_t handle = iJSON != nullptr ? HandleFromVariant(*iJSON) : 0;
-        WithFailureValue(
-            oJSON,
-            [&] { SetHandleValue(oJSON, FJSONHandles.Issue(PairOf(FJSONHandles, handle).JsonValue())); },
-            FailWithEmptyText);
-    });
+    return Answer(
+        oJSON, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
+        [&](std::uint32_t handle) {
+            json::TJSONPair* pair = PairOf(FJSONHandles, handle);
+            return HandleOf(FJSONHandles, pair != nullptr ? &pair->JsonValue() : nullptr);
+        });
 }
 
 } // namespace bramolt

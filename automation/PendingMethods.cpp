@@ -4,7 +4,7 @@
 // method that worked. A method moves out of this file when its service lands.
 
 #include "automation/BramoltCOM.h"
-#include "automation/MethodValues.h"
+#include "automation/MethodAnswer.h"
 
 #include <string>
 
@@ -12,26 +12,22 @@ namespace bramolt {
 
 namespace {
 
-// Clears the given values, then fails the call as not available.
-template <typename... Values> HRESULT NotAvailable(const char* method, Values*... values)
+[[noreturn]] void ThrowNotAvailable(const char* method)
 {
-    return InvokeGuarded([&] {
-        (ClearValue(values), ...);
-        throw ComError(E_NOTIMPL, std::string(method) + " is not available in this build yet");
-    });
+    throw ComError(E_NOTIMPL, std::string(method) + " is not available in this build yet");
 }
 
 } // namespace
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::DSToJSON(BSTR*, BSTR*, BSTR*, VARIANT, BSTR*, BSTR* oXML)
 {
-    return NotAvailable("DSToJSON", oXML);
+    return Answer(oXML, RaiseError, [] { ThrowNotAvailable("DSToJSON"); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, int,
                                                 VARIANT_BOOL, BSTR* Res)
 {
-    return NotAvailable("SendMail", Res);
+    return Answer(Res, RaiseError, [] { ThrowNotAvailable("SendMail"); });
 }
 
 } // namespace bramolt

@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include "automation/ComOwners.h"
+#include "text/HexDigits.h"
+#include "text/WideView.h"
 #include "json/JSONNumberText.h"
 
 namespace bramolt {
@@ -19,7 +21,7 @@ namespace {
 // A BSTR copy of UTF-16 text, for the system's text parsers.
 TBstr BstrOf(std::u16string_view text)
 {
-    return TBstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+    return TBstr(text::AsWide(text));
 }
 
 // The system's own VARIANT conversion, in the user's locale. The source is only read,
@@ -62,14 +64,6 @@ template <typename Convert> auto WithValue(const VARIANT& value, Convert convert
     return convert(plain.Get());
 }
 
-std::u16string_view TextOf(const VARIANT& value)
-{
-    const BSTR text = V_BSTR(&value);
-    if (text == nullptr)
-        return {};
-    return {reinterpret_cast<const char16_t*>(text), SysStringLen(text)};
-}
-
 bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view word)
 {
     if (text.size() != word.size())
@@ -96,17 +90,6 @@ std::optional<bool> TrueFalseWord(std::u16string_view text)
     return std::nullopt;
 }
 
-int HexDigit(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 // An integer text: leading blanks, an optional sign, then decimal digits or hexadecimal
 // digits after "$" or "0x". Hexadecimal takes up to 64 bits as they stand ("$FFFFFFFF" is
 // a handle with all bits set); a decimal value outside the 64-bit range is no integer.
@@ -126,7 +109,7 @@ std::optional<std::int64_t> IntegerFromText(std::u16string_view text)
         if (at == text.size() || text.size() - at > 16)
             return std::nullopt;
         for (; at < text.size(); ++at) {
-            const int digit = HexDigit(text[at]);
+            const int digit = text::HexDigitValue(text[at]);
             if (digit < 0)
                 return std::nullopt;
             magnitude = magnitude << 4 | static_cast<unsigned>(digit);
@@ -226,7 +209,7 @@ std::u16string SystemText(const VARIANT& value)
     TVariant text;
     if (!SystemConvert(value, VT_BSTR, text))
         ThrowCannotConvert(V_VT(&value), u"UnicodeString");
-    return std::u16string(TextOf(text.Get()));
+    return std::u16string(TextFromBstr(V_BSTR(&text.Get())));
 }
 
 template <typename Number> std::u16string DecimalText(Number number)
@@ -307,7 +290,7 @@ std::int64_t Int64FromVariant(const VARIANT& value)
         case VT_BOOL:
             return V_BOOL(&v) != VARIANT_FALSE ? -1 : 0;
         case VT_BSTR: {
-            const std::u16string_view text = TextOf(v);
+            const std::u16string_view text = TextFromBstr(V_BSTR(&v));
             if (const auto integer = IntegerFromText(text))
                 return *integer;
             if (const auto number = DoubleFromRegionalText(text))
@@ -352,7 +335,7 @@ std::u16string TextFromVariant(const VARIANT& value)
         case VT_BOOL:
             return V_BOOL(&v) != VARIANT_FALSE ? u"True" : u"False";
         case VT_BSTR:
-            return std::u16string(TextOf(v));
+            return std::u16string(TextFromBstr(V_BSTR(&v)));
         default:
             return SystemText(v);
         }
@@ -382,7 +365,7 @@ double DoubleFromVariant(const VARIANT& value)
         case VT_BOOL:
             return V_BOOL(&v) != VARIANT_FALSE ? -1.0 : 0.0;
         case VT_BSTR:
-            if (const auto number = DoubleFromRegionalText(TextOf(v)))
+            if (const auto number = DoubleFromRegionalText(TextFromBstr(V_BSTR(&v))))
                 return *number;
             ThrowCannotConvert(type, u"Double");
         default: {
@@ -407,7 +390,7 @@ bool BooleanFromVariant(const VARIANT& value)
         case VT_BOOL:
             return V_BOOL(&v) != VARIANT_FALSE;
         case VT_BSTR: {
-            const std::u16string_view text = TextOf(v);
+            const std::u16string_view text = TextFromBstr(V_BSTR(&v));
             VARIANT_BOOL flag = VARIANT_FALSE;
             const TBstr bstr = BstrOf(text);
             if (SUCCEEDED(VarBoolFromStr(bstr.Get(), LOCALE_USER_DEFAULT, 0, &flag)))

@@ -1,19 +1,16 @@
 #include "automation/BramoltCOM.h"
-#include "automation/MethodValues.h"
+#include "automation/MethodAnswer.h"
 
 namespace bramolt {
 
 namespace {
 // Version of the automation interface's behaviour, reported to clients.
-constexpr std::wstring_view kServerVersion = L"1.0.002";
+constexpr std::u16string_view kServerVersion = u"1.0.002";
 } // namespace
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::Version(BSTR* Version)
 {
-    return InvokeGuarded([&] {
-        ClearValue(Version);
-        *Version = TBstr(kServerVersion).Detach();
-    });
+    return Answer(Version, RaiseError, [] { return kServerVersion; });
 }
 
 } // namespace bramolt

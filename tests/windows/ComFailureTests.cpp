@@ -6,6 +6,7 @@
 #include "automation/BramoltIdentity.h"
 #include "automation/ComFailure.h"
 #include "automation/ComOwners.h"
+#include "automation/MethodAnswer.h"
 
 #include <functional>
 #include <new>
@@ -64,7 +65,7 @@ TEST(ComFailureTest, EscapingExceptionsBecomeCodeAndErrorObject)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Case);
         ::SetErrorInfo(0, nullptr);
-        EXPECT_TRUE(HResultIs(row.Expected, InvokeGuarded(row.Body)));
+        EXPECT_TRUE(HResultIs(row.Expected, Answer(RaiseError, row.Body)));
         const TErrorObject error = TakeErrorObject();
         EXPECT_TRUE(IsEqualGUID(error.Guid, IID_IBramoltCOM));
         EXPECT_EQ(error.Source, L"Bramolt.BramoltCOM");
@@ -76,7 +77,7 @@ TEST(ComFailureTest, SuccessSetsNoErrorObject)
 {
     ::SetErrorInfo(0, nullptr);
     bool ran = false;
-    EXPECT_TRUE(HResultIs(S_OK, InvokeGuarded([&] { ran = true; })));
+    EXPECT_TRUE(HResultIs(S_OK, Answer(RaiseError, [&] { ran = true; })));
     EXPECT_TRUE(ran);
     TComPtr<IErrorInfo> info;
     EXPECT_TRUE(HResultIs(S_FALSE, ::GetErrorInfo(0, info.Receive())));

@@ -1,0 +1,226 @@
+#pragma once
+
+// How every automation method answers. A method names its value (the [out] parameter), what
+// that value holds when the call fails, and its steps, which return the answer:
+//
+//   HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
+//   {
+//       return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON)); });
+//   }
+//
+// - A missing value pointer fails the call with E_POINTER. A VARIANT or BSTR value is cleared
+//   before the steps run; a LONG or VARIANT_BOOL is written only when the call answers.
+// - The steps return what the value holds. For a VARIANT: THandle (VT_I8), std::int32_t
+//   (VT_I4), bool (VT_BOOL), double (VT_R8), text (VT_BSTR), TNull (VT_NULL), nothing
+//   (void, or TEmpty: VT_EMPTY), or a std::variant of these. For a BSTR: text; for a LONG: a
+//   LONG; for a VARIANT_BOOL: bool. Any of them may come as a std::optional: std::nullopt
+//   (nothing there, such as a path that leads nowhere) is an ordinary answer, the failure
+//   value, not an exception.
+// - The failure: RaiseError, and the call fails with the HRESULT and error object of what
+//   the steps threw (ComFailure.h); or a function giving the failure value, called with no
+//   argument or with the exception (nullptr for one that is no std::exception).
+// - Steps that must fail the call even where the method has a failure value (an argument
+//   some methods refuse outright) come first, as their own function; the steps receive its
+//   result:
+//     Answer(key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
+//            [&](std::uint32_t handle) -> std::optional<std::u16string_view> { ... });
+// - A method without a value: Answer(IgnoreFailure, steps) or Answer(RaiseError, steps).
+//
+// This is the only place where the automation layer catches every exception.
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+#include <oleauto.h>
+#include <windows.h>
+
+#include "automation/ComFailure.h"
+#include "automation/ComOwners.h"
+#include "text/WideView.h"
+
+namespace bramolt {
+
+// A JSON handle, answered as VT_I8.
+struct THandle {
+    std::uint32_t Value;
+};
+struct TNull {};  // VT_NULL
+struct TEmpty {}; // VT_EMPTY
+
+struct TRaiseError {};
+struct TIgnoreFailure {};
+inline constexpr TRaiseError RaiseError{};
+inline constexpr TIgnoreFailure IgnoreFailure{};
+
+inline constexpr auto ZeroOnFailure = [] { return std::int32_t{0}; };
+inline constexpr auto EmptyTextOnFailure = [] { return std::u16string_view(); };
+inline constexpr auto FalseOnFailure = [] { return false; };
+
+namespace answer {
+
+inline void Clear(VARIANT* value)
+{
+    ::VariantInit(value);
+}
+inline void Clear(BSTR* value)
+{
+    *value = nullptr;
+}
+inline void Clear(LONG*) {}
+inline void Clear(VARIANT_BOOL*) {}
+
+inline void Put(VARIANT* value, THandle handle)
+{
+    V_VT(value) = VT_I8;
+    V_I8(value) = handle.Value;
+}
+inline void Put(VARIANT* value, std::int32_t number)
+{
+    V_VT(value) = VT_I4;
+    V_I4(value) = number;
+}
+inline void Put(VARIANT* value, bool flag)
+{
+    V_VT(value) = VT_BOOL;
+    V_BOOL(value) = flag ? VARIANT_TRUE : VARIANT_FALSE;
+}
+inline void Put(VARIANT* value, double number)
+{
+    V_VT(value) = VT_R8;
+    V_R8(value) = number;
+}
+inline void Put(VARIANT* value, std::u16string_view text)
+{
+    V_BSTR(value) = TBstr(text::AsWide(text)).Detach();
+    V_VT(value) = VT_BSTR;
+}
+inline void Put(VARIANT* value, TNull)
+{
+    V_VT(value) = VT_NULL;
+}
+inline void Put(VARIANT*, TEmpty) {}
+template <typename... Kinds> void Put(VARIANT* value, const std::variant<Kinds...>& answer)
+{
+    std::visit([value](const auto& kind) { Put(value, kind); }, answer);
+}
+inline void Put(BSTR* value, std::u16string_view text)
+{
+    *value = TBstr(text::AsWide(text)).Detach();
+}
+inline void Put(LONG* value, LONG number)
+{
+    *value = number;
+}
+inline void Put(VARIANT_BOOL* value, bool flag)
+{
+    *value = flag ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+template <typename Failure> auto FailureValue(const Failure& failure, const std::exception* error)
+{
+    if constexpr (std::is_invocable_v<const Failure&>)
+        return failure();
+    else
+        return failure(error);
+}
+
+template <typename T> struct IsOptional : std::false_type {};
+template <typename T> struct IsOptional<std::optional<T>> : std::true_type {};
+
+template <typename Out, typename Failure, typename Steps, typename... Arguments>
+void RunSteps(Out* value, const Failure& failure, Steps& steps, Arguments&&... arguments)
+{
+    using TResult = std::invoke_result_t<Steps&, Arguments...>;
+    if constexpr (std::is_void_v<TResult>) {
+        steps(std::forward<Arguments>(arguments)...);
+    } else if constexpr (IsOptional<TResult>::value) {
+        static_assert(!std::is_same_v<Failure, TRaiseError>, "nothing there needs a failure value");
+        const TResult answer = steps(std::forward<Arguments>(arguments)...);
+        if (answer)
+            Put(value, *answer);
+        else
+            Put(value, FailureValue(failure, nullptr));
+    } else {
+        Put(value, steps(std::forward<Arguments>(arguments)...));
+    }
+}
+
+struct TNoValue {};
+struct TNoArguments {};
+
+// The failure of a call: the error of the exception, or the method's failure value.
+template <typename Out, typename Failure>
+HRESULT Fail(Out* value, const Failure& failure, bool raise, const std::exception* error) noexcept
+{
+    if constexpr (std::is_same_v<Failure, TIgnoreFailure>) {
+        if (!raise)
+            return S_OK;
+    } else if constexpr (!std::is_same_v<Failure, TRaiseError>) {
+        if (!raise) {
+            try {
+                Put(value, FailureValue(failure, error));
+                return S_OK;
+            } catch (const std::exception& failed) {
+                return ReportException(&failed); // no memory for the failure value
+            }
+        }
+    }
+    return ReportException(error);
+}
+
+template <typename Out, typename Failure, typename Raising, typename Steps>
+HRESULT Run(Out* value, const Failure& failure, Raising& raising, Steps& steps) noexcept
+{
+    if constexpr (!std::is_same_v<Out, TNoValue>) {
+        if (value == nullptr)
+            return ReportFailure(E_POINTER, L"the value parameter is missing");
+        Clear(value);
+    }
+    bool raise = true;
+    try {
+        if constexpr (std::is_same_v<Raising, TNoArguments>) {
+            raise = std::is_same_v<Failure, TRaiseError>;
+            RunSteps(value, failure, steps);
+        } else {
+            auto arguments = raising();
+            raise = std::is_same_v<Failure, TRaiseError>;
+            RunSteps(value, failure, steps, std::move(arguments));
+        }
+        return S_OK;
+    } catch (const std::exception& error) {
+        return Fail(value, failure, raise, &error);
+    } catch (...) {
+        return Fail(value, failure, raise, nullptr);
+    }
+}
+
+} // namespace answer
+
+template <typename Out, typename Failure, typename Steps>
+HRESULT Answer(Out* value, const Failure& failure, Steps&& steps) noexcept
+{
+    answer::TNoArguments none;
+    return answer::Run(value, failure, none, steps);
+}
+
+template <typename Out, typename Failure, typename Raising, typename Steps>
+HRESULT Answer(Out* value, const Failure& failure, Raising&& raising, Steps&& steps) noexcept
+{
+    return answer::Run(value, failure, raising, steps);
+}
+
+template <typename Failure, typename Steps> HRESULT Answer(const Failure& failure, Steps&& steps) noexcept
+{
+    static_assert(std::is_same_v<Failure, TRaiseError> || std::is_same_v<Failure, TIgnoreFailure>,
+                  "a method without a value either raises its errors or ignores them");
+    answer::TNoValue* none = nullptr;
+    answer::TNoArguments noArguments;
+    return answer::Run(none, failure, noArguments, steps);
+}
+
+} // namespace bramolt
