@@ -36,18 +36,21 @@ bw_cscript() {
   WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout "$seconds" wine cscript //nologo "$(bw_winpath "$script")" "$@"
 }
 
+# Registry checks read the 64-bit view, where the 64-bit server writes: with
+# 32-bit Wine installed, reg.exe would otherwise show the 32-bit one.
+
 # bw_reg_value KEY - prints the default value of a registry key; fails when
 # the key does not exist.
 bw_reg_value() {
   local output
-  output=$(WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" /ve 2>/dev/null | tr -d '\r') || return 1
+  output=$(WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" /ve /reg:64 2>/dev/null | tr -d '\r') || return 1
   # Line format: "    (Default)    REG_SZ    value"
   sed -n 's/^ *([^)]*) *REG_SZ *//p' <<<"$output" | head -n 1
 }
 
 # bw_reg_exists KEY - succeeds when the registry key exists.
 bw_reg_exists() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" >/dev/null 2>&1
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" /reg:64 >/dev/null 2>&1
 }
 
 # bw_prefix_stop - ends every process of the prefix (and its wineserver).
