@@ -2,14 +2,14 @@
 
 namespace bramolt {
 
-TServerObjectCount::TServerObjectCount(bool automationMode, const TOle32Entries& ole32,
-                                       DWORD mainThread) noexcept
-    : FAutomationMode(automationMode), FOle32(ole32), FMainThread(mainThread)
+TServerObjectCount::TServerObjectCount(bool automationMode, const TOle32Entries& ole32) noexcept
+    : FAutomationMode(automationMode), FOle32(ole32)
 {
 }
 
 void TServerObjectCount::ObjectCreated() noexcept
 {
+    ::InterlockedIncrement(&FCreations);
     ::InterlockedIncrement(&FCount);
     if (FAutomationMode && FOle32.CoAddRefServerProcess)
         FOle32.CoAddRefServerProcess();
@@ -18,21 +18,13 @@ void TServerObjectCount::ObjectCreated() noexcept
 void TServerObjectCount::ObjectDestroyed() noexcept
 {
     const LONG count = ::InterlockedDecrement(&FCount);
-    if (FAutomationMode) {
-        // COM's own server-process count decides, so that a creation request
-        // racing with the last release is handled by COM's suspension.
-        if (FOle32.CoReleaseServerProcess) {
-            if (FOle32.CoReleaseServerProcess() == 0)
-                LastObjectGone();
-        } else if (count == 0) {
-            LastObjectGone();
-        }
-    }
-}
-
-void TServerObjectCount::LastObjectGone() const noexcept
-{
-    ::PostThreadMessageW(FMainThread, WM_QUIT, 0, 0);
+    if (!FAutomationMode)
+        return;
+    // COM's own server-process count decides where there is one: it also
+    // suspends the class objects in the same step.
+    const bool last = FOle32.CoReleaseServerProcess ? FOle32.CoReleaseServerProcess() == 0 : count == 0;
+    if (last)
+        ::InterlockedIncrement(&FLastReleases);
 }
 
 } // namespace bramolt

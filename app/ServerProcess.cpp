@@ -5,7 +5,10 @@
 #include "app/FormMain.h"
 #include "app/Registration.h"
 #include "app/ServerObjectCount.h"
+#include "app/ServerShutdown.h"
 #include "app/SystemEntries.h"
+
+#include <optional>
 
 namespace bramolt {
 
@@ -33,10 +36,40 @@ class TComApartment {
     bool FInitialized = false;
 };
 
-void RunMessageLoop()
+// A timer of the main thread without a window (there may be no desktop to
+// create one on); its WM_TIMER messages carry no window and reach the loop.
+class TThreadTimer {
+  public:
+    explicit TThreadTimer(UINT interval) noexcept : FID(::SetTimer(nullptr, 0, interval, nullptr)) {}
+    ~TThreadTimer()
+    {
+        if (FID)
+            ::KillTimer(nullptr, FID);
+    }
+    TThreadTimer(const TThreadTimer&) = delete;
+    TThreadTimer& operator=(const TThreadTimer&) = delete;
+
+    bool Fired(const MSG& message) const noexcept
+    {
+        return FID && message.message == WM_TIMER && !message.hwnd && message.wParam == FID;
+    }
+
+  private:
+    UINT_PTR FID;
+};
+
+// `shutdown`, when given, is checked on every tick of its timer.
+void RunMessageLoop(TServerShutdown* shutdown)
 {
+    std::optional<TThreadTimer> checkTimer;
+    if (shutdown)
+        checkTimer.emplace(TServerShutdown::kCheckInterval);
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (checkTimer && checkTimer->Fired(message)) {
+            shutdown->Check(::GetTickCount64());
+            continue;
+        }
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -49,7 +82,7 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
     // Everything COM may still reach while the apartment shuts down (objects
     // released by CoUninitialize count themselves out) is declared before it.
     const TOle32Entries ole32 = TOle32Entries::Lookup();
-    TServerObjectCount objectCount(options.Mode == TStartMode::smAutomation, ole32, ::GetCurrentThreadId());
+    TServerObjectCount objectCount(options.Mode == TStartMode::smAutomation, ole32);
     const TTypeLibrary typeLibrary;
     const TClassDescriptor descriptor = DescribeClass(typeLibrary);
     // The JSON trees of all clients; they live until freed or until the process ends.
@@ -72,7 +105,12 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
                                           startSuspended ? ole32.CoResumeClassObjects : nullptr);
     {
         const TFormMain form(instance, objectCount);
-        RunMessageLoop();
+        if (options.Mode == TStartMode::smAutomation) {
+            TServerShutdown shutdown(objectCount, ole32, ::GetTickCount64());
+            RunMessageLoop(&shutdown);
+        } else {
+            RunMessageLoop(nullptr);
+        }
         // New clients must not reach a process that is ending; then the
         // window goes (with the tray icon) and finally the apartment.
         registration.Revoke();

@@ -13,6 +13,8 @@ TOle32Entries TOle32Entries::Lookup() noexcept
         LookupEntry<decltype(entries.CoReleaseServerProcess)>(module, "CoReleaseServerProcess");
     entries.CoResumeClassObjects =
         LookupEntry<decltype(entries.CoResumeClassObjects)>(module, "CoResumeClassObjects");
+    entries.CoSuspendClassObjects =
+        LookupEntry<decltype(entries.CoSuspendClassObjects)>(module, "CoSuspendClassObjects");
     return entries;
 }
 

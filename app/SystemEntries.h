@@ -27,6 +27,7 @@ struct TOle32Entries {
     decltype(&::CoAddRefServerProcess) CoAddRefServerProcess = nullptr;
     decltype(&::CoReleaseServerProcess) CoReleaseServerProcess = nullptr;
     decltype(&::CoResumeClassObjects) CoResumeClassObjects = nullptr;
+    decltype(&::CoSuspendClassObjects) CoSuspendClassObjects = nullptr;
 
     static TOle32Entries Lookup() noexcept;
 };

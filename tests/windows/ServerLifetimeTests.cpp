@@ -1,9 +1,10 @@
-// The object count, the class object and when a COM-started process quits.
+// The object count, the class object and when a COM-started process ends.
 
 #include "ComTestSupport.h"
 
 #include "app/ClassFactory.h"
 #include "app/ServerObjectCount.h"
+#include "app/ServerShutdown.h"
 #include "automation/BramoltIdentity.h"
 
 namespace bramolt::test {
@@ -15,6 +16,8 @@ struct TFakeServerProcess {
     static inline ULONG References = 0;
     static inline int AddRefCalls = 0;
     static inline int ReleaseCalls = 0;
+    static inline int SuspendCalls = 0;
+    static inline int ResumeCalls = 0;
 
     static ULONG STDAPICALLTYPE AddRef()
     {
@@ -26,12 +29,27 @@ struct TFakeServerProcess {
         ++ReleaseCalls;
         return --References;
     }
-    static void Reset() { References = 0, AddRefCalls = 0, ReleaseCalls = 0; }
+    static HRESULT STDAPICALLTYPE Suspend()
+    {
+        ++SuspendCalls;
+        return S_OK;
+    }
+    static HRESULT STDAPICALLTYPE Resume()
+    {
+        ++ResumeCalls;
+        return S_OK;
+    }
+    static void Reset()
+    {
+        References = 0, AddRefCalls = 0, ReleaseCalls = 0, SuspendCalls = 0, ResumeCalls = 0;
+    }
     static TOle32Entries Entries()
     {
         TOle32Entries entries;
         entries.CoAddRefServerProcess = AddRef;
         entries.CoReleaseServerProcess = Release;
+        entries.CoSuspendClassObjects = Suspend;
+        entries.CoResumeClassObjects = Resume;
         return entries;
     }
 };
@@ -52,51 +70,146 @@ class ServerObjectCountTest : public ::testing::Test {
     }
 };
 
-TEST_F(ServerObjectCountTest, AutomationModeQuitsWhenComReportsTheLastRelease)
+TEST_F(ServerObjectCountTest, AutomationModeCountsTheLastReleaseComReports)
 {
-    TServerObjectCount count(true, TFakeServerProcess::Entries(), ::GetCurrentThreadId());
+    TServerObjectCount count(true, TFakeServerProcess::Entries());
     count.ObjectCreated();
     count.ObjectCreated();
     EXPECT_EQ(count.Count(), 2);
     EXPECT_EQ(TFakeServerProcess::AddRefCalls, 2);
 
     count.ObjectDestroyed();
-    EXPECT_FALSE(QuitPosted()) << "one client still holds an object";
+    EXPECT_EQ(count.LastReleases(), 0) << "one client still holds an object";
     count.ObjectDestroyed();
     EXPECT_EQ(count.Count(), 0);
+    EXPECT_EQ(count.Creations(), 2);
     EXPECT_EQ(TFakeServerProcess::ReleaseCalls, 2);
-    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(count.LastReleases(), 1);
 }
 
 TEST_F(ServerObjectCountTest, AutomationModeFollowsComsCountNotItsOwn)
 {
-    TServerObjectCount count(true, TFakeServerProcess::Entries(), ::GetCurrentThreadId());
+    TServerObjectCount count(true, TFakeServerProcess::Entries());
     // Another holder of a server-process reference (COM itself) keeps the
     // process alive although this count drops to zero.
     TFakeServerProcess::References = 1;
     count.ObjectCreated();
     count.ObjectDestroyed();
     EXPECT_EQ(count.Count(), 0);
-    EXPECT_FALSE(QuitPosted());
+    EXPECT_EQ(count.LastReleases(), 0);
 }
 
-TEST_F(ServerObjectCountTest, AutomationModeWithoutServerProcessCallsQuitsAtZero)
+TEST_F(ServerObjectCountTest, AutomationModeWithoutServerProcessCallsEndsAtZero)
 {
-    TServerObjectCount count(true, TOle32Entries{}, ::GetCurrentThreadId());
+    TServerObjectCount count(true, TOle32Entries{});
     count.ObjectCreated();
     count.ObjectDestroyed();
-    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(count.LastReleases(), 1);
 }
 
 TEST_F(ServerObjectCountTest, StandaloneModeKeepsRunningAtZero)
 {
-    TServerObjectCount count(false, TFakeServerProcess::Entries(), ::GetCurrentThreadId());
+    TServerObjectCount count(false, TFakeServerProcess::Entries());
     count.ObjectCreated();
     count.ObjectDestroyed();
     EXPECT_EQ(count.Count(), 0);
     EXPECT_EQ(TFakeServerProcess::AddRefCalls + TFakeServerProcess::ReleaseCalls, 0)
         << "a process started by hand holds no server-process references";
+    EXPECT_EQ(count.LastReleases(), 0);
+}
+
+// The checks of a COM-started process, driven with explicit times (ms).
+class ServerShutdownTest : public ServerObjectCountTest {
+  protected:
+    static constexpr ULONGLONG kStart = 1'000'000;
+    static constexpr ULONGLONG kGrace = TServerShutdown::kGraceTime;
+    static constexpr ULONGLONG kSettle = TServerShutdown::kSettleTime;
+    static constexpr ULONGLONG kTick = TServerShutdown::kCheckInterval;
+
+    // Checks at every tick from the last check up to `until`.
+    void RunUntil(ULONGLONG until)
+    {
+        for (FNow += kTick; FNow <= until; FNow += kTick)
+            FShutdown.Check(FNow);
+        FNow -= kTick;
+    }
+    int Suspends() const { return TFakeServerProcess::SuspendCalls; }
+    int Resumes() const { return TFakeServerProcess::ResumeCalls; }
+
+    ULONGLONG FNow = kStart;
+    TServerObjectCount FCount{true, TFakeServerProcess::Entries()};
+    TServerShutdown FShutdown{FCount, TFakeServerProcess::Entries(), kStart};
+};
+
+TEST_F(ServerShutdownTest, UnusedProcessSuspendsAfterTheGraceTimeAndQuitsAfterTheSettleTime)
+{
+    RunUntil(kStart + kGrace - 1);
+    EXPECT_EQ(Suspends(), 0) << "the grace time has not passed";
+    RunUntil(kStart + kGrace + kTick);
+    EXPECT_EQ(Suspends(), 1);
+    RunUntil(FNow + kSettle - 2 * kTick);
+    EXPECT_FALSE(QuitPosted()) << "activations already on their way get the settle time";
+    RunUntil(FNow + 2 * kTick);
+    EXPECT_TRUE(QuitPosted());
+    RunUntil(FNow + kGrace + kSettle);
+    EXPECT_FALSE(QuitPosted()) << "the quit is posted once";
+    EXPECT_EQ(Suspends(), 1);
+    EXPECT_EQ(Resumes(), 0);
+}
+
+TEST_F(ServerShutdownTest, LastReleaseSuspendsAtOnceAndQuitsAfterTheSettleTime)
+{
+    // An object that comes and goes between two checks.
+    FCount.ObjectCreated();
+    FCount.ObjectDestroyed();
+    RunUntil(FNow + kTick);
+    EXPECT_EQ(Suspends(), 1);
+    RunUntil(FNow + kSettle - kTick);
     EXPECT_FALSE(QuitPosted());
+    RunUntil(FNow + kTick);
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(ServerShutdownTest, ActivationDuringTheSettleTimeIsServedAndResumes)
+{
+    FCount.ObjectCreated();
+    RunUntil(FNow + 10 * kGrace);
+    EXPECT_EQ(Suspends(), 0) << "a live object keeps the process";
+    FCount.ObjectDestroyed();
+    RunUntil(FNow + kTick);
+    ASSERT_EQ(Suspends(), 1);
+
+    FCount.ObjectCreated();
+    RunUntil(FNow + kTick);
+    EXPECT_EQ(Resumes(), 1);
+    RunUntil(FNow + 10 * kGrace);
+    EXPECT_FALSE(QuitPosted());
+
+    // One that is served and released within the settle time restarts it.
+    FCount.ObjectDestroyed();
+    RunUntil(FNow + kSettle - kTick);
+    FCount.ObjectCreated();
+    FCount.ObjectDestroyed();
+    RunUntil(FNow + kSettle);
+    EXPECT_FALSE(QuitPosted());
+    RunUntil(FNow + kTick);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(Suspends(), 2);
+    EXPECT_EQ(Resumes(), 1);
+}
+
+TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
+{
+    TApartment apartment;
+    TTypeLibrary library;
+    json::TJSONHandleTable handles;
+    TClassFactory factory(library, FCount, handles);
+    ASSERT_TRUE(HResultIs(S_OK, factory.LockServer(TRUE)));
+    RunUntil(FNow + 10 * kGrace);
+    EXPECT_EQ(Suspends(), 0);
+    ASSERT_TRUE(HResultIs(S_OK, factory.LockServer(FALSE)));
+    RunUntil(FNow + kTick + kSettle);
+    EXPECT_TRUE(QuitPosted());
 }
 
 class ClassFactoryTest : public ::testing::Test {
