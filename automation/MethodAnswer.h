@@ -129,8 +129,10 @@ template <typename Failure> auto FailureValue(const Failure& failure, const std:
         return failure(error);
 }
 
-template <typename T> struct IsOptional : std::false_type {};
-template <typename T> struct IsOptional<std::optional<T>> : std::true_type {};
+template <typename T> struct IsOptional : std::false_type {
+};
+template <typename T> struct IsOptional<std::optional<T>> : std::true_type {
+};
 
 template <typename Out, typename Failure, typename Steps, typename... Arguments>
 void RunSteps(Out* value, const Failure& failure, Steps& steps, Arguments&&... arguments)
