@@ -1,0 +1,38 @@
+#pragma once
+
+#include "mail/SmtpSession.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace bramolt::mail {
+
+// Time limits of one delivery: for the TCP connection, and for each reply of the server.
+struct TMailLimits {
+    std::chrono::milliseconds Connect{3000};
+    std::chrono::milliseconds Reply{60000};
+};
+
+// How a delivery uses TLS: none unless requested; then implicit TLS on port 465 (RFC 8314),
+// STARTTLS on every other port, 587 included.
+TTlsMode TlsModeFor(bool useTls, std::uint16_t port);
+
+// Composes one message and submits it to `server`: connect, greet, TLS (when `useTls`),
+// AUTH LOGIN (when `userName` is given and the server offers LOGIN), MAIL FROM, RCPT TO for
+// every To, Cc and Bcc recipient, DATA, QUIT.
+// - To, Cc and Bcc are address lists (AddressList.h); `attachments` holds file paths
+//   separated by "|", and paths that name no existing file are skipped.
+// - `userName` is the login and the sender (From and MAIL FROM).
+// - Only the low 16 bits of `port` count. With `useTls`, port 465 means TLS from the first
+//   byte (RFC 8314); any other port starts in plain text and requires STARTTLS.
+// `status` is "OK" from the start; it tells which stage failed when a failure leaves.
+// Returns once the server has accepted the message; every failure throws TMailError with
+// the message the caller gets.
+void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc, std::u16string_view subject,
+                 std::u16string_view body, std::u16string_view attachments, std::u16string_view userName,
+                 std::u16string_view password, std::u16string_view server, std::int32_t port, bool useTls,
+                 std::u16string& status, const TMailLimits& limits = {});
+
+} // namespace bramolt::mail

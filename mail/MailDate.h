@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace bramolt::mail {
+
+// The date-time of RFC 5322 section 3.3 for the Date field: "Thu, 10 Dec 2026 05:04:18 +0100",
+// with English day and month names whatever the system's language.
+std::string FormatMailDate(const std::tm& local, int offsetMinutes);
+// The same for a moment, in the computer's local time and its offset from UTC.
+std::string FormatMailDate(std::time_t moment);
+
+} // namespace bramolt::mail

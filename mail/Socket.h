@@ -1,0 +1,75 @@
+#pragma once
+
+// A TCP connection to a mail server over the platform's sockets (BSD sockets, or Winsock on
+// Windows). One implementation per platform: SocketPosix.cpp and SocketWin32.cpp.
+//
+// Failures are TMailError with these messages:
+//   - "Connect timed out."        no connection within the connect limit;
+//   - "Read timed out."           no data within a receive's deadline;
+//   - "Socket Error # <n>\r\n<text>" any other failure (name not resolved, connection
+//                                 refused or lost), with the system's number and text.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace bramolt::mail {
+
+using TDeadline = std::chrono::steady_clock::time_point;
+
+class TSocket {
+  public:
+    // Resolves `host` and connects to the first of its addresses that answers; every address
+    // shares the one time limit.
+    static TSocket Connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit);
+
+    TSocket(TSocket&& other) noexcept;
+    TSocket& operator=(TSocket&& other) noexcept;
+    TSocket(const TSocket&) = delete;
+    TSocket& operator=(const TSocket&) = delete;
+    ~TSocket();
+
+    void SendAll(std::string_view bytes);
+    // Receives what has arrived, at least one byte; 0 when the peer closed the connection.
+    std::size_t Receive(char* buffer, std::size_t size, TDeadline deadline);
+    // Waits until data (or the peer's close) can be read.
+    void WaitReadable(TDeadline deadline);
+    // Limits every blocking send and receive of the socket, for code such as a TLS library
+    // that calls the socket directly and knows no deadline.
+    void LimitBlockingCalls(std::chrono::milliseconds limit);
+
+    // The platform's socket handle, for the TLS library.
+    std::intptr_t Handle() const { return FHandle; }
+
+    // Throws the socket error of the last failed socket call of this thread.
+    [[noreturn]] static void ThrowLastError();
+
+  private:
+    explicit TSocket(std::intptr_t handle) : FHandle(handle) {}
+    void Close() noexcept;
+
+    std::intptr_t FHandle;
+};
+
+// The name of this computer, as the greeting to a server gives it; "localhost" when the
+// system has none.
+std::string LocalHostName();
+
+// Keeps a write to a connection that the peer has closed from raising a signal that ends
+// the process, while code that is not ours writes to the socket (a TLS library). Does
+// nothing where writes raise no signal.
+class TPipeSignalGuard {
+  public:
+    TPipeSignalGuard();
+    ~TPipeSignalGuard();
+    TPipeSignalGuard(const TPipeSignalGuard&) = delete;
+    TPipeSignalGuard& operator=(const TPipeSignalGuard&) = delete;
+
+  private:
+    bool FWasPending = false;
+    bool FWasBlocked = false;
+};
+
+} // namespace bramolt::mail

@@ -1,0 +1,228 @@
+#include "mail/MailError.h"
+#include "mail/Socket.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace bramolt::mail {
+
+namespace {
+
+constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
+
+std::string Utf8FromWide(const wchar_t* text, int length)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+[[noreturn]] void ThrowSocketError(int number)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, static_cast<DWORD>(number), 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                          nullptr);
+    std::string description = length ? Utf8FromWide(text, static_cast<int>(length)) : std::string();
+    ::LocalFree(text);
+    while (!description.empty() && (description.back() == '\r' || description.back() == '\n'))
+        description.pop_back();
+    throw TMailError("Socket Error # " + std::to_string(number) + "\r\n" + description);
+}
+
+// Winsock is started for each socket and for each host name query, and stopped with them:
+// the system counts the starts, and no state of ours outlives a call.
+class TWinsock {
+  public:
+    TWinsock()
+    {
+        WSADATA data;
+        const int result = ::WSAStartup(MAKEWORD(2, 2), &data);
+        if (result != 0)
+            ThrowSocketError(result);
+    }
+    ~TWinsock()
+    {
+        if (FOwned)
+            ::WSACleanup();
+    }
+    TWinsock(const TWinsock&) = delete;
+    TWinsock& operator=(const TWinsock&) = delete;
+    // Hands the start over to a socket, whose close stops Winsock.
+    void Release() { FOwned = false; }
+
+  private:
+    bool FOwned = true;
+};
+
+timeval Remaining(TDeadline deadline)
+{
+    const auto left = std::max<std::chrono::microseconds::rep>(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now()).count());
+    timeval value{};
+    value.tv_sec = static_cast<long>(std::min<std::chrono::microseconds::rep>(left / 1000000, 1 << 30));
+    value.tv_usec = static_cast<long>(left % 1000000);
+    return value;
+}
+
+struct TAddressInfoFree {
+    void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
+};
+
+void SetBlocking(SOCKET handle, bool blocking)
+{
+    u_long nonBlocking = blocking ? 0 : 1;
+    if (::ioctlsocket(handle, FIONBIO, &nonBlocking) != 0)
+        TSocket::ThrowLastError();
+}
+
+} // namespace
+
+void TSocket::ThrowLastError() { ThrowSocketError(::WSAGetLastError()); }
+
+TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit)
+{
+    const TDeadline deadline = std::chrono::steady_clock::now() + limit;
+    TWinsock winsock;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    const int resolved = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+    if (resolved != 0)
+        ThrowSocketError(resolved);
+    const std::unique_ptr<addrinfo, TAddressInfoFree> addresses(found);
+
+    int lastError = WSAECONNREFUSED;
+    for (const addrinfo* address = addresses.get(); address; address = address->ai_next) {
+        TWinsock socketStart;
+        const SOCKET handle = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
+        if (handle == INVALID_SOCKET) {
+            lastError = ::WSAGetLastError();
+            continue;
+        }
+        TSocket socket(static_cast<std::intptr_t>(handle));
+        socketStart.Release();
+        SetBlocking(handle, false);
+        if (::connect(handle, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
+            if (::WSAGetLastError() != WSAEWOULDBLOCK) {
+                lastError = ::WSAGetLastError();
+                continue;
+            }
+            fd_set writable, failed;
+            FD_ZERO(&writable);
+            FD_ZERO(&failed);
+            FD_SET(handle, &writable);
+            FD_SET(handle, &failed);
+            timeval wait = Remaining(deadline);
+            const int ready = ::select(0, nullptr, &writable, &failed, &wait);
+            if (ready == SOCKET_ERROR)
+                ThrowLastError();
+            if (ready == 0)
+                throw TMailError("Connect timed out.");
+            int error = 0;
+            int size = sizeof error;
+            if (::getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
+                error = ::WSAGetLastError();
+            if (error != 0) {
+                lastError = error;
+                continue;
+            }
+        }
+        SetBlocking(handle, true);
+        return socket;
+    }
+    ThrowSocketError(lastError);
+}
+
+TSocket::TSocket(TSocket&& other) noexcept : FHandle(other.FHandle) { other.FHandle = kNoSocket; }
+
+TSocket& TSocket::operator=(TSocket&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        FHandle = other.FHandle;
+        other.FHandle = kNoSocket;
+    }
+    return *this;
+}
+
+TSocket::~TSocket() { Close(); }
+
+void TSocket::Close() noexcept
+{
+    if (FHandle != kNoSocket) {
+        ::closesocket(static_cast<SOCKET>(FHandle));
+        ::WSACleanup();
+    }
+    FHandle = kNoSocket;
+}
+
+void TSocket::SendAll(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 30));
+        const int sent = ::send(static_cast<SOCKET>(FHandle), bytes.data(), chunk, 0);
+        if (sent == SOCKET_ERROR) {
+            if (::WSAGetLastError() == WSAETIMEDOUT)
+                throw TMailError("Write timed out.");
+            ThrowLastError();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+}
+
+void TSocket::WaitReadable(TDeadline deadline)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(FHandle), &readable);
+    timeval wait = Remaining(deadline);
+    const int ready = ::select(0, &readable, nullptr, nullptr, &wait);
+    if (ready == SOCKET_ERROR)
+        ThrowLastError();
+    if (ready == 0)
+        throw TMailError("Read timed out.");
+}
+
+std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)
+{
+    WaitReadable(deadline);
+    const int received =
+        ::recv(static_cast<SOCKET>(FHandle), buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
+    if (received == SOCKET_ERROR)
+        ThrowLastError();
+    return static_cast<std::size_t>(received);
+}
+
+void TSocket::LimitBlockingCalls(std::chrono::milliseconds limit)
+{
+    const DWORD value = static_cast<DWORD>(limit.count());
+    if (::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&value),
+                     sizeof value) != 0 ||
+        ::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&value),
+                     sizeof value) != 0)
+        ThrowLastError();
+}
+
+std::string LocalHostName()
+{
+    TWinsock winsock;
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "localhost";
+    return name;
+}
+
+TPipeSignalGuard::TPipeSignalGuard() = default;
+TPipeSignalGuard::~TPipeSignalGuard() = default;
+
+} // namespace bramolt::mail

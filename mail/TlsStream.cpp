@@ -1,0 +1,101 @@
+#include "mail/TlsStream.h"
+
+#include "mail/MailError.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace bramolt::mail {
+
+namespace {
+
+// RFC 6066: the server name is a DNS host name; address literals are not sent.
+bool IsAddressLiteral(const std::string& name)
+{
+    return name.find(':') != std::string::npos ||
+           std::all_of(name.begin(), name.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+}
+
+[[noreturn]] void NegotiationFailed() { throw TMailError("SSL negotiation failed."); }
+
+} // namespace
+
+TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName)
+    : FApi(api), FSocket(socket), FContext(nullptr, TContextFree{&api}), FSsl(nullptr, TSslFree{&api})
+{
+    FApi.ERR_clear_error();
+    FContext.reset(FApi.SSL_CTX_new(FApi.TLS_client_method()));
+    if (!FContext)
+        NegotiationFailed();
+    // Old servers still speak TLS 1.0 and 1.1, which the library's default security level
+    // refuses; the peer is not verified anyway.
+    FApi.SSL_CTX_set_security_level(FContext.get(), 0);
+    FApi.SSL_CTX_ctrl(FContext.get(), ossl::kCtrlSetMinProtoVersion, ossl::kTls1Version, nullptr);
+    FApi.SSL_CTX_set_verify(FContext.get(), ossl::kVerifyNone, nullptr);
+
+    FSsl.reset(FApi.SSL_new(FContext.get()));
+    if (!FSsl || FApi.SSL_set_fd(FSsl.get(), static_cast<int>(FSocket.Handle())) != 1)
+        NegotiationFailed();
+    if (!serverName.empty() && !IsAddressLiteral(serverName))
+        FApi.SSL_ctrl(FSsl.get(), ossl::kCtrlSetTlsExtHostName, ossl::kNameTypeHostName,
+                      const_cast<char*>(serverName.c_str()));
+    const TPipeSignalGuard quiet;
+    if (FApi.SSL_connect(FSsl.get()) != 1) {
+        FBroken = true;
+        NegotiationFailed();
+    }
+}
+
+TTlsStream::~TTlsStream()
+{
+    if (FSsl && !FBroken) {
+        const TPipeSignalGuard quiet;
+        FApi.SSL_shutdown(FSsl.get());
+    }
+    FApi.ERR_clear_error();
+}
+
+void TTlsStream::Fail(int result, const char* what)
+{
+    FBroken = true;
+    if (FApi.SSL_get_error(FSsl.get(), result) == ossl::kErrorSyscall)
+        TSocket::ThrowLastError();
+    throw TMailError(std::string("TLS error while ") + what + ".");
+}
+
+void TTlsStream::Write(std::string_view bytes)
+{
+    const TPipeSignalGuard quiet;
+    while (!bytes.empty()) {
+        FApi.ERR_clear_error();
+        const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+        const int written = FApi.SSL_write(FSsl.get(), bytes.data(), chunk);
+        if (written <= 0)
+            Fail(written, "sending");
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+std::size_t TTlsStream::Read(char* buffer, std::size_t size, TDeadline deadline)
+{
+    const TPipeSignalGuard quiet;
+    for (;;) {
+        if (FApi.SSL_pending(FSsl.get()) == 0)
+            FSocket.WaitReadable(deadline);
+        FApi.ERR_clear_error();
+        const int read = FApi.SSL_read(FSsl.get(), buffer, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
+        if (read > 0)
+            return static_cast<std::size_t>(read);
+        switch (FApi.SSL_get_error(FSsl.get(), read)) {
+        case ossl::kErrorZeroReturn:
+            return 0;
+        case ossl::kErrorWantRead:
+        case ossl::kErrorWantWrite:
+            continue; // a handshake message, such as a session ticket, and no data yet
+        default:
+            Fail(read, "receiving");
+        }
+    }
+}
+
+} // namespace bramolt::mail

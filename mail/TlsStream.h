@@ -1,0 +1,47 @@
+#pragma once
+
+#include "mail/OpenSsl.h"
+#include "mail/Socket.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace bramolt::mail {
+
+// TLS client over a connected socket, through the run-time loaded OpenSSL: TLS 1.0 up to
+// the highest version both sides support, no certificate verification, the server's name
+// sent (SNI) unless it is an address literal.
+class TTlsStream {
+  public:
+    // Performs the handshake; throws TMailError "SSL negotiation failed." when it fails.
+    TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName);
+    // Sends the closing alert when the connection still works, then frees the session.
+    ~TTlsStream();
+    TTlsStream(const TTlsStream&) = delete;
+    TTlsStream& operator=(const TTlsStream&) = delete;
+
+    void Write(std::string_view bytes);
+    // Decrypted bytes, at least one; 0 when the server closed the TLS session.
+    std::size_t Read(char* buffer, std::size_t size, TDeadline deadline);
+
+  private:
+    struct TContextFree {
+        const TOpenSsl* Api;
+        void operator()(TSslContext* context) const { Api->SSL_CTX_free(context); }
+    };
+    struct TSslFree {
+        const TOpenSsl* Api;
+        void operator()(TSsl* ssl) const { Api->SSL_free(ssl); }
+    };
+
+    [[noreturn]] void Fail(int result, const char* what);
+
+    const TOpenSsl& FApi;
+    TSocket& FSocket;
+    std::unique_ptr<TSslContext, TContextFree> FContext;
+    std::unique_ptr<TSsl, TSslFree> FSsl;
+    bool FBroken = false;
+};
+
+} // namespace bramolt::mail

@@ -1,0 +1,213 @@
+// Whole deliveries to a real SMTP server on this computer, each message read back with an
+// independent MIME parser; and the ways a connection fails.
+#include "fileout/Utf8.h"
+#include "mail/DotStuffer.h"
+#include "mail/MailError.h"
+#include "mail/OpenSsl.h"
+#include "mail/SmtpSession.h"
+#include "mail/Socket.h"
+#include "tests/native/mail/MailTestSupport.h"
+
+#include <sys/socket.h>
+
+#include <netinet/in.h>
+
+#include <random>
+
+namespace bramolt::mail::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string RandomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (auto& byte : bytes)
+        byte = static_cast<char>(generator());
+    return bytes;
+}
+
+std::u16string Wide(const std::filesystem::path& path) { return fileout::Utf8ToUtf16(path.string()); }
+
+TEST(Delivery, MessageArrivesAsComposed)
+{
+    TCaptureServer server({"--login", "sender@example.org:s3cret"});
+    TTestFolder files;
+    const std::string report = RandomBytes(100000, 1);
+    const std::string tiny = RandomBytes(58, 2);
+    WriteBytes(files / "report.pdf", report);
+    WriteBytes(files / "año ñ.bin", tiny);
+
+    TMailCall call;
+    call.Port = server.Port();
+    call.Password = u"s3cret";
+    call.To = u"Ana Pérez <ana@example.org>; bob@example.org";
+    call.Cc = u"\"Doe, John\" <jd@example.org>";
+    call.Bcc = u"hidden@example.org";
+    call.Subject = u"Informe anual — ñandú 😀";
+    call.Body = u"<p>Canción: ó €</p>\r\n.line\r\n" + std::u16string(200, u'x');
+    call.Attachments = Wide(files / "report.pdf") + u"||" + Wide(files / "missing.txt") + u"|" +
+                       Wide(files / "año ñ.bin") + u"|";
+    EXPECT_EQ(call.Deliver(), u"OK");
+
+    const TCapturedMessage message = server.Message(1);
+    EXPECT_EQ(message.Value("mail_from"), "sender@example.org");
+    EXPECT_EQ(message.Values("rcpt"), (Strings{"ana@example.org", "bob@example.org", "jd@example.org",
+                                               "hidden@example.org"}));
+    EXPECT_EQ(message.Value("login"), "sender@example.org");
+    EXPECT_EQ(message.FieldNames(), (Strings{"From", "Subject", "To", "Cc", "Content-Type", "MIME-Version", "Date"}));
+    EXPECT_EQ(message.Field("From"), "\"sender@example.org\" <sender@example.org>");
+    EXPECT_EQ(message.Field("Subject"), "Informe anual — ñandú 😀");
+    EXPECT_EQ(message.Field("To"), "Ana Pérez <ana@example.org>, bob@example.org");
+    EXPECT_EQ(message.Field("Cc"), "\"Doe, John\" <jd@example.org>");
+    EXPECT_EQ(message.Value("content_type"), "multipart/mixed");
+    EXPECT_EQ(message.Values("defect"), Strings{});
+    EXPECT_LE(std::stoi(message.Value("longest_line")), 78);
+    EXPECT_EQ(message.Value("bare_line_feeds"), "0");
+
+    EXPECT_EQ(message.Value("body_type"), "text/html");
+    EXPECT_EQ(message.Value("body_charset"), "utf-8");
+    // The line break before a boundary belongs to the boundary (RFC 2046 section 5.1.1).
+    EXPECT_EQ(message.Value("body"), fileout::Utf16ToUtf8(call.Body));
+
+    const auto attachments = message.Rows("attachment");
+    ASSERT_EQ(attachments.size(), 2u);
+    EXPECT_EQ(attachments[0], (Strings{"report.pdf", "application/pdf", "1-0.bin"}));
+    EXPECT_EQ(attachments[1], (Strings{"año ñ.bin", "application/octet-stream", "1-1.bin"}));
+    EXPECT_EQ(ReadBytes(server.Folder() / "1-0.bin"), report);
+    EXPECT_EQ(ReadBytes(server.Folder() / "1-1.bin"), tiny);
+}
+
+TEST(Delivery, WithoutAttachmentsOrSenderTheMessageIsOnePart)
+{
+    TCaptureServer server;
+    TMailCall call;
+    call.Port = server.Port();
+    call.UserName = u"";
+    call.Subject = u"";
+    call.Attachments = u"|/nonexistent/file.pdf|";
+    EXPECT_EQ(call.Deliver(), u"OK");
+
+    const TCapturedMessage message = server.Message(1);
+    EXPECT_EQ(message.Value("mail_from"), "<>");
+    EXPECT_EQ(message.FieldNames(), (Strings{"To", "MIME-Version", "Date", "Content-Type", "Content-Transfer-Encoding",
+                                             "Content-Disposition"}));
+    EXPECT_EQ(message.Value("content_type"), "text/html");
+    EXPECT_EQ(message.Value("body"), "<p>Hello</p>\r\n");
+}
+
+TEST(Delivery, StartTlsThenLogin)
+{
+    TCaptureServer server({"--tls", "starttls", "--login", "sender@example.org:pw"});
+    TMailCall call;
+    call.Port = server.Port();
+    call.UseTls = true;
+    call.Password = u"pw";
+    EXPECT_EQ(call.Deliver(), u"OK");
+    const TCapturedMessage message = server.Message(1);
+    EXPECT_EQ(message.Value("tls"), "1");
+    EXPECT_EQ(message.Value("login"), "sender@example.org");
+
+    call.Password = u"wrong";
+    EXPECT_EQ(call.Failure(), "5.7.8 Authentication credentials invalid");
+    EXPECT_FALSE(server.HasMessage(2));
+}
+
+// Port 465 selects implicit TLS (TlsModeFor); here the same dialogue runs against an
+// implicit-TLS server on a free port.
+TEST(Delivery, ImplicitTlsFromTheFirstByte)
+{
+    TCaptureServer server({"--tls", "implicit"});
+    TSmtpTransaction transaction;
+    transaction.ClientName = "client.test";
+    transaction.ServerName = "localhost";
+    transaction.Tls = TTlsMode::tmImplicit;
+    transaction.Sender = "s@example.org";
+    transaction.Recipients = {"r@example.org"};
+    TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
+                                          std::chrono::milliseconds(3000)),
+                         std::chrono::milliseconds(10000));
+    TSmtpSession session(channel, transaction, &LoadOpenSsl(), [](TByteSink& out) {
+        out.Write("Subject: implicit\r\n\r\nbody\r\n");
+    });
+    session.Run();
+    const TCapturedMessage message = server.Message(1);
+    EXPECT_EQ(message.Value("tls"), "1");
+    EXPECT_EQ(message.Values("rcpt"), Strings{"r@example.org"});
+    EXPECT_EQ(message.Field("Subject"), "implicit");
+}
+
+TEST(Delivery, TlsHandshakeWithAPlainServerFails)
+{
+    TScriptedPeer peer("220 plain only\n250-peer\\n250 STARTTLS\n220 go ahead\n@silent\n");
+    TMailCall call;
+    call.Port = peer.Port();
+    call.UseTls = true;
+    call.Limits.Reply = std::chrono::milliseconds(1000);
+    EXPECT_EQ(call.Failure(), "SSL negotiation failed.");
+}
+
+// A port on which nothing listens: bound to find a free one, then closed.
+int ClosedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+TEST(Delivery, RefusedBeforeAnythingIsSent)
+{
+    const int closed = ClosedPort();
+    struct {
+        const char* name;
+        std::function<void(TMailCall&)> setUp;
+        std::string failure;
+    } const cases[] = {
+        {"empty host", [](TMailCall& c) { c.Server = u""; }, "A Host is required"},
+        {"port 0", [](TMailCall& c) { c.Port = 0; }, "A Port is required"},
+        {"port whose low 16 bits are 0", [](TMailCall& c) { c.Port = 65536; }, "A Port is required"},
+        {"nothing listening", [&](TMailCall& c) { c.Port = closed; }, "Socket Error # 111\r\nConnection refused"},
+        {"line break in a recipient", [&](TMailCall& c) { c.Bcc = u"x@y.org\r\nRSET"; },
+         "Invalid e-mail address \"x@y.org\\r\\nRSET\": it contains a line break."},
+        {"line break in the sender", [&](TMailCall& c) { c.UserName = u"s@x.org\nDATA"; },
+         "Invalid e-mail address \"s@x.org\\nDATA\": it contains a line break."},
+    };
+    for (const auto& c : cases) {
+        TMailCall call;
+        call.Port = closed;
+        c.setUp(call);
+        EXPECT_EQ(call.Failure(), c.failure) << c.name;
+    }
+
+    TMailCall unresolvable;
+    unresolvable.Server = u"no-such-host.invalid";
+    unresolvable.Port = 25;
+    EXPECT_EQ(unresolvable.Failure().rfind("Socket Error # ", 0), 0u) << unresolvable.Failure();
+}
+
+TEST(Delivery, StatusTellsTheFailedStage)
+{
+    TMailCall call;
+    call.Port = ClosedPort();
+    std::u16string status;
+    EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments, call.UserName,
+                             call.Password, call.Server, call.Port, call.UseTls, status),
+                 TMailError);
+    EXPECT_EQ(status, u"Error al conectar con el servidor.");
+
+    TScriptedPeer peer("554 no\n");
+    EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments, call.UserName,
+                             call.Password, call.Server, peer.Port(), call.UseTls, status),
+                 TMailError);
+    EXPECT_EQ(status, u"Fallo en el envio de email");
+}
+
+} // namespace
+} // namespace bramolt::mail::test
