@@ -1,7 +1,6 @@
 #include "mail/DeliverMail.h"
 
 #include "fileout/PlatformFile.h"
-#include "fileout/Utf8.h"
 #include "mail/AddressList.h"
 #include "mail/CutToken.h"
 #include "mail/MailDate.h"
@@ -11,6 +10,7 @@
 #include "mail/SmtpChannel.h"
 #include "mail/SmtpSession.h"
 #include "mail/Socket.h"
+#include "text/Utf8.h"
 
 #include <ctime>
 #include <filesystem>
@@ -37,11 +37,11 @@ std::string CheckedAddress(std::u16string_view address)
 {
     if (address.find_first_of(u"\r\n") != std::u16string_view::npos) {
         std::string shown;
-        for (const char c : fileout::Utf16ToUtf8(address))
+        for (const char c : text::ToUtf8(address))
             shown += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
         throw TMailError("Invalid e-mail address \"" + shown + "\": it contains a line break.");
     }
-    return fileout::Utf16ToUtf8(address);
+    return text::ToUtf8(address);
 }
 
 std::vector<TAttachment> OpenAttachments(std::u16string_view list)
@@ -60,7 +60,7 @@ std::vector<TAttachment> OpenAttachments(std::u16string_view list)
         // sent, and a file removed meanwhile cannot cut the message short.
         auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
         if (!stream->is_open())
-            throw TMailError("Could not open the attachment \"" + fileout::Utf16ToUtf8(entry) + "\".");
+            throw TMailError("Could not open the attachment \"" + text::ToUtf8(entry) + "\".");
         attachments.push_back({fileout::platform::FromNativePath(path.filename()), std::move(stream)});
     }
     return attachments;
@@ -75,10 +75,10 @@ TTlsMode TlsModeFor(bool useTls, std::uint16_t port)
     return port == kImplicitTlsPort ? TTlsMode::tmImplicit : TTlsMode::tmStartTls;
 }
 
-void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc, std::u16string_view subject,
-                 std::u16string_view body, std::u16string_view attachments, std::u16string_view userName,
-                 std::u16string_view password, std::u16string_view server, std::int32_t port, bool useTls,
-                 std::u16string& status, const TMailLimits& limits)
+void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc,
+                 std::u16string_view subject, std::u16string_view body, std::u16string_view attachments,
+                 std::u16string_view userName, std::u16string_view password, std::u16string_view server,
+                 std::int32_t port, bool useTls, std::u16string& status, const TMailLimits& limits)
 {
     status = u"OK";
     if (server.empty())
@@ -89,9 +89,9 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
 
     TSmtpTransaction transaction;
     transaction.Tls = TlsModeFor(useTls, serverPort);
-    transaction.ServerName = fileout::Utf16ToUtf8(server);
-    transaction.UserName = fileout::Utf16ToUtf8(userName);
-    transaction.Password = fileout::Utf16ToUtf8(password);
+    transaction.ServerName = text::ToUtf8(server);
+    transaction.UserName = text::ToUtf8(userName);
+    transaction.Password = text::ToUtf8(password);
     transaction.Sender = CheckedAddress(TrimBlanks(userName));
 
     TMailMessage message;
@@ -100,7 +100,8 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
     message.To = ParseAddressList(to);
     message.Cc = ParseAddressList(cc);
     const std::vector<TMailAddress> blind = ParseAddressList(bcc);
-    for (const auto* list : std::initializer_list<const std::vector<TMailAddress>*>{&message.To, &message.Cc, &blind})
+    for (const auto* list :
+         std::initializer_list<const std::vector<TMailAddress>*>{&message.To, &message.Cc, &blind})
         for (const auto& recipient : *list)
             transaction.Recipients.push_back(CheckedAddress(recipient.Address));
     message.Subject = subject;

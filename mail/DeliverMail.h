@@ -30,9 +30,9 @@ TTlsMode TlsModeFor(bool useTls, std::uint16_t port);
 // `status` is "OK" from the start; it tells which stage failed when a failure leaves.
 // Returns once the server has accepted the message; every failure throws TMailError with
 // the message the caller gets.
-void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc, std::u16string_view subject,
-                 std::u16string_view body, std::u16string_view attachments, std::u16string_view userName,
-                 std::u16string_view password, std::u16string_view server, std::int32_t port, bool useTls,
-                 std::u16string& status, const TMailLimits& limits = {});
+void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc,
+                 std::u16string_view subject, std::u16string_view body, std::u16string_view attachments,
+                 std::u16string_view userName, std::u16string_view password, std::u16string_view server,
+                 std::int32_t port, bool useTls, std::u16string& status, const TMailLimits& limits = {});
 
 } // namespace bramolt::mail

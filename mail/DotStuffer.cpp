@@ -11,7 +11,8 @@ void TDotStuffer::Write(std::string_view bytes)
             FNext.Write(".");
         const void* found = std::memchr(bytes.data(), '\n', bytes.size());
         const std::size_t length =
-            found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data()) + 1 : bytes.size();
+            found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data()) + 1
+                  : bytes.size();
         FNext.Write(bytes.substr(0, length));
         FAtLineStart = found != nullptr;
         bytes.remove_prefix(length);

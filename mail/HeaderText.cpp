@@ -1,7 +1,7 @@
 #include "mail/HeaderText.h"
 
 #include "fileout/Base64.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 namespace bramolt::mail {
 
@@ -24,11 +24,16 @@ std::string QuotedString(std::string_view text)
     return quoted + '"';
 }
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 } // namespace
 
-THeaderField::THeaderField(std::string_view name) : FText(std::string(name) + ":"), FLineLength(FText.size()) {}
+THeaderField::THeaderField(std::string_view name) : FText(std::string(name) + ":"), FLineLength(FText.size())
+{
+}
 
 void THeaderField::Add(std::string_view piece)
 {
@@ -84,16 +89,17 @@ void AddUnstructured(THeaderField& field, std::u16string_view text)
 {
     const std::u16string clean = WithoutLineBreaks(text);
     if (NeedsEncoding(clean)) {
-        for (const auto& word : EncodedWords(fileout::Utf16ToUtf8(clean)))
+        for (const auto& word : EncodedWords(text::ToUtf8(clean)))
             field.Add(word);
         return;
     }
     // Folding happens only at the text's own blanks, so unfolding gives the text back.
-    const std::string plain = fileout::Utf16ToUtf8(clean);
+    const std::string plain = text::ToUtf8(clean);
     std::size_t at = 0;
     for (;;) {
         const std::size_t blank = plain.find(' ', at);
-        field.Add(std::string_view(plain).substr(at, blank == std::string::npos ? std::string::npos : blank - at));
+        field.Add(
+            std::string_view(plain).substr(at, blank == std::string::npos ? std::string::npos : blank - at));
         if (blank == std::string::npos)
             break;
         at = blank + 1;
@@ -103,16 +109,16 @@ void AddUnstructured(THeaderField& field, std::u16string_view text)
 void AddMailbox(THeaderField& field, const TMailAddress& mailbox)
 {
     const std::u16string name = WithoutLineBreaks(mailbox.Name);
-    const std::string address = fileout::Utf16ToUtf8(mailbox.Address);
+    const std::string address = text::ToUtf8(mailbox.Address);
     if (name.empty()) {
         field.Add(address);
         return;
     }
     if (NeedsEncoding(name)) {
-        for (const auto& word : EncodedWords(fileout::Utf16ToUtf8(name)))
+        for (const auto& word : EncodedWords(text::ToUtf8(name)))
             field.Add(word);
     } else {
-        field.Add(QuotedString(fileout::Utf16ToUtf8(name)));
+        field.Add(QuotedString(text::ToUtf8(name)));
     }
     field.Add("<" + address + ">");
 }
@@ -130,9 +136,9 @@ std::string QuotedParameter(std::u16string_view value)
 {
     const std::u16string clean = WithoutLineBreaks(value);
     if (!NeedsEncoding(clean))
-        return QuotedString(fileout::Utf16ToUtf8(clean));
+        return QuotedString(text::ToUtf8(clean));
     std::string words;
-    for (const auto& word : EncodedWords(fileout::Utf16ToUtf8(clean)))
+    for (const auto& word : EncodedWords(text::ToUtf8(clean)))
         words += (words.empty() ? "" : " ") + word;
     return "\"" + words + "\"";
 }

@@ -36,9 +36,9 @@ std::string FormatMailDate(const std::tm& local, int offsetMinutes)
 {
     const int offset = std::abs(offsetMinutes);
     char text[64];
-    std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", kDays[local.tm_wday % 7], local.tm_mday,
-                  kMonths[local.tm_mon % 12], local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
-                  offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", kDays[local.tm_wday % 7],
+                  local.tm_mday, kMonths[local.tm_mon % 12], local.tm_year + 1900, local.tm_hour,
+                  local.tm_min, local.tm_sec, offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
     return text;
 }
 

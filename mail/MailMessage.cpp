@@ -1,11 +1,11 @@
 #include "mail/MailMessage.h"
 
 #include "fileout/Base64.h"
-#include "fileout/Utf8.h"
 #include "mail/HeaderText.h"
 #include "mail/MailError.h"
 #include "mail/MediaType.h"
 #include "mail/QuotedPrintable.h"
+#include "text/Utf8.h"
 
 #include <random>
 
@@ -26,7 +26,7 @@ void WriteTextPartFields(TByteSink& out)
 
 void WriteBody(const TMailMessage& message, TByteSink& out)
 {
-    out.Write(EncodeQuotedPrintable(fileout::Utf16ToUtf8(message.Body) + "\r\n"));
+    out.Write(EncodeQuotedPrintable(text::ToUtf8(message.Body) + "\r\n"));
 }
 
 void WriteAttachment(TAttachment& attachment, TByteSink& out)
@@ -50,7 +50,7 @@ void WriteAttachment(TAttachment& attachment, TByteSink& out)
             break;
     }
     if (attachment.Content->bad())
-        throw TMailError("Could not read the attachment \"" + fileout::Utf16ToUtf8(attachment.FileName) + "\".");
+        throw TMailError("Could not read the attachment \"" + text::ToUtf8(attachment.FileName) + "\".");
     if (lineOpen)
         out.Write("\r\n");
 }

@@ -33,17 +33,18 @@ std::unique_ptr<TOpenSsl> TryLoad()
     if (!ssl)
         return nullptr;
     auto api = std::make_unique<TOpenSsl>();
-    const bool complete = Bind(ssl, "TLS_client_method", api->TLS_client_method) &&
-                          Bind(ssl, "SSL_CTX_new", api->SSL_CTX_new) && Bind(ssl, "SSL_CTX_free", api->SSL_CTX_free) &&
-                          Bind(ssl, "SSL_CTX_ctrl", api->SSL_CTX_ctrl) &&
-                          Bind(ssl, "SSL_CTX_set_verify", api->SSL_CTX_set_verify) &&
-                          Bind(ssl, "SSL_CTX_set_security_level", api->SSL_CTX_set_security_level) &&
-                          Bind(ssl, "SSL_new", api->SSL_new) && Bind(ssl, "SSL_free", api->SSL_free) &&
-                          Bind(ssl, "SSL_set_fd", api->SSL_set_fd) && Bind(ssl, "SSL_ctrl", api->SSL_ctrl) &&
-                          Bind(ssl, "SSL_connect", api->SSL_connect) && Bind(ssl, "SSL_read", api->SSL_read) &&
-                          Bind(ssl, "SSL_write", api->SSL_write) && Bind(ssl, "SSL_get_error", api->SSL_get_error) &&
-                          Bind(ssl, "SSL_pending", api->SSL_pending) && Bind(ssl, "SSL_shutdown", api->SSL_shutdown) &&
-                          Bind(crypto, "ERR_clear_error", api->ERR_clear_error);
+    const bool complete =
+        Bind(ssl, "TLS_client_method", api->TLS_client_method) &&
+        Bind(ssl, "SSL_CTX_new", api->SSL_CTX_new) && Bind(ssl, "SSL_CTX_free", api->SSL_CTX_free) &&
+        Bind(ssl, "SSL_CTX_ctrl", api->SSL_CTX_ctrl) &&
+        Bind(ssl, "SSL_CTX_set_verify", api->SSL_CTX_set_verify) &&
+        Bind(ssl, "SSL_CTX_set_security_level", api->SSL_CTX_set_security_level) &&
+        Bind(ssl, "SSL_new", api->SSL_new) && Bind(ssl, "SSL_free", api->SSL_free) &&
+        Bind(ssl, "SSL_set_fd", api->SSL_set_fd) && Bind(ssl, "SSL_ctrl", api->SSL_ctrl) &&
+        Bind(ssl, "SSL_connect", api->SSL_connect) && Bind(ssl, "SSL_read", api->SSL_read) &&
+        Bind(ssl, "SSL_write", api->SSL_write) && Bind(ssl, "SSL_get_error", api->SSL_get_error) &&
+        Bind(ssl, "SSL_pending", api->SSL_pending) && Bind(ssl, "SSL_shutdown", api->SSL_shutdown) &&
+        Bind(crypto, "ERR_clear_error", api->ERR_clear_error);
     return complete ? std::move(api) : nullptr;
 }
 

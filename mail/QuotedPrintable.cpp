@@ -1,13 +1,17 @@
 #include "mail/QuotedPrintable.h"
 
+#include "text/HexDigits.h"
+
 namespace bramolt::mail {
 
 namespace {
 
 constexpr std::size_t kMaxLine = 76;
-constexpr char kHex[] = "0123456789ABCDEF";
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 } // namespace
 
@@ -27,7 +31,8 @@ std::string EncodeQuotedPrintable(std::string_view text)
         }
         const auto byte = static_cast<unsigned char>(c);
         const bool lineEnds = i + 1 == text.size() || IsLineBreak(text[i + 1]);
-        const bool literal = (byte >= 33 && byte <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEnds);
+        const bool literal =
+            (byte >= 33 && byte <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEnds);
         const std::size_t width = literal ? 1 : 3;
         // The last character of a line may use the column the "=" of a soft break needs.
         const std::size_t room = lineEnds ? kMaxLine : kMaxLine - 1;
@@ -39,8 +44,8 @@ std::string EncodeQuotedPrintable(std::string_view text)
             out += c;
         } else {
             out += '=';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
+            out += static_cast<char>(text::UpperHexDigit(byte >> 4));
+            out += static_cast<char>(text::UpperHexDigit(byte & 0x0F));
         }
         column += width;
     }

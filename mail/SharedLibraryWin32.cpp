@@ -4,7 +4,10 @@
 
 namespace bramolt::mail {
 
-void* LoadSharedLibrary(const char* name) noexcept { return ::LoadLibraryA(name); }
+void* LoadSharedLibrary(const char* name) noexcept
+{
+    return ::LoadLibraryA(name);
+}
 
 void* FindSharedSymbol(void* library, const char* name) noexcept
 {

@@ -6,7 +6,10 @@ namespace bramolt::mail {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::string Printable(std::string_view line)
 {

@@ -44,7 +44,10 @@ std::vector<std::string_view> Words(std::string_view line)
     return words;
 }
 
-[[noreturn]] void FailWith(const TSmtpReply& reply) { throw TMailError(reply.Text()); }
+[[noreturn]] void FailWith(const TSmtpReply& reply)
+{
+    throw TMailError(reply.Text());
+}
 
 } // namespace
 

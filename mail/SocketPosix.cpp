@@ -25,8 +25,11 @@ namespace {
 
 int Remaining(TDeadline deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return left.count() <= 0 ? 0 : static_cast<int>(std::min<std::chrono::milliseconds::rep>(left.count(), 1 << 30));
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() <= 0
+               ? 0
+               : static_cast<int>(std::min<std::chrono::milliseconds::rep>(left.count(), 1 << 30));
 }
 
 // Waits for `events` on the socket; false when the deadline passed first.
@@ -81,7 +84,8 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
 
     int lastError = ECONNREFUSED;
     for (const addrinfo* address = addresses.get(); address; address = address->ai_next) {
-        const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
+        const int fd =
+            ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
         if (fd < 0) {
             lastError = errno;
             continue;
@@ -110,7 +114,10 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
     ThrowSocketError(lastError, std::strerror(lastError));
 }
 
-TSocket::TSocket(TSocket&& other) noexcept : FHandle(other.FHandle) { other.FHandle = -1; }
+TSocket::TSocket(TSocket&& other) noexcept : FHandle(other.FHandle)
+{
+    other.FHandle = -1;
+}
 
 TSocket& TSocket::operator=(TSocket&& other) noexcept
 {
@@ -122,7 +129,10 @@ TSocket& TSocket::operator=(TSocket&& other) noexcept
     return *this;
 }
 
-TSocket::~TSocket() { Close(); }
+TSocket::~TSocket()
+{
+    Close();
+}
 
 void TSocket::Close() noexcept
 {

@@ -1,5 +1,7 @@
 #include "mail/MailError.h"
 #include "mail/Socket.h"
+#include "text/Utf8.h"
+#include "text/WideView.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -15,23 +17,15 @@ namespace {
 
 constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
 
-std::string Utf8FromWide(const wchar_t* text, int length)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 [[noreturn]] void ThrowSocketError(int number)
 {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, static_cast<DWORD>(number), 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                          nullptr);
-    std::string description = length ? Utf8FromWide(text, static_cast<int>(length)) : std::string();
-    ::LocalFree(text);
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(number), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string description =
+        length ? text::ToUtf8(text::AsUtf16(std::wstring_view(buffer, length))) : std::string();
+    ::LocalFree(buffer);
     while (!description.empty() && (description.back() == '\r' || description.back() == '\n'))
         description.pop_back();
     throw TMailError("Socket Error # " + std::to_string(number) + "\r\n" + description);
@@ -65,7 +59,8 @@ class TWinsock {
 timeval Remaining(TDeadline deadline)
 {
     const auto left = std::max<std::chrono::microseconds::rep>(
-        0, std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now()).count());
+        0, std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now())
+               .count());
     timeval value{};
     value.tv_sec = static_cast<long>(std::min<std::chrono::microseconds::rep>(left / 1000000, 1 << 30));
     value.tv_usec = static_cast<long>(left % 1000000);
@@ -85,7 +80,10 @@ void SetBlocking(SOCKET handle, bool blocking)
 
 } // namespace
 
-void TSocket::ThrowLastError() { ThrowSocketError(::WSAGetLastError()); }
+void TSocket::ThrowLastError()
+{
+    ThrowSocketError(::WSAGetLastError());
+}
 
 TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit)
 {
@@ -143,7 +141,10 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
     ThrowSocketError(lastError);
 }
 
-TSocket::TSocket(TSocket&& other) noexcept : FHandle(other.FHandle) { other.FHandle = kNoSocket; }
+TSocket::TSocket(TSocket&& other) noexcept : FHandle(other.FHandle)
+{
+    other.FHandle = kNoSocket;
+}
 
 TSocket& TSocket::operator=(TSocket&& other) noexcept
 {
@@ -155,7 +156,10 @@ TSocket& TSocket::operator=(TSocket&& other) noexcept
     return *this;
 }
 
-TSocket::~TSocket() { Close(); }
+TSocket::~TSocket()
+{
+    Close();
+}
 
 void TSocket::Close() noexcept
 {
@@ -196,8 +200,8 @@ void TSocket::WaitReadable(TDeadline deadline)
 std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)
 {
     WaitReadable(deadline);
-    const int received =
-        ::recv(static_cast<SOCKET>(FHandle), buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
+    const int received = ::recv(static_cast<SOCKET>(FHandle), buffer,
+                                static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
     if (received == SOCKET_ERROR)
         ThrowLastError();
     return static_cast<std::size_t>(received);
@@ -206,10 +210,10 @@ std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)
 void TSocket::LimitBlockingCalls(std::chrono::milliseconds limit)
 {
     const DWORD value = static_cast<DWORD>(limit.count());
-    if (::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&value),
-                     sizeof value) != 0 ||
-        ::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&value),
-                     sizeof value) != 0)
+    if (::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_RCVTIMEO,
+                     reinterpret_cast<const char*>(&value), sizeof value) != 0 ||
+        ::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_SNDTIMEO,
+                     reinterpret_cast<const char*>(&value), sizeof value) != 0)
         ThrowLastError();
 }
 

@@ -16,7 +16,10 @@ bool IsAddressLiteral(const std::string& name)
            std::all_of(name.begin(), name.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
 }
 
-[[noreturn]] void NegotiationFailed() { throw TMailError("SSL negotiation failed."); }
+[[noreturn]] void NegotiationFailed()
+{
+    throw TMailError("SSL negotiation failed.");
+}
 
 } // namespace
 
@@ -83,7 +86,8 @@ std::size_t TTlsStream::Read(char* buffer, std::size_t size, TDeadline deadline)
         if (FApi.SSL_pending(FSsl.get()) == 0)
             FSocket.WaitReadable(deadline);
         FApi.ERR_clear_error();
-        const int read = FApi.SSL_read(FSsl.get(), buffer, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
+        const int read =
+            FApi.SSL_read(FSsl.get(), buffer, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
         if (read > 0)
             return static_cast<std::size_t>(read);
         switch (FApi.SSL_get_error(FSsl.get(), read)) {

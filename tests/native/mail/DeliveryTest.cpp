@@ -1,12 +1,12 @@
 // Whole deliveries to a real SMTP server on this computer, each message read back with an
 // independent MIME parser; and the ways a connection fails.
-#include "fileout/Utf8.h"
 #include "mail/DotStuffer.h"
 #include "mail/MailError.h"
 #include "mail/OpenSsl.h"
 #include "mail/SmtpSession.h"
 #include "mail/Socket.h"
 #include "tests/native/mail/MailTestSupport.h"
+#include "text/Utf8.h"
 
 #include <sys/socket.h>
 
@@ -28,7 +28,10 @@ std::string RandomBytes(std::size_t size, unsigned seed)
     return bytes;
 }
 
-std::u16string Wide(const std::filesystem::path& path) { return fileout::Utf8ToUtf16(path.string()); }
+std::u16string Wide(const std::filesystem::path& path)
+{
+    return text::FromUtf8(path.string());
+}
 
 TEST(Delivery, MessageArrivesAsComposed)
 {
@@ -53,10 +56,11 @@ TEST(Delivery, MessageArrivesAsComposed)
 
     const TCapturedMessage message = server.Message(1);
     EXPECT_EQ(message.Value("mail_from"), "sender@example.org");
-    EXPECT_EQ(message.Values("rcpt"), (Strings{"ana@example.org", "bob@example.org", "jd@example.org",
-                                               "hidden@example.org"}));
+    EXPECT_EQ(message.Values("rcpt"),
+              (Strings{"ana@example.org", "bob@example.org", "jd@example.org", "hidden@example.org"}));
     EXPECT_EQ(message.Value("login"), "sender@example.org");
-    EXPECT_EQ(message.FieldNames(), (Strings{"From", "Subject", "To", "Cc", "Content-Type", "MIME-Version", "Date"}));
+    EXPECT_EQ(message.FieldNames(),
+              (Strings{"From", "Subject", "To", "Cc", "Content-Type", "MIME-Version", "Date"}));
     EXPECT_EQ(message.Field("From"), "\"sender@example.org\" <sender@example.org>");
     EXPECT_EQ(message.Field("Subject"), "Informe anual — ñandú 😀");
     EXPECT_EQ(message.Field("To"), "Ana Pérez <ana@example.org>, bob@example.org");
@@ -69,7 +73,7 @@ TEST(Delivery, MessageArrivesAsComposed)
     EXPECT_EQ(message.Value("body_type"), "text/html");
     EXPECT_EQ(message.Value("body_charset"), "utf-8");
     // The line break before a boundary belongs to the boundary (RFC 2046 section 5.1.1).
-    EXPECT_EQ(message.Value("body"), fileout::Utf16ToUtf8(call.Body));
+    EXPECT_EQ(message.Value("body"), text::ToUtf8(call.Body));
 
     const auto attachments = message.Rows("attachment");
     ASSERT_EQ(attachments.size(), 2u);
@@ -91,8 +95,8 @@ TEST(Delivery, WithoutAttachmentsOrSenderTheMessageIsOnePart)
 
     const TCapturedMessage message = server.Message(1);
     EXPECT_EQ(message.Value("mail_from"), "<>");
-    EXPECT_EQ(message.FieldNames(), (Strings{"To", "MIME-Version", "Date", "Content-Type", "Content-Transfer-Encoding",
-                                             "Content-Disposition"}));
+    EXPECT_EQ(message.FieldNames(), (Strings{"To", "MIME-Version", "Date", "Content-Type",
+                                             "Content-Transfer-Encoding", "Content-Disposition"}));
     EXPECT_EQ(message.Value("content_type"), "text/html");
     EXPECT_EQ(message.Value("body"), "<p>Hello</p>\r\n");
 }
@@ -128,9 +132,8 @@ TEST(Delivery, ImplicitTlsFromTheFirstByte)
     TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
                                           std::chrono::milliseconds(3000)),
                          std::chrono::milliseconds(10000));
-    TSmtpSession session(channel, transaction, &LoadOpenSsl(), [](TByteSink& out) {
-        out.Write("Subject: implicit\r\n\r\nbody\r\n");
-    });
+    TSmtpSession session(channel, transaction, &LoadOpenSsl(),
+                         [](TByteSink& out) { out.Write("Subject: implicit\r\n\r\nbody\r\n"); });
     session.Run();
     const TCapturedMessage message = server.Message(1);
     EXPECT_EQ(message.Value("tls"), "1");
@@ -173,7 +176,8 @@ TEST(Delivery, RefusedBeforeAnythingIsSent)
         {"empty host", [](TMailCall& c) { c.Server = u""; }, "A Host is required"},
         {"port 0", [](TMailCall& c) { c.Port = 0; }, "A Port is required"},
         {"port whose low 16 bits are 0", [](TMailCall& c) { c.Port = 65536; }, "A Port is required"},
-        {"nothing listening", [&](TMailCall& c) { c.Port = closed; }, "Socket Error # 111\r\nConnection refused"},
+        {"nothing listening", [&](TMailCall& c) { c.Port = closed; },
+         "Socket Error # 111\r\nConnection refused"},
         {"line break in a recipient", [&](TMailCall& c) { c.Bcc = u"x@y.org\r\nRSET"; },
          "Invalid e-mail address \"x@y.org\\r\\nRSET\": it contains a line break."},
         {"line break in the sender", [&](TMailCall& c) { c.UserName = u"s@x.org\nDATA"; },
@@ -197,14 +201,14 @@ TEST(Delivery, StatusTellsTheFailedStage)
     TMailCall call;
     call.Port = ClosedPort();
     std::u16string status;
-    EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments, call.UserName,
-                             call.Password, call.Server, call.Port, call.UseTls, status),
+    EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments,
+                             call.UserName, call.Password, call.Server, call.Port, call.UseTls, status),
                  TMailError);
     EXPECT_EQ(status, u"Error al conectar con el servidor.");
 
     TScriptedPeer peer("554 no\n");
-    EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments, call.UserName,
-                             call.Password, call.Server, peer.Port(), call.UseTls, status),
+    EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments,
+                             call.UserName, call.Password, call.Server, peer.Port(), call.UseTls, status),
                  TMailError);
     EXPECT_EQ(status, u"Fallo en el envio de email");
 }

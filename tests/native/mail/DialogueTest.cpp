@@ -47,37 +47,42 @@ TEST(SmtpDialogue, FollowsTheScriptedServer)
 {
     const TDialogue dialogues[] = {
         {"only PLAIN offered: no AUTH",
-         Replies({"220 peer", "250-peer\\n250-AUTH PLAIN\\n250 8BITMIME", "250 ok", "250 ok", "354 go", "250 queued",
-                  "221 bye"}),
+         Replies({"220 peer", "250-peer\\n250-AUTH PLAIN\\n250 8BITMIME", "250 ok", "250 ok", "354 go",
+                  "250 queued", "221 bye"}),
          [](TMailCall& c) { c.Password = u"pw"; },
          "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend, ""},
         {"AUTH LOGIN in two steps",
-         Replies({"220 peer", "250-peer\\n250 AUTH PLAIN LOGIN", "334 VXNlcm5hbWU6", "334 UGFzc3dvcmQ6", "235 ok",
-                  "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}),
+         Replies({"220 peer", "250-peer\\n250 AUTH PLAIN LOGIN", "334 VXNlcm5hbWU6", "334 UGFzc3dvcmQ6",
+                  "235 ok", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}),
          [](TMailCall& c) {
              c.UserName = u"s@x.org";
              c.Password = u"pw";
          },
-         "EHLO {H}\r\nAUTH LOGIN\r\nc0B4Lm9yZw==\r\ncHc=\r\nMAIL FROM:<s@x.org>\r\nRCPT TO:<ana@example.org>\r\n" +
+         "EHLO {H}\r\nAUTH LOGIN\r\nc0B4Lm9yZw==\r\ncHc=\r\nMAIL FROM:<s@x.org>\r\nRCPT "
+         "TO:<ana@example.org>\r\n" +
              kSend,
          ""},
         {"AUTH=LOGIN of old servers, done after the user name",
          Replies({"220 peer", "250-peer\\n250 auth=login", "334 x", "235 ok", "250 ok", "250 ok", "354 go",
                   "250 queued", "221 bye"}),
          [](TMailCall& c) { c.UserName = u" s@x.org "; },
-         "EHLO {H}\r\nAUTH LOGIN\r\nIHNAeC5vcmcg\r\nMAIL FROM:<s@x.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend,
+         "EHLO {H}\r\nAUTH LOGIN\r\nIHNAeC5vcmcg\r\nMAIL FROM:<s@x.org>\r\nRCPT TO:<ana@example.org>\r\n" +
+             kSend,
          ""},
         {"no user name: no AUTH and an empty sender",
-         Replies({"220 peer", "250-peer\\n250 AUTH LOGIN", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}),
-         [](TMailCall& c) { c.UserName = u""; }, "EHLO {H}\r\nMAIL FROM:<>\r\nRCPT TO:<ana@example.org>\r\n" + kSend,
-         ""},
+         Replies({"220 peer", "250-peer\\n250 AUTH LOGIN", "250 ok", "250 ok", "354 go", "250 queued",
+                  "221 bye"}),
+         [](TMailCall& c) { c.UserName = u""; },
+         "EHLO {H}\r\nMAIL FROM:<>\r\nRCPT TO:<ana@example.org>\r\n" + kSend, ""},
         {"EHLO refused: HELO",
-         Replies({"220 peer", "502 unknown", "250 hi", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}),
+         Replies(
+             {"220 peer", "502 unknown", "250 hi", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}),
          kPlain,
-         "EHLO {H}\r\nHELO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend, ""},
+         "EHLO {H}\r\nHELO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend,
+         ""},
         {"recipients To, Cc, Bcc in order; a rejected one resets and fails",
-         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "251 forwarded", "250 ok", "550 5.1.1 <b2@x.org>: no such user",
-                  "250 reset"}),
+         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "251 forwarded", "250 ok",
+                  "550 5.1.1 <b2@x.org>: no such user", "250 reset"}),
          [](TMailCall& c) {
              c.To = u"a@x.org";
              c.Cc = u"Cee <c@x.org>";
@@ -93,16 +98,20 @@ TEST(SmtpDialogue, FollowsTheScriptedServer)
          Replies({"220 peer", "250-peer\\n250 STARTTLS", "454 TLS not available", "221 bye"}),
          [](TMailCall& c) { c.UseTls = true; }, "EHLO {H}\r\nSTARTTLS\r\nQUIT\r\n",
          "Start SSL negotiation command failed."},
-        {"DATA refused: RSET", Replies({"220 peer", "250 peer", "250 ok", "250 ok", "554 no valid recipients", "250 ok"}),
-         kPlain, "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\nDATA\r\nRSET\r\n",
+        {"DATA refused: RSET",
+         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "554 no valid recipients", "250 ok"}), kPlain,
+         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\nDATA\r\nRSET\r\n",
          "no valid recipients"},
         {"message refused after its final dot: RSET",
-         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "552 5.3.4 too big", "250 ok"}), kPlain,
-         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\nDATA\r\n<message>\r\n.\r\nRSET\r\n",
+         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "552 5.3.4 too big", "250 ok"}),
+         kPlain,
+         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT "
+         "TO:<ana@example.org>\r\nDATA\r\n<message>\r\n.\r\nRSET\r\n",
          "5.3.4 too big"},
         {"no recipients at all: DATA without RCPT",
-         Replies({"220 peer", "250 peer", "250 ok", "503 5.5.1 need RCPT", "250 ok"}), [](TMailCall& c) { c.To = u""; },
-         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nDATA\r\nRSET\r\n", "5.5.1 need RCPT"},
+         Replies({"220 peer", "250 peer", "250 ok", "503 5.5.1 need RCPT", "250 ok"}),
+         [](TMailCall& c) { c.To = u""; }, "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nDATA\r\nRSET\r\n",
+         "5.5.1 need RCPT"},
         {"QUIT refused after acceptance: the mail is sent",
          Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "250 queued", "500 what"}), kPlain,
          "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend, ""},
@@ -116,11 +125,13 @@ TEST(SmtpDialogue, FollowsTheScriptedServer)
         {"greeting refused", Replies({"554 5.3.2 go away"}), kPlain, "", "5.3.2 go away"},
         {"sender refused", Replies({"220 peer", "250 peer", "553 5.7.1 not yours"}), kPlain,
          "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\n", "5.7.1 not yours"},
-        {"wrong password", Replies({"220 peer", "250-peer\\n250 AUTH LOGIN", "334 u", "334 p", "535 5.7.8 bad credentials"}),
-         [](TMailCall& c) { c.Password = u"x"; }, "EHLO {H}\r\nAUTH LOGIN\r\nc2VuZGVyQGV4YW1wbGUub3Jn\r\neA==\r\n",
-         "5.7.8 bad credentials"},
+        {"wrong password",
+         Replies({"220 peer", "250-peer\\n250 AUTH LOGIN", "334 u", "334 p", "535 5.7.8 bad credentials"}),
+         [](TMailCall& c) { c.Password = u"x"; },
+         "EHLO {H}\r\nAUTH LOGIN\r\nc2VuZGVyQGV4YW1wbGUub3Jn\r\neA==\r\n", "5.7.8 bad credentials"},
         {"server that stops answering", Replies({"220 peer", "@silent"}),
-         [](TMailCall& c) { c.Limits.Reply = std::chrono::milliseconds(800); }, "EHLO {H}\r\n", "Read timed out."},
+         [](TMailCall& c) { c.Limits.Reply = std::chrono::milliseconds(800); }, "EHLO {H}\r\n",
+         "Read timed out."},
         {"connection lost in the middle", Replies({"220 peer", "250 peer", "@close"}), kPlain,
          "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\n", "The server closed the connection."},
     };
@@ -137,12 +148,14 @@ TEST(SmtpDialogue, FollowsTheScriptedServer)
 
 TEST(SmtpDialogue, LinesStartingWithADotAreStuffed)
 {
-    TScriptedPeer peer(Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}));
+    TScriptedPeer peer(
+        Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}));
     TMailCall call;
     call.Port = peer.Port();
     call.Body = u"<p>a\r\n.hidden\n..two</p>";
     EXPECT_EQ(call.Deliver(), u"OK");
-    EXPECT_NE(peer.Transcript().find("\r\n\r\n<p>a\r\n..hidden\r\n...two</p>\r\n.\r\nQUIT\r\n"), std::string::npos)
+    EXPECT_NE(peer.Transcript().find("\r\n\r\n<p>a\r\n..hidden\r\n...two</p>\r\n.\r\nQUIT\r\n"),
+              std::string::npos)
         << peer.Transcript();
 }
 

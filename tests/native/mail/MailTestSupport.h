@@ -20,7 +20,10 @@ using fileout::test::ReadBytes;
 using fileout::test::TTestFolder;
 using fileout::test::WriteBytes;
 
-inline std::string PeerScript(const std::string& name) { return std::string(BRAMOLT_MAIL_PEERS) + "/" + name; }
+inline std::string PeerScript(const std::string& name)
+{
+    return std::string(BRAMOLT_MAIL_PEERS) + "/" + name;
+}
 
 // The arguments of one DeliverMail call, with workable defaults.
 struct TMailCall {
@@ -41,7 +44,8 @@ struct TMailCall {
     std::u16string Deliver() const
     {
         std::u16string status;
-        DeliverMail(To, Cc, Bcc, Subject, Body, Attachments, UserName, Password, Server, Port, UseTls, status, Limits);
+        DeliverMail(To, Cc, Bcc, Subject, Body, Attachments, UserName, Password, Server, Port, UseTls, status,
+                    Limits);
         return status;
     }
     // The message of the failure DeliverMail throws, or "no failure".
@@ -117,7 +121,8 @@ class TCaptureServer {
   public:
     explicit TCaptureServer(std::vector<std::string> options = {})
         : FPeer([&] {
-              std::vector<std::string> arguments{"/usr/bin/python3", PeerScript("smtp_server.py"), FFolder.Path().string()};
+              std::vector<std::string> arguments{"/usr/bin/python3", PeerScript("smtp_server.py"),
+                                                 FFolder.Path().string()};
               arguments.insert(arguments.end(), options.begin(), options.end());
               return arguments;
           }())
@@ -126,8 +131,14 @@ class TCaptureServer {
     int Port() const { return FPeer.Port(); }
     const TTestFolder& Folder() const { return FFolder; }
     // The n-th message accepted (from 1).
-    TCapturedMessage Message(int number) const { return TCapturedMessage(FFolder / (std::to_string(number) + ".txt")); }
-    bool HasMessage(int number) const { return std::filesystem::exists(FFolder / (std::to_string(number) + ".txt")); }
+    TCapturedMessage Message(int number) const
+    {
+        return TCapturedMessage(FFolder / (std::to_string(number) + ".txt"));
+    }
+    bool HasMessage(int number) const
+    {
+        return std::filesystem::exists(FFolder / (std::to_string(number) + ".txt"));
+    }
 
   private:
     TTestFolder FFolder;
@@ -139,7 +150,8 @@ class TScriptedPeer {
   public:
     explicit TScriptedPeer(const std::string& replies)
         : FScript((WriteBytes(FFolder / "script", replies), FFolder / "script")),
-          FPeer({"/usr/bin/python3", PeerScript("scripted_peer.py"), FScript.string(), (FFolder / "transcript").string()})
+          FPeer({"/usr/bin/python3", PeerScript("scripted_peer.py"), FScript.string(),
+                 (FFolder / "transcript").string()})
     {
     }
     int Port() const { return FPeer.Port(); }

@@ -1,6 +1,5 @@
 // The pieces a message is made of, each against the rule it follows.
 #include "fileout/Base64.h"
-#include "fileout/Utf8.h"
 #include "mail/AddressList.h"
 #include "mail/CutToken.h"
 #include "mail/DeliverMail.h"
@@ -10,6 +9,7 @@
 #include "mail/MailMessage.h"
 #include "mail/MediaType.h"
 #include "mail/QuotedPrintable.h"
+#include "text/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace bramolt::mail {
 // Found by GoogleTest next to the type, for readable failures.
 void PrintTo(const TMailAddress& address, std::ostream* out)
 {
-    *out << '"' << fileout::Utf16ToUtf8(address.Name) << "\" <" << fileout::Utf16ToUtf8(address.Address) << '>';
+    *out << '"' << text::ToUtf8(address.Name) << "\" <" << text::ToUtf8(address.Address) << '>';
 }
 
 namespace {
@@ -48,7 +48,7 @@ TEST(CutToken, SplitsAttachmentListsAsWritten)
         std::vector<std::u16string> tokens;
         while (!list.empty())
             tokens.push_back(CutToken(list, u"|"));
-        EXPECT_EQ(tokens, c.tokens) << fileout::Utf16ToUtf8(c.list);
+        EXPECT_EQ(tokens, c.tokens) << text::ToUtf8(c.list);
     }
 }
 
@@ -60,7 +60,8 @@ TEST(AddressList, ReadsTheFormsPeopleWrite)
         L expected;
     } const cases[] = {
         {u"a@x.org; b@y.org", L{{u"", u"a@x.org"}, {u"", u"b@y.org"}}},
-        {u"Ana Pérez <ana@x.org>, \"Doe, John\" <jd@y.org>", L{{u"Ana Pérez", u"ana@x.org"}, {u"Doe, John", u"jd@y.org"}}},
+        {u"Ana Pérez <ana@x.org>, \"Doe, John\" <jd@y.org>",
+         L{{u"Ana Pérez", u"ana@x.org"}, {u"Doe, John", u"jd@y.org"}}},
         // escapes inside quotes are undone; the comma inside quotes separates nothing
         {u"\"say \\\"hi\\\"\" <h@x.org>", L{{u"say \"hi\"", u"h@x.org"}}},
         // comments are dropped, also inside the address and nested
@@ -82,7 +83,7 @@ TEST(AddressList, ReadsTheFormsPeopleWrite)
         {u"a@x.org\r\nRSET", L{{u"", u"a@x.org\r\nRSET"}}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ParseAddressList(c.text), c.expected) << fileout::Utf16ToUtf8(c.text);
+        EXPECT_EQ(ParseAddressList(c.text), c.expected) << text::ToUtf8(c.text);
 }
 
 TEST(QuotedPrintable, EncodesTextForSevenBitTransport)
@@ -92,9 +93,9 @@ TEST(QuotedPrintable, EncodesTextForSevenBitTransport)
         std::string encoded;
     } const cases[] = {
         {"caf\xC3\xA9 = ok", "caf=C3=A9 =3D ok"},
-        {"a\r\nb\nc\rd", "a\r\nb\r\nc\r\nd"},     // every line break becomes CR LF
-        {"end \r\ntab\t", "end=20\r\ntab=09"},     // blanks before a line end are encoded
-        {".dot\r\n", ".dot\r\n"},                  // dot-stuffing is the DATA stage's job
+        {"a\r\nb\nc\rd", "a\r\nb\r\nc\r\nd"},         // every line break becomes CR LF
+        {"end \r\ntab\t", "end=20\r\ntab=09"},        // blanks before a line end are encoded
+        {".dot\r\n", ".dot\r\n"},                     // dot-stuffing is the DATA stage's job
         {std::string(76, 'x'), std::string(76, 'x')}, // a line may use all 76 columns
         {std::string(77, 'x'), std::string(75, 'x') + "=\r\nxx"},
         // a soft break never splits an escape
@@ -113,13 +114,13 @@ TEST(QuotedPrintable, EncodesTextForSevenBitTransport)
 
 TEST(HeaderText, EncodedWordsHoldWholeCharactersAndDecodeBack)
 {
-    const std::string text = fileout::Utf16ToUtf8(u"Información 😀 ünïcödé ") + std::string(80, 'x') + "\xE2\x82\xAC";
+    const std::string text = text::ToUtf8(u"Información 😀 ünïcödé ") + std::string(80, 'x') + "\xE2\x82\xAC";
     std::string decoded;
     for (const auto& word : EncodedWords(text)) {
         ASSERT_LE(word.size(), 75u);
         ASSERT_EQ(word.rfind("=?UTF-8?B?", 0), 0u);
         const std::string bytes = fileout::DecodeBase64Lenient(word.substr(10, word.size() - 12));
-        EXPECT_EQ(fileout::Utf16ToUtf8(fileout::Utf8ToUtf16(bytes)), bytes) << "a word splits a character";
+        EXPECT_EQ(text::ToUtf8(text::FromUtf8(bytes)), bytes) << "a word splits a character";
         decoded += bytes;
     }
     EXPECT_EQ(decoded, text);
@@ -140,7 +141,7 @@ TEST(HeaderText, FieldsFoldWithinTheLineLimitAndUnfoldToTheirText)
         EXPECT_LE(end - at, 76u);
         unfolded += text.substr(at, end - at);
     }
-    EXPECT_EQ(unfolded, "Subject: " + fileout::Utf16ToUtf8(subject));
+    EXPECT_EQ(unfolded, "Subject: " + text::ToUtf8(subject));
 }
 
 TEST(HeaderText, MailboxesAreQuotedOrEncodedAndLineBreaksBecomeBlanks)
@@ -246,7 +247,8 @@ TEST(MailMessage, AttachmentsStreamInBase64LinesWhateverTheirSize)
         const std::string encoded = sink.Text.substr(start, end - start);
         EXPECT_EQ(fileout::DecodeBase64Lenient(encoded), bytes) << size;
         const std::string expected = fileout::EncodeBase64Lines(bytes);
-        EXPECT_EQ(encoded, expected.empty() || expected.ends_with("\r\n") ? expected : expected + "\r\n") << size;
+        EXPECT_EQ(encoded, expected.empty() || expected.ends_with("\r\n") ? expected : expected + "\r\n")
+            << size;
     }
 }
 

@@ -1,5 +1,5 @@
-#include "mail/MailError.h"
 #include "mail/SmtpReply.h"
+#include "mail/MailError.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ TEST(SmtpReplyReader, SplitsRepliesAndTheirLines)
         {"220 ready\r\n", {220}, {"ready"}},
         {"250-mx\r\n250-AUTH LOGIN\r\n250 STARTTLS\r\n", {250}, {"mx\r\nAUTH LOGIN\r\nSTARTTLS"}},
         {"250\r\n354 go on\n", {250, 354}, {"", "go on"}}, // a code alone; a bare LF
-        {"221 bye\r\n220 incomplete", {221}, {"bye"}},        // nothing until the line ends
+        {"221 bye\r\n220 incomplete", {221}, {"bye"}},     // nothing until the line ends
         {"550 5.1.1 <x@y>: unknown \xC3\xA9\r\n", {550}, {"5.1.1 <x@y>: unknown \xC3\xA9"}},
     };
     for (const auto& c : cases) {
