@@ -33,7 +33,10 @@ long StatusKilobytes(const std::string& field)
 }
 
 // Lets the next VmHWM reading start from the current size.
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 class TSink {
   public:
@@ -129,8 +132,8 @@ void BM_SendFiftyMegabyteAttachment(benchmark::State& state)
         ResetPeak();
         std::u16string status;
         bramolt::mail::DeliverMail(u"to@example.org", u"", u"", u"bench", u"<p>bench</p>",
-                                   bramolt::text::FromUtf8(file.string()), u"", u"", u"127.0.0.1", sink.Port(), false,
-                                   status);
+                                   bramolt::text::FromUtf8(file.string()), u"", u"", u"127.0.0.1",
+                                   sink.Port(), false, status);
         peakAbove = std::max(peakAbove, StatusKilobytes("VmHWM") - idle);
         server.join();
     }
