@@ -3,8 +3,8 @@
 // the error's message (a text too long for a QR code, a file that cannot be created).
 #include "automation/BramoltCOM.h"
 #include "automation/MethodAnswer.h"
+#include "automation/QRImageFile.h"
 #include "fileout/Base64File.h"
-#include "fileout/QRImageFile.h"
 
 namespace bramolt {
 
@@ -27,7 +27,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DecodeBase64(BSTR InputText, BSTR OutputP
 HRESULT STDMETHODCALLTYPE TBramoltCOM::GenerateQR(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res)
 {
     return Answer(Res, RaiseError, [&] {
-        fileout::GenerateQRImageFile(TextFromBstr(InputText), TextFromBstr(OutputPath));
+        GenerateQRImageFile(TextFromBstr(InputText), TextFromBstr(OutputPath));
         return true;
     });
 }

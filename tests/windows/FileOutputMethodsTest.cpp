@@ -2,9 +2,9 @@
 // IDispatch::Invoke and once through the vtable: the files they write, the boolean of the
 // Base64 methods, and the failed calls of GenerateQR with their error objects.
 
-#include "ComTestSupport.h"
+#include "InProcessServer.h"
 
-#include "../native/fileout/TestFolder.h"
+#include "TestFolder.h"
 #include "automation/BramoltCOM.h"
 #include "qr/QRCodeGenerator.h"
 
@@ -17,9 +17,6 @@
 namespace bramolt::test {
 namespace {
 
-using fileout::test::ReadBytes;
-using fileout::test::TTestFolder;
-using fileout::test::WriteBytes;
 using Names = std::set<std::string>;
 
 using TFileMethod = HRESULT (STDMETHODCALLTYPE IBramoltCOM::*)(BSTR, BSTR, VARIANT_BOOL*);
@@ -42,12 +39,11 @@ struct TOutcome {
 
 enum class TBinding { bLate, bEarly };
 
-class FileOutputMethodsTest : public ::testing::TestWithParam<TBinding> {
+class FileOutputMethodsTest : public TInProcessServer<::testing::TestWithParam<TBinding>> {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IBramoltCOM,
-                                                        FObject.ReceiveVoid())));
+        ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IBramoltCOM, FObject.ReceiveVoid())));
         ASSERT_TRUE(HResultIs(S_OK, FObject->QueryInterface(IID_IDispatch, FDispatch.ReceiveVoid())));
     }
 
@@ -61,10 +57,6 @@ class FileOutputMethodsTest : public ::testing::TestWithParam<TBinding> {
 
     std::wstring PathOf(const std::string& name) const { return (FFolder / name).wstring(); }
 
-    TApartment FApartment;
-    TTypeLibrary FLibrary;
-    TRecordingObjectCount FCount;
-    json::TJSONHandleTable FJSONHandles;
     TComPtr<IBramoltCOM> FObject;
     TComPtr<IDispatch> FDispatch;
     TTestFolder FFolder;
@@ -292,7 +284,7 @@ TEST_P(FileOutputMethodsTest, GenerateQRFailuresFailTheCallWithTheirMessage)
 {
     WriteBytes(FFolder / "kept.bmp", "previous content");
     // Relative paths are shown made absolute against the current directory.
-    const fileout::test::TCurrentDirectory inside(FFolder.Path());
+    const TCurrentDirectory inside(FFolder.Path());
     const std::wstring tooLong = Wide(Repeat("a", 2954));
     const struct {
         const char* Why;
@@ -368,15 +360,12 @@ TEST_P(FileOutputMethodsTest, NonAsciiFileNames)
     }
 }
 
-TEST(FileOutputMethods, AMissingValueParameterIsRefused)
+using FileOutputMethods = TInProcessServer<>;
+
+TEST_F(FileOutputMethods, AMissingValueParameterIsRefused)
 {
-    TApartment apartment;
-    TTypeLibrary library;
-    TRecordingObjectCount count;
-    json::TJSONHandleTable handles;
     TComPtr<IBramoltCOM> object;
-    ASSERT_TRUE(
-        HResultIs(S_OK, TBramoltCOM::Create(library, count, handles, IID_IBramoltCOM, object.ReceiveVoid())));
+    ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IBramoltCOM, object.ReceiveVoid())));
     for (const TMethod& method : {kEncode, kDecode, kGenerateQR})
         EXPECT_TRUE(HResultIs(E_POINTER, (object.Get()->*method.Slot)(nullptr, nullptr, nullptr)))
             << Narrow(method.Name);

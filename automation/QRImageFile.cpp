@@ -1,13 +1,13 @@
-#include "fileout/QRImageFile.h"
+#include "automation/QRImageFile.h"
 
 #include <string>
 
 #include "fileout/AtomicFileWriter.h"
 #include "qr/QRCodeGenerator.h"
 
-namespace bramolt::fileout {
+namespace bramolt {
 
-TMonochromeImage QRCodeImage(std::u16string_view inputText)
+fileout::TMonochromeImage QRCodeImage(std::u16string_view inputText)
 {
     qr::TQRCodeGenerator generator;
     generator.SetData(std::u16string(inputText));
@@ -15,7 +15,7 @@ TMonochromeImage QRCodeImage(std::u16string_view inputText)
     generator.SetEncoding(qr::TQRCodeEncoding::qrAuto);
     generator.SetQuietZone(4);
 
-    TMonochromeImage image(generator.Rows(), generator.Columns());
+    fileout::TMonochromeImage image(generator.Rows(), generator.Columns());
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x)
             image.SetBlack(x, y, generator.IsBlack(y, x));
@@ -24,7 +24,7 @@ TMonochromeImage QRCodeImage(std::u16string_view inputText)
 
 void GenerateQRImageFile(std::u16string_view inputText, std::u16string_view outputPath)
 {
-    WriteWholeFile(outputPath, EncodeBmp32(QRCodeImage(inputText)));
+    fileout::WriteWholeFile(outputPath, fileout::EncodeBmp32(QRCodeImage(inputText)));
 }
 
-} // namespace bramolt::fileout
+} // namespace bramolt

@@ -4,7 +4,7 @@
 // Regional cases run twice: in the default locale (point) and, as a second CTest
 // entry, with LC_ALL=es_ES.UTF-8 (comma); see CMakeLists.txt.
 
-#include "ComTestSupport.h"
+#include "InProcessServer.h"
 
 #include "automation/BramoltCOM.h"
 
@@ -147,12 +147,11 @@ struct TCallResult {
     HRESULT ErrorCode = S_OK;     // scode of the exception
 };
 
-class JSONMethodsTest : public ::testing::Test {
+class JSONMethodsTest : public TInProcessServer<> {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IDispatch,
-                                                        FDispatch.ReceiveVoid())));
+        ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IDispatch, FDispatch.ReceiveVoid())));
     }
 
     // Calls `name` late-bound with `args` in their written order; without `wantValue`
@@ -214,10 +213,6 @@ class JSONMethodsTest : public ::testing::Test {
         return result.Value.substr(prefix.size(), result.Value.size() - prefix.size() - 1);
     }
 
-    TApartment FApartment;
-    TTypeLibrary FLibrary;
-    TRecordingObjectCount FCount;
-    json::TJSONHandleTable FJSONHandles;
     TComPtr<IDispatch> FDispatch;
 };
 

@@ -1,6 +1,6 @@
 // The object count, the class object and when a COM-started process ends.
 
-#include "ComTestSupport.h"
+#include "InProcessServer.h"
 
 #include "app/ClassFactory.h"
 #include "app/ServerObjectCount.h"
@@ -212,12 +212,8 @@ TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
     EXPECT_TRUE(QuitPosted());
 }
 
-class ClassFactoryTest : public ::testing::Test {
+class ClassFactoryTest : public TInProcessServer<> {
   protected:
-    TApartment FApartment;
-    TTypeLibrary FLibrary;
-    TRecordingObjectCount FCount;
-    json::TJSONHandleTable FJSONHandles;
     TClassFactory FFactory{FLibrary, FCount, FJSONHandles};
 };
 

@@ -1,7 +1,7 @@
 // TBramoltCOM in-process: what a late-bound script and an early-bound client
 // get from IUnknown, IDispatch, IProvideClassInfo and ISupportErrorInfo.
 
-#include "ComTestSupport.h"
+#include "InProcessServer.h"
 
 #include "automation/BramoltCOM.h"
 
@@ -12,12 +12,11 @@
 namespace bramolt::test {
 namespace {
 
-class BramoltCOMTest : public ::testing::Test {
+class BramoltCOMTest : public TInProcessServer<> {
   protected:
     void SetUp() override
     {
-        ASSERT_TRUE(HResultIs(S_OK, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, IID_IDispatch,
-                                                        FDispatch.ReceiveVoid())));
+        ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IDispatch, FDispatch.ReceiveVoid())));
     }
 
     DISPID IdOf(const wchar_t* name, HRESULT expected = S_OK)
@@ -30,10 +29,6 @@ class BramoltCOMTest : public ::testing::Test {
         return id;
     }
 
-    TApartment FApartment;
-    TTypeLibrary FLibrary;
-    TRecordingObjectCount FCount;
-    json::TJSONHandleTable FJSONHandles;
     TComPtr<IDispatch> FDispatch;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Files and folders for the tests that write files, native and Windows alike.
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,7 +9,7 @@
 #include <set>
 #include <string>
 
-namespace bramolt::fileout::test {
+namespace bramolt::test {
 
 // A fresh empty folder under the system's temporary folder, removed with everything in it.
 class TTestFolder {
@@ -68,4 +70,4 @@ class TCurrentDirectory {
     std::filesystem::path FPrevious;
 };
 
-} // namespace bramolt::fileout::test
+} // namespace bramolt::test

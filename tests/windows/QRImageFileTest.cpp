@@ -1,4 +1,4 @@
-#include "fileout/QRImageFile.h"
+#include "automation/QRImageFile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,12 @@
 #include "qr/QRCodeGenerator.h"
 #include "qr/QRErrors.h"
 
-namespace bramolt::fileout {
+namespace bramolt::test {
 namespace {
 
-using test::ReadBytes;
-using test::TTestFolder;
+using fileout::kBmpPixelOffset;
+using fileout::TFileCreateError;
+using fileout::TMonochromeImage;
 
 // Reads back what EncodeBmp32 writes: 32-bit bottom-up rows after a 54-byte header.
 class TBmpReader {
@@ -121,4 +122,4 @@ TEST(GenerateQRImageFile, AMissingFolderGivesTheCannotCreateMessage)
 }
 
 } // namespace
-} // namespace bramolt::fileout
+} // namespace bramolt::test
