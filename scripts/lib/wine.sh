@@ -17,14 +17,20 @@ bw_prefix() {
   fi
 }
 
+# bw_env COMMAND ARGS... - runs a command (wine, winepath, wineserver, or
+# `timeout N wine`) in the prefix's environment.
+bw_env() {
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all "$@"
+}
+
 # bw_wine PROGRAM ARGS... - runs a Windows program in the prefix.
 bw_wine() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all wine "$@"
+  bw_env wine "$@"
 }
 
 # bw_winpath UNIX_PATH - the path as Windows programs see it (Z:\...).
 bw_winpath() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all winepath -w "$1" 2>/dev/null
+  bw_env winepath -w "$1" 2>/dev/null
 }
 
 # bw_cscript SECONDS SCRIPT ARGS... - runs a VBScript or JScript file with the
@@ -33,7 +39,7 @@ bw_winpath() {
 bw_cscript() {
   local seconds=$1 script=$2
   shift 2
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout "$seconds" wine cscript //nologo "$(bw_winpath "$script")" "$@"
+  bw_env timeout "$seconds" wine cscript //nologo "$(bw_winpath "$script")" "$@"
 }
 
 # Registry checks read the 64-bit view, where the 64-bit server writes: with
@@ -43,20 +49,20 @@ bw_cscript() {
 # the key does not exist.
 bw_reg_value() {
   local output
-  output=$(WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" /ve /reg:64 2>/dev/null | tr -d '\r') || return 1
+  output=$(bw_env timeout 60 wine reg query "$1" /ve /reg:64 2>/dev/null | tr -d '\r') || return 1
   # Line format: "    (Default)    REG_SZ    value"
   sed -n 's/^ *([^)]*) *REG_SZ *//p' <<<"$output" | head -n 1
 }
 
 # bw_reg_exists KEY - succeeds when the registry key exists.
 bw_reg_exists() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "$1" /reg:64 >/dev/null 2>&1
+  bw_env timeout 60 wine reg query "$1" /reg:64 >/dev/null 2>&1
 }
 
 # bw_prefix_stop - ends every process of the prefix (and its wineserver).
 bw_prefix_stop() {
-  WINEPREFIX=$(bw_prefix) wineserver -k 2>/dev/null || true
-  WINEPREFIX=$(bw_prefix) timeout 30 wineserver -w 2>/dev/null || true
+  bw_env wineserver -k 2>/dev/null || true
+  bw_env timeout 30 wineserver -w 2>/dev/null || true
 }
 
 # bw_xvfb_start - starts a private X server on the first free display from
@@ -93,14 +99,4 @@ bw_xvfb_stop() {
     BW_XVFB_PID=
   fi
   unset DISPLAY
-}
-
-# bw_register EXE / bw_unregister EXE - registers or unregisters the server
-# machine-wide in the prefix; fails with the server's exit code.
-bw_register() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 120 wine "$1" /regserver
-}
-
-bw_unregister() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 120 wine "$1" /unregserver
 }

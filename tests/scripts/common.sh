@@ -55,17 +55,18 @@ run_script() {
 
 # driver ARGS... - runs bramolt_driver in the prefix with a time limit.
 driver() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 120 wine "$BRAMOLT_DRIVER" "$@"
+  bw_env timeout 120 wine "$BRAMOLT_DRIVER" "$@"
 }
 
 # server SWITCH... - runs Bramolt.exe to completion (registration modes).
 server() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 120 wine "$BRAMOLT_EXE" "$@"
+  bw_env timeout 120 wine "$BRAMOLT_EXE" "$@"
 }
 
 # start_server ARGS... - starts Bramolt.exe by hand in the background; sets SERVER_PID.
 start_server() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all wine "$BRAMOLT_EXE" "$@" &
+  # exec: the background job is Wine itself, whose exit code stop_server waits for.
+  bw_env exec wine "$BRAMOLT_EXE" "$@" &
   SERVER_PID=$!
   STARTED_PIDS+=("$SERVER_PID")
 }

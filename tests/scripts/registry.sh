@@ -23,8 +23,8 @@ check_no_class_keys() { # ROOT
 server /regserver || fail "/regserver exited with $?"
 check_class_keys 'HKCR\' "$exe_path"
 expect_key "HKCR\\TypeLib\\$LIBID\\1.0\\409\\win64" "$exe_path"
-if WINEPREFIX=$(bw_prefix) WINEDEBUG=-all timeout 60 wine reg query "HKCR\\CLSID\\$CLSID\\LocalServer32" \
-  /v ThreadingModel /reg:64 >/dev/null 2>&1; then
+if bw_env timeout 60 wine reg query "HKCR\\CLSID\\$CLSID\\LocalServer32" /v ThreadingModel /reg:64 \
+  >/dev/null 2>&1; then
   fail "a local server must not register a ThreadingModel"
 fi
 pass "/regserver writes the class, ProgID and type library entries"
