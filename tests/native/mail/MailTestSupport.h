@@ -1,7 +1,7 @@
 #pragma once
 
+#include "TestFolder.h"
 #include "mail/DeliverMail.h"
-#include "tests/native/fileout/TestFolder.h"
 #include "tests/native/mail/PeerProcess.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +16,9 @@
 
 namespace bramolt::mail::test {
 
-using fileout::test::ReadBytes;
-using fileout::test::TTestFolder;
-using fileout::test::WriteBytes;
+using bramolt::test::ReadBytes;
+using bramolt::test::TTestFolder;
+using bramolt::test::WriteBytes;
 
 inline std::string PeerScript(const std::string& name)
 {
