@@ -24,10 +24,4 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DSToJSON(BSTR*, BSTR*, BSTR*, VARIANT, BS
     return Answer(oXML, RaiseError, [] { ThrowNotAvailable("DSToJSON"); });
 }
 
-HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, int,
-                                                VARIANT_BOOL, BSTR* Res)
-{
-    return Answer(Res, RaiseError, [] { ThrowNotAvailable("SendMail"); });
-}
-
 } // namespace bramolt

@@ -1,12 +1,12 @@
 // JScript receives the same failure as an exception object.
 var server = new ActiveXObject("Bramolt.BramoltCOM");
 var E_NOTIMPL = 0x80004001 | 0; // JScript reports error numbers signed
-var failure = "SendMail did not fail";
+var failure = "DSToJSON did not fail";
 try {
-    server.SendMail("a@example.org", "", "", "s", "m", "", "u", "p", "localhost", 25, false);
+    server.DSToJSON("<DATAPACKET/>", "{}", "id", 1, "insert");
 } catch (e) {
-    failure = e.number === E_NOTIMPL && e.description === "SendMail is not available in this build yet"
-        ? "" : "SendMail failed with " + e.number + " '" + e.description + "'";
+    failure = e.number === E_NOTIMPL && e.description === "DSToJSON is not available in this build yet"
+        ? "" : "DSToJSON failed with " + e.number + " '" + e.description + "'";
 }
 server = null; // released before the end (see version.vbs)
 if (failure) {

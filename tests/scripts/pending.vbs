@@ -23,8 +23,6 @@ End Sub
 On Error Resume Next
 result = server.DSToJSON("<xml/>", "{}", "id", 1, "insert")
 Expect "DSToJSON"
-result = server.SendMail("a@example.org", "", "", "s", "m", "", "u", "p", "localhost", 25, False)
-Expect "SendMail"
 
 result = server.JSONCreat("{}")
 If Err.Number <> 438 Then

@@ -2,12 +2,13 @@
 """A real SMTP server for the mail tests: aiosmtpd on 127.0.0.1, on a free port.
 
 Prints the port on its first line of output, then serves until it is killed or its
-standard input closes. Every accepted message is parsed with Python's email package and
-summarised in OUT/<n>.txt (envelope, fields in order, decoded body, attachments), its
+standard input closes (with --forever: until it is killed). Every accepted message is
+parsed with Python's email package and summarised in OUT/<n>.txt (envelope, fields in order, decoded body, attachments), its
 attachments decoded into OUT/<n>-<k>.bin and its raw bytes kept in OUT/<n>.eml.
 
   --tls starttls|implicit   a self-signed certificate made by the openssl command
   --login USER:PASSWORD     AUTH LOGIN required, with these credentials
+  --port N                  this port instead of a free one
 """
 import argparse
 import asyncio
@@ -115,6 +116,8 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--tls", choices=["starttls", "implicit"])
     parser.add_argument("--login")
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--forever", action="store_true", help="serve until killed, ignoring standard input")
     options = parser.parse_args()
 
     context = make_tls_context(options.folder) if options.tls else None
@@ -136,10 +139,12 @@ def main():
 
     async def serve():
         loop = asyncio.get_running_loop()
-        server = await loop.create_server(lambda: SMTP(capture, **keywords), "127.0.0.1", 0,
+        server = await loop.create_server(lambda: SMTP(capture, **keywords), "127.0.0.1", options.port,
                                           ssl=context if options.tls == "implicit" else None)
         print(server.sockets[0].getsockname()[1], flush=True)
         # Ends when the harness closes our standard input (or kills us).
+        if options.forever:
+            await asyncio.Event().wait()
         await loop.run_in_executor(None, sys.stdin.read)
         server.close()
 

@@ -1,0 +1,24 @@
+// SendMail: one message submitted over SMTP. The method only converts its arguments; every
+// failure of the delivery fails the call with the delivery's message.
+#include "automation/BramoltCOM.h"
+#include "automation/MethodAnswer.h"
+#include "mail/DeliverMail.h"
+
+#include <string>
+
+namespace bramolt {
+
+HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR Destino, BSTR CC, BSTR CCO, BSTR Asunto, BSTR Mensaje,
+                                                BSTR Adjuntos, BSTR UserName, BSTR UserPass, BSTR Server, int Port,
+                                                VARIANT_BOOL TSL, BSTR* Res)
+{
+    return Answer(Res, RaiseError, [&] {
+        std::u16string status;
+        mail::DeliverMail(TextFromBstr(Destino), TextFromBstr(CC), TextFromBstr(CCO), TextFromBstr(Asunto),
+                          TextFromBstr(Mensaje), TextFromBstr(Adjuntos), TextFromBstr(UserName), TextFromBstr(UserPass),
+                          TextFromBstr(Server), Port, TSL != VARIANT_FALSE, status);
+        return status;
+    });
+}
+
+} // namespace bramolt
