@@ -9,14 +9,14 @@
 namespace bramolt {
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR Destino, BSTR CC, BSTR CCO, BSTR Asunto, BSTR Mensaje,
-                                                BSTR Adjuntos, BSTR UserName, BSTR UserPass, BSTR Server, int Port,
-                                                VARIANT_BOOL TSL, BSTR* Res)
+                                                BSTR Adjuntos, BSTR UserName, BSTR UserPass, BSTR Server,
+                                                int Port, VARIANT_BOOL TSL, BSTR* Res)
 {
     return Answer(Res, RaiseError, [&] {
         std::u16string status;
         mail::DeliverMail(TextFromBstr(Destino), TextFromBstr(CC), TextFromBstr(CCO), TextFromBstr(Asunto),
-                          TextFromBstr(Mensaje), TextFromBstr(Adjuntos), TextFromBstr(UserName), TextFromBstr(UserPass),
-                          TextFromBstr(Server), Port, TSL != VARIANT_FALSE, status);
+                          TextFromBstr(Mensaje), TextFromBstr(Adjuntos), TextFromBstr(UserName),
+                          TextFromBstr(UserPass), TextFromBstr(Server), Port, TSL != VARIANT_FALSE, status);
         return status;
     });
 }

@@ -35,9 +35,9 @@ TEST_F(MailMethodsTest, FailuresLeaveTheCallWithTheirMessage)
         const TBstr to(L"a@example.org"), subject(L"s"), body(L"<p>b</p>"), user(L"u@example.org");
         const TBstr server(row.Server);
         BSTR res = reinterpret_cast<BSTR>(0x1);
-        EXPECT_TRUE(HResultIs(E_UNEXPECTED, object->SendMail(to.Get(), nullptr, nullptr, subject.Get(), body.Get(),
-                                                             nullptr, user.Get(), nullptr, server.Get(), row.Port,
-                                                             row.Tls, &res)));
+        EXPECT_TRUE(HResultIs(E_UNEXPECTED,
+                              object->SendMail(to.Get(), nullptr, nullptr, subject.Get(), body.Get(), nullptr,
+                                               user.Get(), nullptr, server.Get(), row.Port, row.Tls, &res)));
         EXPECT_EQ(res, nullptr);
         TComPtr<IErrorInfo> info;
         ASSERT_TRUE(HResultIs(S_OK, ::GetErrorInfo(0, info.Receive())));
