@@ -85,7 +85,7 @@ restore_registration() {
   server /regserver || echo "could not register the build's server again" >&2
 }
 trap 'restore_registration; cleanup' EXIT
-bw_register "$WORK/with-openssl/Bramolt.exe" || fail "the copy did not register"
+bw_env timeout 120 wine "$WORK/with-openssl/Bramolt.exe" /regserver || fail "the copy did not register"
 
 result=$(send a@example.org "" "" "over TLS" b "" sender@example.org pw 127.0.0.1 "$SMTP_PORT" True)
 [[ "$result" == "Res: OK (String)" ]] || fail "STARTTLS: $result"
