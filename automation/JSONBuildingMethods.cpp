@@ -1,8 +1,8 @@
 // The JSON methods that build trees: empty objects and arrays, attached to a parent or
-// standing alone as new roots, and members holding text, numbers and booleans. A new node
-// is made before the parent is looked at; when any step fails it is discarded, never
-// attached, and the method reports its failure value (or nothing, for those without one).
-// A parent of the wrong kind is such a failure: no tree is changed.
+// standing alone as new roots, and members holding text, numbers and booleans. New nodes
+// are made in the tree of their parent once every argument has been converted; when any
+// step fails nothing is attached, and the method reports its failure value (or nothing,
+// for those without one). A parent of the wrong kind is such a failure: no tree is changed.
 #include "automation/BramoltCOM.h"
 #include "automation/JSONMethodSupport.h"
 #include "automation/MethodAnswer.h"
@@ -32,26 +32,26 @@ json::TJSONArray& RequireArray(json::TJSONAncestor& parent)
     return static_cast<json::TJSONArray&>(parent);
 }
 
-// A new empty object: a new root when the parent handle is 0, else handed to `attach`,
-// which puts it into the parent and returns where it now lives. The object exists before
-// the parent is looked at, and is discarded when anything after fails.
+// A new empty object: a new root (with a tree of its own) when the parent handle is 0,
+// else made in the parent's tree by `attach`, which adds it to the parent and returns it.
 template <typename Attach>
 std::uint32_t NewObject(json::TJSONHandleTable& handles, VARIANT* iJSON, Attach attach)
 {
-    auto object = std::make_unique<json::TJSONObject>();
     json::TJSONAncestor* parent = NodeFromArgument(handles, iJSON);
     if (parent == nullptr)
-        return handles.AdoptRoot(std::move(object));
-    return handles.Issue(*attach(*parent, std::move(object)));
+        return handles.AdoptRoot(json::TJSONRoot::Make<json::TJSONObject>());
+    return handles.Issue(attach(*parent));
 }
 
 // The member of JSONAddNodeAsNumber and JSONAddNodeAsBool, whose key is a VARIANT: an empty
-// key, like a parent of 0, adds nothing.
-void AddNamedMember(json::TJSONAncestor* parent, const VARIANT& key, std::unique_ptr<json::TJSONValue> value)
+// key, like a parent of 0, adds nothing. `make` makes the value in the parent's tree.
+template <typename Make> void AddNamedMember(json::TJSONAncestor* parent, const VARIANT& key, Make make)
 {
-    std::u16string name = TextFromVariant(key);
-    if (parent != nullptr && !name.empty())
-        RequireObject(*parent).AddPair(std::move(name), std::move(value));
+    const std::u16string name = TextFromVariant(key);
+    if (parent != nullptr && !name.empty()) {
+        json::TJSONObject& object = RequireObject(*parent);
+        object.AddPair(name, make(object.Tree()));
+    }
 }
 
 } // namespace
@@ -59,10 +59,9 @@ void AddNamedMember(json::TJSONAncestor* parent, const VARIANT& key, std::unique
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        return THandle{NewObject(FJSONHandles, iJSON, [&](json::TJSONAncestor& parent, auto object) {
-            return &RequireObject(parent)
-                        .AddPair(std::u16string(TextFromBstr(key)), std::move(object))
-                        .JsonValue();
+        return THandle{NewObject(FJSONHandles, iJSON, [&](json::TJSONAncestor& parent) -> auto& {
+            json::TJSONObject& object = RequireObject(parent);
+            return object.AddPair(TextFromBstr(key), object.Tree().New<json::TJSONObject>()).JsonValue();
         })};
     });
 }
@@ -70,8 +69,9 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        return THandle{NewObject(FJSONHandles, iJSON, [](json::TJSONAncestor& parent, auto object) {
-            return &RequireArray(parent).AddElement(std::move(object));
+        return THandle{NewObject(FJSONHandles, iJSON, [](json::TJSONAncestor& parent) -> auto& {
+            json::TJSONArray& array = RequireArray(parent);
+            return array.AddElement(array.Tree().New<json::TJSONObject>());
         })};
     });
 }
@@ -79,12 +79,11 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIA
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        auto array = std::make_unique<json::TJSONArray>();
         json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
         if (parent == nullptr)
             throw EWrongParent();
-        json::TJSONPair& pair =
-            RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(array));
+        json::TJSONObject& object = RequireObject(*parent);
+        json::TJSONPair& pair = object.AddPair(TextFromBstr(key), object.Tree().New<json::TJSONArray>());
         return THandle{FJSONHandles.Issue(pair.JsonValue())};
     });
 }
@@ -94,9 +93,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON,
     // Answers nothing (VT_EMPTY) when the element is added.
     return Answer(oJSON, ZeroOnFailure, [&] {
         // The text is stored as a string, never parsed: JSON in it prints escaped.
-        if (json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON))
-            RequireArray(*parent).AddElement(
-                std::make_unique<json::TJSONString>(std::u16string(TextFromBstr(value))));
+        if (json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON)) {
+            json::TJSONArray& array = RequireArray(*parent);
+            array.AddElement(array.Tree().NewString(TextFromBstr(value)));
+        }
     });
 }
 
@@ -106,9 +106,11 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNode(VARIANT* iJSON, BSTR key, VAR
 {
     return Answer(IgnoreFailure, [&] {
         json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-        auto text = std::make_unique<json::TJSONString>(TextFromVariant(value));
-        if (parent != nullptr)
-            RequireObject(*parent).AddPair(std::u16string(TextFromBstr(key)), std::move(text));
+        const std::u16string text = TextFromVariant(value);
+        if (parent != nullptr) {
+            json::TJSONObject& object = RequireObject(*parent);
+            object.AddPair(TextFromBstr(key), object.Tree().NewString(text));
+        }
     });
 }
 
@@ -119,8 +121,8 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIA
         if (value == nullptr)
             return;
         // JSON has no text for NaN or the infinities: such a value throws and adds nothing.
-        auto node = std::make_unique<json::TJSONNumber>(json::FormatJSONNumber(DoubleFromVariant(*value)));
-        AddNamedMember(parent, key, std::move(node));
+        const std::u16string number = json::FormatJSONNumber(DoubleFromVariant(*value));
+        AddNamedMember(parent, key, [&](json::TJSONTree& tree) -> auto& { return tree.NewNumber(number); });
     });
 }
 
@@ -130,7 +132,8 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT
         json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
         if (value == nullptr)
             return;
-        AddNamedMember(parent, key, std::make_unique<json::TJSONBool>(BooleanFromVariant(*value)));
+        const bool flag = BooleanFromVariant(*value);
+        AddNamedMember(parent, key, [&](json::TJSONTree& tree) -> auto& { return tree.NewBool(flag); });
     });
 }
 

@@ -11,24 +11,26 @@ TJSONHandleTable::TJSONHandleTable(std::uint32_t firstHandle) : FNext(firstHandl
 
 TJSONHandleTable::~TJSONHandleTable()
 {
-    std::vector<std::unique_ptr<TJSONAncestor>> roots;
+    std::vector<std::unique_ptr<TJSONTree>> trees;
     for (auto& [handle, entry] : FNodes)
         if (entry.Root)
-            roots.push_back(std::move(entry.Root));
-    roots.clear(); // each node's destructor forgets its own entry
+            trees.push_back(std::move(entry.Root));
+    trees.clear(); // each tree forgets the handles of its nodes
     for (auto& [handle, entry] : FNodes) {
+        TJSONTree& tree = entry.Node->Tree();
+        tree.FHandleTable = nullptr;
+        tree.FHandles.clear();
         entry.Node->FHandle = 0;
-        entry.Node->FHandleTable = nullptr;
     }
 }
 
 std::uint32_t TJSONHandleTable::Issue(TJSONAncestor& node)
 {
-    if (node.FHandle != 0) {
-        if (node.FHandleTable != this)
-            throw EJSONError("JSON node belongs to another handle table");
+    TJSONTree& tree = node.Tree();
+    if (tree.FHandleTable != nullptr && tree.FHandleTable != this)
+        throw EJSONError("JSON node belongs to another handle table");
+    if (node.FHandle != 0)
         return node.FHandle;
-    }
     if (FNodes.size() >= std::numeric_limits<std::uint32_t>::max())
         throw EJSONError("No free JSON handle");
     // After wrap-around, skip 0 and every number still in use: an old handle must never
@@ -36,18 +38,24 @@ std::uint32_t TJSONHandleTable::Issue(TJSONAncestor& node)
     std::uint32_t handle = FNext++;
     while (handle == 0 || FNodes.contains(handle))
         handle = FNext++;
-    FNodes.emplace(handle, TEntry{&node, nullptr});
+    tree.FHandles.insert(handle);
+    try {
+        FNodes.emplace(handle, TEntry{&node, nullptr});
+    } catch (...) {
+        tree.FHandles.erase(handle);
+        throw;
+    }
     node.FHandle = handle;
-    node.FHandleTable = this;
+    tree.FHandleTable = this;
     return handle;
 }
 
-std::uint32_t TJSONHandleTable::AdoptRoot(std::unique_ptr<TJSONAncestor> root)
+std::uint32_t TJSONHandleTable::AdoptRoot(TJSONRoot root)
 {
-    if (root == nullptr || root->Parent() != nullptr)
+    if (root == nullptr)
         throw EJSONError("Only a root node can be adopted");
     std::uint32_t handle = Issue(*root);
-    FNodes.at(handle).Root = std::move(root);
+    FNodes.at(handle).Root = root.ReleaseTree();
     return handle;
 }
 
@@ -63,23 +71,25 @@ bool TJSONHandleTable::Free(std::uint32_t handle)
     if (node == nullptr)
         return false;
     TJSONAncestor& unit = JSONFreeUnit(*node);
-    std::unique_ptr<TJSONAncestor> owned = DetachJSONNode(unit);
-    if (owned == nullptr && unit.FHandle != 0) {
-        auto it = FNodes.find(unit.FHandle);
-        if (it != FNodes.end())
-            owned = std::move(it->second.Root);
+    TJSONTree& tree = unit.Tree();
+    if (unit.Parent() != nullptr) {
+        tree.Free(unit);
+        return true;
     }
-    if (owned == nullptr)
+    // A root: the whole tree goes at once, if this table owns it.
+    auto it = unit.FHandle != 0 ? FNodes.find(unit.FHandle) : FNodes.end();
+    if (it == FNodes.end() || !it->second.Root)
         return false;
-    owned.reset(); // forgets the handles of the whole subtree through the destructors
+    std::unique_ptr<TJSONTree> owned = std::move(it->second.Root);
+    owned.reset(); // forgets the handles of all its nodes, this one included
     return true;
 }
 
-void TJSONHandleTable::Forget(TJSONAncestor& node)
+void TJSONHandleTable::Forget(TJSONAncestor& node, TJSONTree& tree)
 {
     FNodes.erase(node.FHandle);
+    tree.FHandles.erase(node.FHandle);
     node.FHandle = 0;
-    node.FHandleTable = nullptr;
 }
 
 } // namespace bramolt::json

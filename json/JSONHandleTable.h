@@ -4,6 +4,7 @@
 // of a 64-bit process do not fit in 32 bits, so handles are numbers handed out on demand
 // and looked up on every use; a number that designates no live node is simply not found.
 
+#include "json/JSONTree.h"
 #include "json/JSONValue.h"
 
 #include <cstdint>
@@ -27,17 +28,18 @@ class TJSONHandleTable {
     // number is live.
     std::uint32_t Issue(TJSONAncestor& node);
 
-    // Takes ownership of a root (a tree made by parsing or a new node without a parent)
-    // and returns its handle; the root lives until Free or the end of the table.
-    std::uint32_t AdoptRoot(std::unique_ptr<TJSONAncestor> root);
+    // Takes ownership of a tree (made by parsing, or for a new node without a parent) and
+    // returns the handle of its root; the tree lives until Free or the end of the table.
+    std::uint32_t AdoptRoot(TJSONRoot root);
 
     // The live node with this handle, nullptr for 0, never-issued and forgotten handles.
     TJSONAncestor* Find(std::uint32_t handle) const;
 
-    // Frees the node with this handle and everything it owns, forgetting all their handles.
-    // A node that still has a parent leaves it first; the key or the value of a pair takes
-    // the whole pair out of its object. Returns false (and does nothing) when the handle
-    // designates no live node, or the node is a root this table does not own.
+    // Frees the node with this handle and everything it owns, forgetting all their handles:
+    // for a root its whole tree at once. A node that still has a parent leaves it first;
+    // the key or the value of a pair takes the whole pair out of its object. Returns false
+    // (and does nothing) when the handle designates no live node, or the node is a root
+    // this table does not own.
     bool Free(std::uint32_t handle);
 
     std::size_t LiveCount() const { return FNodes.size(); }
@@ -48,14 +50,16 @@ class TJSONHandleTable {
     void SetNextHandle(std::uint32_t next) { FNext = next; }
 
   private:
-    friend class TJSONAncestor;
+    friend class TJSONTree;
     struct TEntry {
         TJSONAncestor* Node;
-        std::unique_ptr<TJSONAncestor> Root; // set for roots this table owns
+        std::unique_ptr<TJSONTree> Root; // set for the roots of the trees this table owns
     };
 
-    // Called by the node's destructor.
-    void Forget(TJSONAncestor& node);
+    // Called by a tree for a node it releases (whose parent may be gone already), and for
+    // each handle when it ends.
+    void Forget(TJSONAncestor& node, TJSONTree& tree);
+    void Drop(std::uint32_t handle) { FNodes.erase(handle); }
 
     std::unordered_map<std::uint32_t, TEntry> FNodes;
     std::uint32_t FNext;

@@ -48,14 +48,13 @@ template <typename TUnit> class TJSONParser {
   public:
     TJSONParser(const TUnit* begin, const TUnit* end) : FPos(begin), FEnd(end) {}
 
-    std::unique_ptr<TJSONValue> Run();
+    TJSONRoot Run();
 
   private:
     // An object or array not yet closed. Its children wait in FMembers / FElements and
     // move in when it closes, so every container gets its list allocated once, exactly.
     struct TOpenContainer {
-        std::unique_ptr<TJSONValue> Node;
-        std::u16string Key;     // the member key it is the value of, inside an object
+        TJSONValue* Node;
         std::size_t FirstChild; // where its children start in FMembers or FElements
     };
 
@@ -65,14 +64,14 @@ template <typename TUnit> class TJSONParser {
             ++FPos;
     }
     bool Literal(std::string_view word);
-    bool ParseString(std::u16string& out);
+    bool ParseString(std::u16string_view& out);
     int ParseEscape(); // the unit, or -1
-    std::unique_ptr<TJSONValue> ParseNumber();
-    std::unique_ptr<TJSONValue> ParseScalar();
+    TJSONValue* ParseNumber();
+    TJSONValue* ParseScalar();
     bool ParseMemberKey();
-    void Attach(std::unique_ptr<TJSONValue> value, std::unique_ptr<TJSONValue>& root);
+    void Attach(TJSONValue& value);
     void Open(bool isObject);
-    void Close(std::unique_ptr<TJSONValue>& root);
+    void Close();
 
     // Units a string copies as they are. A UTF-16 unit above ASCII is one of them; UTF-8
     // bytes above ASCII must be decoded.
@@ -112,10 +111,13 @@ template <typename TUnit> class TJSONParser {
 
     const TUnit* FPos;
     const TUnit* const FEnd;
+    // Everything parsed lives in the tree: on failure it goes with it at once.
+    std::unique_ptr<TJSONTree> FTree = std::make_unique<TJSONTree>();
+    TJSONValue* FRoot = nullptr;
     std::vector<TOpenContainer> FOpen; // innermost last
-    std::vector<std::unique_ptr<TJSONPair>> FMembers;
-    std::vector<std::unique_ptr<TJSONValue>> FElements;
-    std::u16string FKey;     // key of the member whose value comes next
+    // Members get their pair when their key is read: the last pair waits for its value.
+    std::vector<TJSONPair*> FMembers;
+    std::vector<TJSONValue*> FElements;
     std::u16string FScratch; // string decoding area, reused
 };
 
@@ -168,29 +170,24 @@ template <typename TUnit> int TJSONParser<TUnit>::ParseEscape()
     }
 }
 
-// Decodes into FScratch, which keeps its capacity from string to string, and copies the
-// result into `out` with one exact allocation; a string that is one plain run skips
-// FScratch. Every input byte yields at most one unit (a four-byte sequence two), so
+// Decodes into FScratch, which keeps its capacity from string to string; `out` views the
+// text until the next string is read. A UTF-16 string that is one plain run is viewed
+// where it stands. Every input byte yields at most one unit (a four-byte sequence two), so
 // reserving the length of a run up front is enough.
-template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string& out)
+template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string_view& out)
 {
     ++FPos; // opening quotation mark
     std::size_t used = 0;
     for (;;) {
         const TUnit* run = PlainRunEnd(FPos);
         const std::size_t count = static_cast<std::size_t>(run - FPos);
-        if (used == 0 && run != FEnd && *run == '"') {
-            // The common case, a string without escapes or (in UTF-8) multi-byte sequences:
-            // copied once, straight from the input.
-            if constexpr (sizeof(TUnit) == 2) {
-                out = std::u16string(FPos, count); // `out` is always empty here: constructing is cheaper
-            } else {
-                out.resize(count);
-                for (std::size_t i = 0; i < count; ++i)
-                    out[i] = FPos[i];
+        if constexpr (sizeof(TUnit) == 2) {
+            if (used == 0 && run != FEnd && *run == '"') {
+                // The common case, a string without escapes: no copy here at all.
+                out = std::u16string_view(FPos, count);
+                FPos = run + 1;
+                return true;
             }
-            FPos = run + 1;
-            return true;
         }
         if (FScratch.size() < used + count + 2)
             FScratch.resize(std::max(2 * FScratch.size(), used + count + 2));
@@ -203,7 +200,7 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string& o
             return false;
         if (*FPos == '"') {
             ++FPos;
-            out.assign(FScratch.data(), used);
+            out = std::u16string_view(FScratch.data(), used);
             return true;
         }
         if (*FPos == '\\') {
@@ -222,7 +219,7 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string& o
     }
 }
 
-template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::ParseNumber()
+template <typename TUnit> TJSONValue* TJSONParser<TUnit>::ParseNumber()
 {
     const TUnit* start = FPos;
     if (*FPos == '-')
@@ -253,24 +250,29 @@ template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::ParseN
         while (FPos != FEnd && IsDigit(*FPos))
             ++FPos;
     }
-    return std::make_unique<TJSONNumber>(std::u16string(start, FPos));
+    if constexpr (sizeof(TUnit) == 2) {
+        return &FTree->NewNumber(std::u16string_view(start, static_cast<std::size_t>(FPos - start)));
+    } else {
+        FScratch.assign(start, FPos);
+        return &FTree->NewNumber(FScratch);
+    }
 }
 
-template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::ParseScalar()
+template <typename TUnit> TJSONValue* TJSONParser<TUnit>::ParseScalar()
 {
     switch (*FPos) {
     case '"': {
-        std::u16string text;
+        std::u16string_view text;
         if (!ParseString(text))
             return nullptr;
-        return std::make_unique<TJSONString>(std::move(text));
+        return &FTree->NewString(text);
     }
     case 't':
-        return Literal("true") ? std::make_unique<TJSONTrue>() : nullptr;
+        return Literal("true") ? &FTree->template New<TJSONTrue>() : nullptr;
     case 'f':
-        return Literal("false") ? std::make_unique<TJSONFalse>() : nullptr;
+        return Literal("false") ? &FTree->template New<TJSONFalse>() : nullptr;
     case 'n':
-        return Literal("null") ? std::make_unique<TJSONNull>() : nullptr;
+        return Literal("null") ? &FTree->template New<TJSONNull>() : nullptr;
     default:
         return *FPos == '-' || IsDigit(*FPos) ? ParseNumber() : nullptr;
     }
@@ -278,8 +280,12 @@ template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::ParseS
 
 template <typename TUnit> bool TJSONParser<TUnit>::ParseMemberKey()
 {
-    if (FPos == FEnd || *FPos != '"' || !ParseString(FKey))
+    std::u16string_view key;
+    if (FPos == FEnd || *FPos != '"' || !ParseString(key))
         return false;
+    TJSONPair& pair = FTree->NewMember(key);
+    TJSONTree::AttachTo(*FOpen.back().Node, pair);
+    FMembers.push_back(&pair);
     SkipWhitespace();
     if (FPos == FEnd || *FPos != ':')
         return false;
@@ -288,57 +294,59 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseMemberKey()
     return true;
 }
 
-template <typename TUnit>
-void TJSONParser<TUnit>::Attach(std::unique_ptr<TJSONValue> value, std::unique_ptr<TJSONValue>& root)
+template <typename TUnit> void TJSONParser<TUnit>::Attach(TJSONValue& value)
 {
-    if (FOpen.empty())
-        root = std::move(value);
-    else if (FOpen.back().Node->IsArray())
-        FElements.push_back(std::move(value));
-    else
-        FMembers.push_back(std::make_unique<TJSONPair>(std::move(FKey), std::move(value)));
+    if (FOpen.empty()) {
+        FRoot = &value;
+    } else if (TJSONValue& container = *FOpen.back().Node; container.IsArray()) {
+        TJSONTree::AttachTo(container, value);
+        FElements.push_back(&value);
+    } else {
+        TJSONTree::SetMemberValue(*FMembers.back(), value);
+    }
 }
 
+// A new container is linked to its parent at once and listed by it when it closes.
 template <typename TUnit> void TJSONParser<TUnit>::Open(bool isObject)
 {
-    TOpenContainer frame;
+    TJSONValue* node;
     if (isObject)
-        frame.Node = std::make_unique<TJSONObject>();
+        node = &FTree->template New<TJSONObject>();
     else
-        frame.Node = std::make_unique<TJSONArray>();
-    if (!FOpen.empty() && FOpen.back().Node->IsObject())
-        frame.Key = std::move(FKey);
-    frame.FirstChild = isObject ? FMembers.size() : FElements.size();
-    FOpen.push_back(std::move(frame));
+        node = &FTree->template New<TJSONArray>();
+    if (!FOpen.empty()) {
+        if (FOpen.back().Node->IsArray())
+            TJSONTree::AttachTo(*FOpen.back().Node, *node);
+        else
+            TJSONTree::SetMemberValue(*FMembers.back(), *node);
+    }
+    FOpen.push_back({node, isObject ? FMembers.size() : FElements.size()});
 }
 
-template <typename TUnit> void TJSONParser<TUnit>::Close(std::unique_ptr<TJSONValue>& root)
+template <typename TUnit> void TJSONParser<TUnit>::Close()
 {
-    TOpenContainer frame = std::move(FOpen.back());
+    const TOpenContainer frame = FOpen.back();
     FOpen.pop_back();
     if (frame.Node->IsObject()) {
-        auto& object = static_cast<TJSONObject&>(*frame.Node);
-        object.Reserve(FMembers.size() - frame.FirstChild);
-        for (std::size_t i = frame.FirstChild; i < FMembers.size(); ++i)
-            object.AddPair(std::move(FMembers[i]));
-        FMembers.erase(FMembers.begin() + static_cast<std::ptrdiff_t>(frame.FirstChild), FMembers.end());
+        FTree->SetMembers(static_cast<TJSONObject&>(*frame.Node), FMembers.data() + frame.FirstChild,
+                          FMembers.size() - frame.FirstChild);
+        FMembers.resize(frame.FirstChild);
     } else {
-        auto& array = static_cast<TJSONArray&>(*frame.Node);
-        array.Reserve(FElements.size() - frame.FirstChild);
-        for (std::size_t i = frame.FirstChild; i < FElements.size(); ++i)
-            array.AddElement(std::move(FElements[i]));
-        FElements.erase(FElements.begin() + static_cast<std::ptrdiff_t>(frame.FirstChild), FElements.end());
+        FTree->SetElements(static_cast<TJSONArray&>(*frame.Node), FElements.data() + frame.FirstChild,
+                           FElements.size() - frame.FirstChild);
+        FElements.resize(frame.FirstChild);
     }
-    FKey = std::move(frame.Key);
-    Attach(std::move(frame.Node), root);
+    if (FOpen.empty())
+        FRoot = frame.Node;
+    else if (FOpen.back().Node->IsArray())
+        FElements.push_back(frame.Node);
 }
 
 // The parser keeps its own stack of open containers instead of recursing, so nesting
-// costs heap, not call stack. On every failure the parser's lists and `root` go out of
-// scope and free all that was built.
-template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::Run()
+// costs heap, not call stack. On every failure the tree goes out of scope and takes all
+// that was built with it.
+template <typename TUnit> TJSONRoot TJSONParser<TUnit>::Run()
 {
-    std::unique_ptr<TJSONValue> root;
     // A leading byte order mark: EF BB BF in UTF-8, the one unit FEFF in UTF-16.
     if constexpr (sizeof(TUnit) == 1) {
         if (FEnd - FPos >= 3 && FPos[0] == 0xEF && FPos[1] == 0xBB && FPos[2] == 0xBF)
@@ -366,19 +374,22 @@ template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::Run()
                 continue;
             }
             ++FPos;
-            Close(root);
+            Close();
         } else {
-            std::unique_ptr<TJSONValue> scalar = ParseScalar();
+            TJSONValue* scalar = ParseScalar();
             if (scalar == nullptr)
                 return nullptr;
-            Attach(std::move(scalar), root);
+            Attach(*scalar);
         }
         // A value ended: close containers until one asks for its next element or member.
         for (;;) {
             if (FOpen.empty()) {
-                if (root->IsObject() || root->IsArray())
+                if (FRoot->IsObject() || FRoot->IsArray())
                     SkipWhitespace();
-                return FPos == FEnd ? std::move(root) : nullptr;
+                if (FPos != FEnd)
+                    return nullptr;
+                FTree->SetRoot(*FRoot);
+                return TJSONRoot(std::move(FTree));
             }
             SkipWhitespace();
             if (FPos == FEnd)
@@ -393,20 +404,20 @@ template <typename TUnit> std::unique_ptr<TJSONValue> TJSONParser<TUnit>::Run()
             }
             if (c != (inObject ? '}' : ']'))
                 return nullptr;
-            Close(root);
+            Close();
         }
     }
 }
 
 } // namespace
 
-std::unique_ptr<TJSONValue> ParseJSONValueUtf8(std::string_view bytes)
+TJSONRoot ParseJSONValueUtf8(std::string_view bytes)
 {
     const auto begin = reinterpret_cast<const unsigned char*>(bytes.data());
     return TJSONParser<unsigned char>(begin, begin + bytes.size()).Run();
 }
 
-std::unique_ptr<TJSONValue> ParseJSONValue(std::u16string_view text)
+TJSONRoot ParseJSONValue(std::u16string_view text)
 {
     return TJSONParser<char16_t>(text.data(), text.data() + text.size()).Run();
 }

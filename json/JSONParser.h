@@ -4,7 +4,7 @@
 // text gives no node and keeps nothing, because the automation method reports it as a
 // plain value.
 
-#include "json/JSONValue.h"
+#include "json/JSONTree.h"
 
 #include <memory>
 #include <string_view>
@@ -16,9 +16,9 @@ inline constexpr std::size_t JSONMaxDepth = 512;
 
 // Parses UTF-16 text with the same result as encoding it to WTF-8 (text/Utf8.h) and
 // parsing the bytes: a leading U+FEFF is skipped and any unit above ASCII, a lone
-// surrogate included, is allowed inside strings only. Returns the root, or nullptr when
-// the text is not valid JSON.
-std::unique_ptr<TJSONValue> ParseJSONValue(std::u16string_view text);
+// surrogate included, is allowed inside strings only. Returns the new tree, or nullptr
+// when the text is not valid JSON.
+TJSONRoot ParseJSONValue(std::u16string_view text);
 
 // Parses UTF-8 bytes in one pass without backtracking:
 // - a leading byte order mark EF BB BF is skipped;
@@ -30,6 +30,6 @@ std::unique_ptr<TJSONValue> ParseJSONValue(std::u16string_view text);
 // - raw control characters and NUL inside strings stand for themselves;
 // - bytes of 0x80 and above are allowed inside strings only and must form UTF-8
 //   (encoded surrogates included, as WTF-8 writes them).
-std::unique_ptr<TJSONValue> ParseJSONValueUtf8(std::string_view bytes);
+TJSONRoot ParseJSONValueUtf8(std::string_view bytes);
 
 } // namespace bramolt::json

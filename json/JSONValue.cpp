@@ -1,190 +1,172 @@
 #include "json/JSONValue.h"
 
 #include "json/JSONError.h"
-#include "json/JSONHandleTable.h"
+#include "json/JSONMemberIndex.h"
+#include "json/JSONTree.h"
 
 #include <algorithm>
-#include <cassert>
+#include <cstring>
+#include <limits>
 
 namespace bramolt::json {
 
+TJSONTree& TJSONAncestor::Tree() const
+{
+    // At most three steps: a key to its pair, a pair to its object, a scalar to its
+    // container; containers and parentless nodes know their tree.
+    const TJSONAncestor* node = this;
+    for (;;) {
+        if (node->FUp & kTreeTag)
+            return *reinterpret_cast<TJSONTree*>(node->FUp & ~kTreeTag);
+        if (node->IsObject())
+            return static_cast<const TJSONObject*>(node)->Tree();
+        if (node->IsArray())
+            return static_cast<const TJSONArray*>(node)->Tree();
+        node = node->Parent();
+    }
+}
+
+TJSONText::TJSONText(std::u16string_view text)
+{
+    if (text.size() > std::numeric_limits<std::uint32_t>::max())
+        throw EJSONError("JSON text too long");
+    FLength = static_cast<std::uint32_t>(text.size());
+    std::memcpy(const_cast<char16_t*>(Units()), text.data(), text.size() * sizeof(char16_t));
+}
+
+std::size_t TJSONText::NodeBytes(std::size_t offset, std::size_t length)
+{
+    const std::size_t bytes = offset + length * sizeof(char16_t);
+    return (bytes + TJSONArena::kGrain - 1) & ~(TJSONArena::kGrain - 1);
+}
+
+TJSONPair::TJSONPair(std::u16string_view key, TJSONValue* value)
+    : TJSONAncestor(TJSONKind::jkPair), FJsonValue(value), FJsonString(TJSONKind::jkString, key)
+{
+    FJsonString.FUp = reinterpret_cast<std::uintptr_t>(this);
+    if (value != nullptr)
+        value->FUp = reinterpret_cast<std::uintptr_t>(this);
+}
+
+template <typename T> void TJSONNodeList<T>::Push(TJSONArena& arena, T* item)
+{
+    if (FCount == FCapacity) {
+        if (FCapacity == std::numeric_limits<std::uint32_t>::max())
+            throw EJSONError("Too many JSON members or elements");
+        const std::uint32_t capacity =
+            FCapacity < 4 ? 4
+                          : static_cast<std::uint32_t>(std::min<std::uint64_t>(2ull * FCapacity, UINT32_MAX));
+        auto** items = static_cast<T**>(arena.allocate(capacity * sizeof(T*), TJSONArena::kGrain));
+        if (FItems != nullptr) {
+            std::memcpy(items, FItems, FCount * sizeof(T*));
+            arena.deallocate(FItems, FCapacity * sizeof(T*), TJSONArena::kGrain);
+        }
+        FItems = items;
+        FCapacity = capacity;
+    }
+    FItems[FCount++] = item;
+}
+
+template <typename T> void TJSONNodeList<T>::Assign(TJSONArena& arena, T* const* items, std::size_t count)
+{
+    if (count > std::numeric_limits<std::uint32_t>::max())
+        throw EJSONError("Too many JSON members or elements");
+    Release(arena);
+    if (count == 0)
+        return;
+    FItems = static_cast<T**>(arena.allocate(count * sizeof(T*), TJSONArena::kGrain));
+    std::memcpy(FItems, items, count * sizeof(T*));
+    FCount = FCapacity = static_cast<std::uint32_t>(count);
+}
+
+template <typename T> void TJSONNodeList<T>::Erase(std::size_t index)
+{
+    std::memmove(FItems + index, FItems + index + 1, (FCount - index - 1) * sizeof(T*));
+    --FCount;
+}
+
+template <typename T> void TJSONNodeList<T>::Release(TJSONArena& arena)
+{
+    if (FItems != nullptr)
+        arena.deallocate(FItems, FCapacity * sizeof(T*), TJSONArena::kGrain);
+    FItems = nullptr;
+    FCount = FCapacity = 0;
+}
+
+template class TJSONNodeList<TJSONPair>;
+template class TJSONNodeList<TJSONValue>;
+
 namespace {
 
-// True for a node whose destruction would reach more than one level further down.
-bool IsDeep(const TJSONAncestor* node)
+// A node may enter a container only from the same tree and while it has no parent: a node
+// never moves from one parent or tree to another.
+void RequireLoose(const TJSONTree& tree, const TJSONValue& value)
 {
-    switch (node->Kind()) {
-    case TJSONKind::jkObject:
-        return static_cast<const TJSONObject*>(node)->Count() != 0;
-    case TJSONKind::jkArray:
-        return static_cast<const TJSONArray*>(node)->Count() != 0;
-    case TJSONKind::jkPair:
-        return IsDeep(&static_cast<const TJSONPair*>(node)->JsonValue());
-    default:
-        return false;
-    }
+    if (value.Parent() != nullptr || &value.Tree() != &tree || tree.Root() == &value)
+        throw EJSONError("A JSON node can only be added once, to the tree it was made in");
 }
 
 } // namespace
 
-// A node enters a container only as a root (a node never moves from one parent to
-// another); a unique_ptr to a node that has a parent would be a second owner, so that
-// case is the caller's fault and only asserted.
-void TJSONAncestor::RequireRoot(const TJSONAncestor* node)
+TJSONPair& TJSONObject::AddPair(std::u16string_view key, TJSONValue& value)
 {
-    if (node == nullptr)
-        throw EJSONError("A JSON node to add is missing");
-    assert(node->FParent == nullptr);
-}
-
-// Containers free their children without recursion: trees built node by node can be far
-// deeper than the parser's nesting limit, and a recursive destructor would overflow the
-// stack. The walk takes children out from the last one, descends into any child that
-// still owns nodes, and lets every node die only once it is empty. Its stack holds one
-// entry per level, not per node.
-void ReleaseJSONChildren(TJSONAncestor& node)
-{
-    auto takeLastChild = [](TJSONAncestor& n) -> std::unique_ptr<TJSONAncestor> {
-        std::unique_ptr<TJSONAncestor> child;
-        switch (n.Kind()) {
-        case TJSONKind::jkObject: {
-            auto& members = static_cast<TJSONObject&>(n).FMembers;
-            if (!members.empty()) {
-                child = std::move(members.back());
-                members.pop_back();
-            }
-            break;
-        }
-        case TJSONKind::jkArray: {
-            auto& elements = static_cast<TJSONArray&>(n).FElements;
-            if (!elements.empty()) {
-                child = std::move(elements.back());
-                elements.pop_back();
-            }
-            break;
-        }
-        case TJSONKind::jkPair:
-            child = std::move(static_cast<TJSONPair&>(n).FJsonValue);
-            break; // the key is a leaf
-        default:
-            break;
-        }
-        return child;
-    };
-    std::vector<std::unique_ptr<TJSONAncestor>> emptying;
-    TJSONAncestor* current = &node;
-    for (;;) {
-        if (std::unique_ptr<TJSONAncestor> child = takeLastChild(*current)) {
-            if (IsDeep(child.get())) {
-                emptying.push_back(std::move(child));
-                current = emptying.back().get();
-            }
-            continue; // a shallow child has died here
-        }
-        if (emptying.empty())
-            return;
-        emptying.pop_back(); // empty now: dies without descending
-        current = emptying.empty() ? &node : emptying.back().get();
+    RequireLoose(*FTree, value);
+    TJSONPair* pair;
+    try {
+        pair = &FTree->NewPair(key, nullptr);
+    } catch (...) {
+        FTree->Release(value);
+        throw;
     }
-}
-
-TJSONAncestor::~TJSONAncestor()
-{
-    if (FHandle != 0)
-        FHandleTable->Forget(*this);
-}
-
-TJSONPair::TJSONPair(std::u16string key, std::unique_ptr<TJSONValue> value)
-    : TJSONAncestor(TJSONKind::jkPair), FJsonString(std::move(key)), FJsonValue(std::move(value))
-{
-    RequireRoot(FJsonValue.get());
-    FJsonString.FParent = this;
-    FJsonValue->FParent = this;
-}
-
-TJSONPair::~TJSONPair()
-{
-    if (FJsonValue && IsDeep(FJsonValue.get()))
-        ReleaseJSONChildren(*this);
-}
-
-TJSONObject::~TJSONObject()
-{
-    if (IsDeep(this))
-        ReleaseJSONChildren(*this);
-}
-
-TJSONPair& TJSONObject::AddPair(std::u16string key, std::unique_ptr<TJSONValue> value)
-{
-    return AddPair(std::make_unique<TJSONPair>(std::move(key), std::move(value)));
-}
-
-TJSONPair& TJSONObject::AddPair(std::unique_ptr<TJSONPair> pair)
-{
-    RequireRoot(pair.get());
-    pair->FParent = this;
-    FMembers.push_back(std::move(pair));
-    return *FMembers.back();
+    try {
+        FMembers.Push(FTree->FArena, pair);
+    } catch (...) {
+        FTree->Release(*pair);
+        FTree->Release(value);
+        throw;
+    }
+    TJSONTree::SetMemberValue(*pair, value);
+    TJSONTree::AttachTo(*this, *pair);
+    if (FIndexed) {
+        try {
+            FTree->IndexOf(*this)->Added(*pair);
+        } catch (...) {
+            FTree->DropIndex(*this); // made again by the next lookup
+        }
+    }
+    return *pair;
 }
 
 TJSONValue* TJSONObject::Find(std::u16string_view key) const
 {
-    for (const auto& pair : FMembers)
+    if (FMembers.size() >= TJSONMemberIndex::kMinMembers) {
+        const TJSONMemberIndex* index = FIndexed ? FTree->IndexOf(*this) : &FTree->MakeIndex(*this);
+        TJSONPair* pair = index->Find(key);
+        return pair != nullptr ? &pair->JsonValue() : nullptr;
+    }
+    for (TJSONPair* pair : FMembers)
         if (pair->Key() == key)
             return &pair->JsonValue();
     return nullptr;
 }
 
-TJSONArray::~TJSONArray()
+TJSONValue& TJSONArray::AddElement(TJSONValue& value)
 {
-    if (IsDeep(this))
-        ReleaseJSONChildren(*this);
-}
-
-TJSONValue& TJSONArray::AddElement(std::unique_ptr<TJSONValue> value)
-{
-    RequireRoot(value.get());
-    value->FParent = this;
-    FElements.push_back(std::move(value));
-    return *FElements.back();
+    RequireLoose(*FTree, value);
+    try {
+        FElements.Push(FTree->FArena, &value);
+    } catch (...) {
+        FTree->Release(value);
+        throw;
+    }
+    value.FUp = reinterpret_cast<std::uintptr_t>(this);
+    return value;
 }
 
 TJSONAncestor& JSONFreeUnit(TJSONAncestor& node)
 {
     TJSONAncestor* parent = node.Parent();
     return parent != nullptr && parent->IsPair() ? *parent : node;
-}
-
-namespace {
-
-template <typename T>
-std::unique_ptr<TJSONAncestor> TakeOut(std::vector<std::unique_ptr<T>>& items, const TJSONAncestor& unit)
-{
-    // Search from the end: the node freed is most often the one added last.
-    auto it =
-        std::find_if(items.rbegin(), items.rend(), [&unit](const auto& item) { return item.get() == &unit; });
-    assert(it != items.rend());
-    std::unique_ptr<TJSONAncestor> owned = std::move(*it);
-    items.erase(std::next(it).base());
-    return owned;
-}
-
-} // namespace
-
-std::unique_ptr<TJSONAncestor> DetachJSONNode(TJSONAncestor& unit)
-{
-    TJSONAncestor* parent = unit.FParent;
-    if (parent == nullptr)
-        return nullptr;
-    std::unique_ptr<TJSONAncestor> owned;
-    if (parent->IsArray())
-        owned = TakeOut(static_cast<TJSONArray*>(parent)->FElements, unit);
-    else if (parent->IsObject())
-        owned = TakeOut(static_cast<TJSONObject*>(parent)->FMembers, unit);
-    else
-        return nullptr; // the key or value of a pair: detach the pair instead (JSONFreeUnit)
-    unit.FParent = nullptr;
-    return owned;
 }
 
 } // namespace bramolt::json

@@ -1,20 +1,21 @@
 #pragma once
 
-// The JSON node model: a tree of values in which every container owns its children
-// through std::unique_ptr and every node knows its parent, so that a node can be
-// taken out of its tree before it is freed.
+// The JSON node model. Every node lives in the memory of one tree (JSONTree.h) and stays
+// in that tree for its whole life; containers list their children and every node knows
+// its parent, so that a node can be taken out of its tree and its memory reused. Nodes
+// have no destructors: a tree releases its memory at once.
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace bramolt::json {
 
+class TJSONArena;
 class TJSONHandleTable;
 class TJSONPair;
+class TJSONTree;
+class TJSONValue;
 
 // Concrete shape of a node, kept in the node so that the printer and the kind tests
 // need neither virtual calls nor dynamic_cast. TJSONTrue and TJSONFalse are jkBool.
@@ -24,11 +25,12 @@ class TJSONAncestor {
   public:
     TJSONAncestor(const TJSONAncestor&) = delete;
     TJSONAncestor& operator=(const TJSONAncestor&) = delete;
-    virtual ~TJSONAncestor();
 
     TJSONKind Kind() const { return FKind; }
-    // The node that owns this one, nullptr for a root.
-    TJSONAncestor* Parent() const { return FParent; }
+    // The node that owns this one; nullptr for a root and for a node not attached yet.
+    TJSONAncestor* Parent() const { return FUp & kTreeTag ? nullptr : reinterpret_cast<TJSONAncestor*>(FUp); }
+    // The tree whose memory holds this node.
+    TJSONTree& Tree() const;
     // The handle issued for this node, 0 while none has been issued.
     std::uint32_t Handle() const { return FHandle; }
 
@@ -44,25 +46,28 @@ class TJSONAncestor {
 
   protected:
     explicit TJSONAncestor(TJSONKind kind) : FKind(kind) {}
-    // Throws EJSONError for a null node.
-    static void RequireRoot(const TJSONAncestor* node);
+    ~TJSONAncestor() = default;
 
   private:
     friend class TJSONHandleTable;
+    friend class TJSONTree;
     friend class TJSONObject;
-    friend class TJSONPair;
     friend class TJSONArray;
-    friend std::unique_ptr<TJSONAncestor> DetachJSONNode(TJSONAncestor& unit);
+    friend class TJSONPair;
 
-    TJSONAncestor* FParent = nullptr;
-    TJSONHandleTable* FHandleTable = nullptr; // set together with FHandle
+    // The parent's address, or for a node without a parent its tree's address with the
+    // low bit set: every node finds its tree in a few steps up without a field for it.
+    static constexpr std::uintptr_t kTreeTag = 1;
+    std::uintptr_t FUp = 0;
     std::uint32_t FHandle = 0;
     TJSONKind FKind;
 
+  protected:
+    // Set on an object that has a member index in its tree (JSONMemberIndex.h).
+    mutable bool FIndexed = false;
+
   public:
-    // Always true: the node that holds this one frees it. Ownership itself is carried by
-    // the std::unique_ptr members of the containers. (Declared after the private fields so
-    // that the small fields share one word: a string node is 64 bytes, a pair 48.)
+    // Always true: the node that holds this one frees it.
     bool FOwned = true;
 };
 
@@ -71,123 +76,167 @@ class TJSONValue : public TJSONAncestor {
     using TJSONAncestor::TJSONAncestor;
 };
 
+// A text kept inside the node that owns it, its units right after the length; the node
+// is allocated with room for them.
+class TJSONText {
+  public:
+    std::u16string_view View() const { return {Units(), FLength}; }
+    operator std::u16string_view() const { return View(); }
+
+    // Bytes a node needs for a text of `length` units that starts at offset `offset`.
+    static std::size_t NodeBytes(std::size_t offset, std::size_t length);
+
+  private:
+    friend class TJSONString;
+    explicit TJSONText(std::u16string_view text);
+    const char16_t* Units() const { return reinterpret_cast<const char16_t*>(this + 1); }
+    std::uint32_t FLength;
+};
+
 class TJSONString : public TJSONValue {
   public:
-    explicit TJSONString(std::u16string value = {}) : TJSONString(TJSONKind::jkString, std::move(value)) {}
-    const std::u16string& Value() const { return FValue; }
+    std::u16string_view Value() const { return FValue.View(); }
 
     // Always false for strings this system makes; kept for the shape of the node model.
-    // (Before FValue: it fits in the padding of the base.)
     const bool FIsNull = false;
-    // Fixed at creation: a number's text must stay valid JSON for the printer.
-    const std::u16string FValue;
+    // Fixed at creation: a number's text must stay valid JSON for the printer. Must stay
+    // the last field: the units follow it.
+    const TJSONText FValue;
 
   protected:
-    TJSONString(TJSONKind kind, std::u16string value) : TJSONValue(kind), FValue(std::move(value)) {}
+    friend class TJSONTree;
+    friend class TJSONPair;
+    TJSONString(TJSONKind kind, std::u16string_view value) : TJSONValue(kind), FValue(value) {}
 };
 
 // A number keeps its text exactly as written or made (ASCII in FValue); it is read as a
 // double only when asked for (JSONNumberText.h).
 class TJSONNumber : public TJSONString {
-  public:
-    explicit TJSONNumber(std::u16string text) : TJSONString(TJSONKind::jkNumber, std::move(text)) {}
+  private:
+    friend class TJSONTree;
+    explicit TJSONNumber(std::u16string_view text) : TJSONString(TJSONKind::jkNumber, text) {}
 };
 
 class TJSONBool : public TJSONValue {
   public:
-    explicit TJSONBool(bool value) : TJSONValue(TJSONKind::jkBool), FValue(value) {}
     bool Value() const { return FValue; }
 
     const bool FValue;
+
+  protected:
+    friend class TJSONTree;
+    explicit TJSONBool(bool value) : TJSONValue(TJSONKind::jkBool), FValue(value) {}
 };
 
 // The classes the parser makes for the literals true and false.
 class TJSONTrue : public TJSONBool {
-  public:
+  private:
+    friend class TJSONTree;
     TJSONTrue() : TJSONBool(true) {}
 };
 
 class TJSONFalse : public TJSONBool {
-  public:
+  private:
+    friend class TJSONTree;
     TJSONFalse() : TJSONBool(false) {}
 };
 
 class TJSONNull : public TJSONValue {
-  public:
+  private:
+    friend class TJSONTree;
     TJSONNull() : TJSONValue(TJSONKind::jkNull) {}
 };
 
-// One member of an object. Always holds a key and a value; it owns both. The key string
-// is part of the pair itself (every pair has exactly one, for its whole life), which
-// saves an allocation per member; it is still a node of its own, with the pair as parent.
-class TJSONPair : public TJSONAncestor {
+// The children of a container: an array of node addresses in the tree's memory.
+template <typename T> class TJSONNodeList {
   public:
-    // `value` must have no parent; throws EJSONError when it is null.
-    TJSONPair(std::u16string key, std::unique_ptr<TJSONValue> value);
-    ~TJSONPair() override;
-
-    const TJSONString& JsonString() const { return FJsonString; }
-    TJSONString& JsonString() { return FJsonString; }
-    const TJSONValue& JsonValue() const { return *FJsonValue; }
-    TJSONValue& JsonValue() { return *FJsonValue; }
-    const std::u16string& Key() const { return FJsonString.FValue; }
+    std::size_t size() const { return FCount; }
+    bool empty() const { return FCount == 0; }
+    T* operator[](std::size_t index) const { return FItems[index]; }
+    T* const* begin() const { return FItems; }
+    T* const* end() const { return FItems + FCount; }
 
   private:
-    friend void ReleaseJSONChildren(TJSONAncestor& node);
-    TJSONString FJsonString;
-    std::unique_ptr<TJSONValue> FJsonValue;
+    friend class TJSONTree;
+    friend class TJSONObject;
+    friend class TJSONArray;
+    void Push(TJSONArena& arena, T* item);
+    void Assign(TJSONArena& arena, T* const* items, std::size_t count);
+    void Erase(std::size_t index);
+    void Release(TJSONArena& arena);
+
+    T** FItems = nullptr;
+    std::uint32_t FCount = 0;
+    std::uint32_t FCapacity = 0;
 };
 
 class TJSONObject : public TJSONValue {
   public:
-    TJSONObject() : TJSONValue(TJSONKind::jkObject) {}
-    ~TJSONObject() override;
-
     std::size_t Count() const { return FMembers.size(); }
     // index < Count()
     TJSONPair& Pair(std::size_t index) const { return *FMembers[index]; }
-    const std::vector<std::unique_ptr<TJSONPair>>& Members() const { return FMembers; }
+    const TJSONNodeList<TJSONPair>& Members() const { return FMembers; }
 
-    // Appends a member; keys are not compared, a repeated key gives a second member.
-    TJSONPair& AddPair(std::u16string key, std::unique_ptr<TJSONValue> value);
-    // A pair without a parent; throws EJSONError when it is null.
-    TJSONPair& AddPair(std::unique_ptr<TJSONPair> pair);
-    void Reserve(std::size_t count) { FMembers.reserve(count); }
+    // Appends the member `key`: `value` (a node of this tree not attached anywhere).
+    // Keys are not compared, a repeated key gives a second member. Throws EJSONError when
+    // `value` is attached or from another tree; when adding fails, `value` is released.
+    TJSONPair& AddPair(std::u16string_view key, TJSONValue& value);
     // The value of the first member whose key equals `key` code unit by code unit.
     TJSONValue* Find(std::u16string_view key) const;
 
+    TJSONTree& Tree() const { return *FTree; }
+
   private:
-    friend void ReleaseJSONChildren(TJSONAncestor& node);
-    friend std::unique_ptr<TJSONAncestor> DetachJSONNode(TJSONAncestor& unit);
-    std::vector<std::unique_ptr<TJSONPair>> FMembers;
+    friend class TJSONTree;
+    friend class TJSONMemberIndex;
+    explicit TJSONObject(TJSONTree& tree) : TJSONValue(TJSONKind::jkObject), FTree(&tree) {}
+
+    TJSONTree* FTree;
+    TJSONNodeList<TJSONPair> FMembers;
 };
 
 class TJSONArray : public TJSONValue {
   public:
-    TJSONArray() : TJSONValue(TJSONKind::jkArray) {}
-    ~TJSONArray() override;
-
     std::size_t Count() const { return FElements.size(); }
     // index < Count()
     TJSONValue& Element(std::size_t index) const { return *FElements[index]; }
-    const std::vector<std::unique_ptr<TJSONValue>>& Elements() const { return FElements; }
+    const TJSONNodeList<TJSONValue>& Elements() const { return FElements; }
 
-    // A value without a parent; throws EJSONError when it is null.
-    TJSONValue& AddElement(std::unique_ptr<TJSONValue> value);
-    void Reserve(std::size_t count) { FElements.reserve(count); }
+    // Appends `value` (a node of this tree not attached anywhere); throws EJSONError when
+    // it is attached or from another tree; when adding fails, `value` is released.
+    TJSONValue& AddElement(TJSONValue& value);
+
+    TJSONTree& Tree() const { return *FTree; }
 
   private:
-    friend void ReleaseJSONChildren(TJSONAncestor& node);
-    friend std::unique_ptr<TJSONAncestor> DetachJSONNode(TJSONAncestor& unit);
-    std::vector<std::unique_ptr<TJSONValue>> FElements;
+    friend class TJSONTree;
+    explicit TJSONArray(TJSONTree& tree) : TJSONValue(TJSONKind::jkArray), FTree(&tree) {}
+
+    TJSONTree* FTree;
+    TJSONNodeList<TJSONValue> FElements;
+};
+
+// One member of an object: key and value, a node of its own with its own handle. The key
+// string is part of the pair itself, its text right behind it; it is still a node, with
+// the pair as parent.
+class TJSONPair : public TJSONAncestor {
+  public:
+    const TJSONString& JsonString() const { return FJsonString; }
+    TJSONString& JsonString() { return FJsonString; }
+    const TJSONValue& JsonValue() const { return *FJsonValue; }
+    TJSONValue& JsonValue() { return *FJsonValue; }
+    std::u16string_view Key() const { return FJsonString.Value(); }
+
+  private:
+    friend class TJSONTree;
+    TJSONPair(std::u16string_view key, TJSONValue* value);
+
+    TJSONValue* FJsonValue;
+    TJSONString FJsonString; // last: the key's units follow it
 };
 
 // What freeing `node` must take away: the node itself, or for the key or the value of a
 // pair the whole pair (an object never holds a pair without both).
 TJSONAncestor& JSONFreeUnit(TJSONAncestor& node);
-
-// Takes `unit` (an array element or an object member, see JSONFreeUnit) out of its parent
-// and hands over its ownership. Returns nullptr when `unit` has no parent.
-std::unique_ptr<TJSONAncestor> DetachJSONNode(TJSONAncestor& unit);
 
 } // namespace bramolt::json

@@ -1,15 +1,11 @@
 // Parse and print throughput of the JSON core beside RapidJSON's DOM and nlohmann::json
-// on the same bytes, tree memory per input byte, path lookups and member additions.
+// on the same bytes, freeing whole trees, path lookups and member additions. Memory is
+// measured by json_memory, in its own run: counting allocations here would slow ours and
+// not RapidJSON's pool.
 //
 // Throughput is in bytes of the UTF-8 document. Our parse runs the path the automation
 // method uses: UTF-16 text in (converted beforehand, outside the timing), root node out.
 // Our print produces the UTF-16 text the method returns.
-//
-// Memory: every operator new/delete of the program is counted with malloc_usable_size
-// (so allocator rounding is included, per-chunk headers are not). peak_per_byte is the
-// highest count of live bytes while parsing, tree_per_byte what the finished tree keeps,
-// both divided by the UTF-8 size. RapidJSON allocates through its own pool, so both its
-// figures are the pool's capacity.
 
 #include "Documents.h"
 
@@ -19,50 +15,14 @@
 #include "json/JSONWriter.h"
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <nlohmann/json.hpp>
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <cstdlib>
 #include <map>
-#include <new>
 #include <stdexcept>
 #include <string>
-
-namespace {
-
-std::size_t gLiveBytes = 0;
-std::size_t gPeakBytes = 0;
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    gLiveBytes += malloc_usable_size(p);
-    if (gLiveBytes > gPeakBytes)
-        gPeakBytes = gLiveBytes;
-    return p;
-}
-// The replaced operator new allocates with malloc, so free is the matching release.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept
-{
-    if (p == nullptr)
-        return;
-    gLiveBytes -= malloc_usable_size(p);
-    std::free(p);
-}
-#pragma GCC diagnostic pop
-void operator delete(void* p, std::size_t) noexcept
-{
-    operator delete(p);
-}
 
 namespace bramolt::json::bench {
 namespace {
@@ -100,36 +60,12 @@ void SetBytes(benchmark::State& state, const TDocument& d)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.Utf8.size()));
 }
 
-struct TMemory {
-    double Peak; // live heap bytes at the highest point of parsing, per document byte
-    double Tree; // live heap bytes the finished tree holds, per document byte
-};
-
-template <typename F> TMemory MeasureMemory(const TDocument& d, F parse)
-{
-    const std::size_t base = gLiveBytes;
-    gPeakBytes = base;
-    auto tree = parse();
-    benchmark::DoNotOptimize(tree);
-    const auto perByte = [&](std::size_t bytes) {
-        return static_cast<double>(bytes - base) / static_cast<double>(d.Utf8.size());
-    };
-    return {perByte(gPeakBytes), perByte(gLiveBytes)};
-}
-
-void SetMemoryCounters(benchmark::State& state, TMemory memory)
-{
-    state.counters["peak_per_byte"] = memory.Peak;
-    state.counters["tree_per_byte"] = memory.Tree;
-}
-
 void OursParse(benchmark::State& state, TDocumentKind kind)
 {
     const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(ParseJSONValue(d.Utf16));
     SetBytes(state, d);
-    SetMemoryCounters(state, MeasureMemory(d, [&] { return ParseJSONValue(d.Utf16); }));
 }
 
 void OursPrint(benchmark::State& state, TDocumentKind kind)
@@ -164,11 +100,6 @@ void RapidParse(benchmark::State& state, TDocumentKind kind)
         benchmark::DoNotOptimize(doc);
     }
     SetBytes(state, d);
-    rapidjson::Document doc;
-    doc.Parse(d.Utf8.data(), d.Utf8.size());
-    const double pool =
-        static_cast<double>(doc.GetAllocator().Capacity()) / static_cast<double>(d.Utf8.size());
-    SetMemoryCounters(state, {pool, pool});
 }
 
 void RapidPrint(benchmark::State& state, TDocumentKind kind)
@@ -191,7 +122,6 @@ void NlohmannParse(benchmark::State& state, TDocumentKind kind)
     for (auto _ : state)
         benchmark::DoNotOptimize(nlohmann::json::parse(d.Utf8));
     SetBytes(state, d);
-    SetMemoryCounters(state, MeasureMemory(d, [&] { return nlohmann::json::parse(d.Utf8); }));
 }
 
 void NlohmannPrint(benchmark::State& state, TDocumentKind kind)
@@ -226,6 +156,41 @@ BRAMOLT_JSON_BENCH(OursPrintCanonical, dkText);
 BRAMOLT_JSON_BENCH(RapidPrint, dkText);
 BRAMOLT_JSON_BENCH(NlohmannPrint, dkText);
 
+// Freeing a whole parsed tree, as JSONFree of a root does.
+void OursFree(benchmark::State& state, TDocumentKind kind)
+{
+    const TDocument& d = Document(kind, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto root = ParseJSONValue(d.Utf16);
+        state.ResumeTiming();
+        root.reset();
+    }
+    SetBytes(state, d);
+}
+BENCHMARK_CAPTURE(OursFree, dkApi, dkApi)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(OursFree, dkNumbers, dkNumbers)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// JSONGetElement of the last key of an object with state.range(0) members: the path is
+// parsed on every call, as the automation method does.
+void LookupLastKey(benchmark::State& state)
+{
+    const auto members = static_cast<std::size_t>(state.range(0));
+    std::u16string text = u"{";
+    for (std::size_t i = 0; i < members; ++i) {
+        const std::string member = (i > 0 ? ",\"k" : "\"k") + std::to_string(i) + "\":" + std::to_string(i);
+        text.append(member.begin(), member.end());
+    }
+    text += u'}';
+    const auto root = ParseJSONValue(text);
+    const std::string last = "k" + std::to_string(members - 1);
+    const std::u16string path(last.begin(), last.end());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindJSONPath(*root, path));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(LookupLastKey)->Arg(10)->Arg(10'000)->Arg(1'000'000);
+
 // A five-step path (name, index into 10,000 rows, name, index, name) on a ~20 MB tree,
 // parsed from its text on every lookup as the automation method does.
 void PathLookup(benchmark::State& state)
@@ -244,12 +209,13 @@ BENCHMARK(PathLookup);
 
 void AddMembers(benchmark::State& state)
 {
-    auto object = std::make_unique<TJSONObject>();
+    auto root = TJSONRoot::Make<TJSONObject>();
     for (auto _ : state) {
-        object->AddPair(u"name", std::make_unique<TJSONString>(u"value"));
-        if (object->Count() == 1'000'000) {
+        auto& object = static_cast<TJSONObject&>(*root);
+        object.AddPair(u"name", object.Tree().NewString(u"value"));
+        if (object.Count() == 1'000'000) {
             state.PauseTiming();
-            object = std::make_unique<TJSONObject>();
+            root = TJSONRoot::Make<TJSONObject>();
             state.ResumeTiming();
         }
     }

@@ -16,7 +16,7 @@ class TTestHandleTable : public TJSONHandleTable {
     using TJSONHandleTable::TJSONHandleTable;
 };
 
-std::unique_ptr<TJSONValue> Parse(std::u16string_view text)
+TJSONRoot Parse(std::u16string_view text)
 {
     auto root = ParseJSONValue(text);
     EXPECT_NE(root, nullptr);
@@ -62,9 +62,9 @@ TEST(HandleTable, FindsNothingForHandlesThatDesignateNoLiveNode)
 TEST(HandleTable, DoesNotReuseAFreedHandleSoon)
 {
     TJSONHandleTable table;
-    const std::uint32_t first = table.AdoptRoot(std::make_unique<TJSONObject>());
+    const std::uint32_t first = table.AdoptRoot(TJSONRoot::Make<TJSONObject>());
     table.Free(first);
-    const std::uint32_t second = table.AdoptRoot(std::make_unique<TJSONObject>());
+    const std::uint32_t second = table.AdoptRoot(TJSONRoot::Make<TJSONObject>());
     EXPECT_NE(second, first);
     EXPECT_EQ(table.Find(first), nullptr);
 }
@@ -72,25 +72,25 @@ TEST(HandleTable, DoesNotReuseAFreedHandleSoon)
 TEST(HandleTable, SkipsZeroAndLiveHandlesOnWrapAround)
 {
     TTestHandleTable table(1);
-    const std::uint32_t a = table.AdoptRoot(std::make_unique<TJSONNull>());
-    const std::uint32_t b = table.AdoptRoot(std::make_unique<TJSONNull>());
-    const std::uint32_t c = table.AdoptRoot(std::make_unique<TJSONNull>());
+    const std::uint32_t a = table.AdoptRoot(TJSONRoot::Make<TJSONNull>());
+    const std::uint32_t b = table.AdoptRoot(TJSONRoot::Make<TJSONNull>());
+    const std::uint32_t c = table.AdoptRoot(TJSONRoot::Make<TJSONNull>());
     ASSERT_EQ(a, 1u);
     ASSERT_EQ(c, 3u);
     table.Free(b);
     table.SetNextHandle(0xFFFFFFFF);
-    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFFu);
-    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 2u); // 0 and live 1 skipped
-    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 4u); // live 3 skipped
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 0xFFFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 2u); // 0 and live 1 skipped
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 4u); // live 3 skipped
     EXPECT_TRUE(table.Find(a)->IsNull());
 }
 
 TEST(HandleTable, StartsFromAnInjectedCounter)
 {
     TJSONHandleTable table(0xFFFFFFFE);
-    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFEu);
-    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 0xFFFFFFFFu);
-    EXPECT_EQ(table.AdoptRoot(std::make_unique<TJSONNull>()), 1u);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 0xFFFFFFFEu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 0xFFFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 1u);
 }
 
 TEST(HandleTable, FreeingANodeWithAParentDetachesItFirst)
@@ -138,13 +138,13 @@ TEST(HandleTable, FreesRootsItStillHoldsWhenItEnds)
     // Leak checkers (ASan) see whether the trees are freed.
     TJSONHandleTable table;
     table.AdoptRoot(Parse(u"{\"a\":[1,2,{\"b\":[]}]}"));
-    table.Issue(*std::make_unique<TJSONObject>()); // handle forgotten when the node dies
+    table.Issue(*TJSONRoot::Make<TJSONObject>()); // handle forgotten when the tree dies
     EXPECT_EQ(table.LiveCount(), 1u);
 }
 
 TEST(HandleTable, ANodeOutlivingItsTableForgetsNothing)
 {
-    auto node = std::make_unique<TJSONObject>();
+    auto node = TJSONRoot::Make<TJSONObject>();
     {
         TJSONHandleTable table;
         EXPECT_NE(table.Issue(*node), 0u);
@@ -162,10 +162,10 @@ TEST(HandleTable, RefusesWhatItCannotOwnOrDoesNotKnow)
     other.Issue(*root);
     EXPECT_THROW(table.Issue(*root), EJSONError);
     // A parentless node the table does not own is not freed through it.
-    TJSONObject loose;
-    const std::uint32_t handle = table.Issue(loose);
+    auto loose = TJSONRoot::Make<TJSONObject>();
+    const std::uint32_t handle = table.Issue(*loose);
     EXPECT_FALSE(table.Free(handle));
-    EXPECT_EQ(table.Find(handle), &loose);
+    EXPECT_EQ(table.Find(handle), loose.get());
 }
 
 } // namespace

@@ -117,7 +117,7 @@ class PathEvaluation : public ::testing::Test {
         TJSONValue* node = FindJSONPath(*FRoot, path);
         return node == nullptr ? u"<none>" : ToJSON(*node, {});
     }
-    std::unique_ptr<TJSONValue> FRoot;
+    TJSONRoot FRoot;
 };
 
 TEST_F(PathEvaluation, FindsNodesByNameAndIndex)

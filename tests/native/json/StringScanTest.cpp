@@ -41,10 +41,11 @@ std::u16string Join(std::initializer_list<std::u16string_view> parts)
     return text;
 }
 
-const std::u16string& StringValue(const TJSONValue* root)
+std::u16string StringValue(const TJSONValue* root)
 {
-    static const std::u16string none = u"<not a string>";
-    return root != nullptr && root->IsString() ? static_cast<const TJSONString*>(root)->Value() : none;
+    if (root == nullptr || !root->IsString())
+        return u"<not a string>";
+    return std::u16string(static_cast<const TJSONString*>(root)->Value());
 }
 
 TEST(StringScan, FindsTheEndOfAPlainRunAtEveryOffset)

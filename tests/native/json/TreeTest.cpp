@@ -11,7 +11,7 @@
 namespace bramolt::json {
 namespace {
 
-std::unique_ptr<TJSONValue> Parse(std::u16string_view text)
+TJSONRoot Parse(std::u16string_view text)
 {
     auto root = ParseJSONValue(text);
     EXPECT_NE(root, nullptr);
@@ -20,10 +20,11 @@ std::unique_ptr<TJSONValue> Parse(std::u16string_view text)
 
 TEST(Tree, AddsMembersAtTheEndAndFindsTheFirstOfADuplicateKey)
 {
-    TJSONObject object;
-    object.AddPair(u"k", std::make_unique<TJSONString>(u"first"));
-    object.AddPair(u"K", std::make_unique<TJSONString>(u"other case"));
-    object.AddPair(u"k", std::make_unique<TJSONString>(u"second"));
+    const auto root = TJSONRoot::Make<TJSONObject>();
+    auto& object = static_cast<TJSONObject&>(*root);
+    object.AddPair(u"k", object.Tree().NewString(u"first"));
+    object.AddPair(u"K", object.Tree().NewString(u"other case"));
+    object.AddPair(u"k", object.Tree().NewString(u"second"));
     EXPECT_EQ(ToJSON(object, {}), u"{\"k\":\"first\",\"K\":\"other case\",\"k\":\"second\"}");
     EXPECT_EQ(static_cast<TJSONString*>(object.Find(u"k"))->Value(), u"first");
     EXPECT_EQ(object.Find(u"missing"), nullptr);
@@ -32,9 +33,10 @@ TEST(Tree, AddsMembersAtTheEndAndFindsTheFirstOfADuplicateKey)
 
 TEST(Tree, BuiltNodesKnowTheirParents)
 {
-    TJSONArray array;
-    TJSONValue& element = array.AddElement(std::make_unique<TJSONObject>());
-    TJSONPair& pair = static_cast<TJSONObject&>(element).AddPair(u"n", std::make_unique<TJSONNumber>(u"3"));
+    const auto root = TJSONRoot::Make<TJSONArray>();
+    auto& array = static_cast<TJSONArray&>(*root);
+    TJSONValue& element = array.AddElement(array.Tree().New<TJSONObject>());
+    TJSONPair& pair = static_cast<TJSONObject&>(element).AddPair(u"n", array.Tree().NewNumber(u"3"));
     EXPECT_EQ(element.Parent(), &array);
     EXPECT_EQ(pair.Parent(), &element);
     EXPECT_EQ(pair.JsonString().Parent(), &pair);
@@ -42,15 +44,23 @@ TEST(Tree, BuiltNodesKnowTheirParents)
     EXPECT_EQ(array.Parent(), nullptr);
 }
 
-TEST(Tree, RefusesToAddMissingNodes)
+// A node never moves: not from one parent to another, not from one tree to another, and a
+// root never becomes a child.
+TEST(Tree, RefusesNodesThatAreAttachedOrFromAnotherTree)
 {
-    TJSONArray array;
-    TJSONObject object;
-    EXPECT_THROW(array.AddElement(nullptr), EJSONError);
-    EXPECT_THROW(object.AddPair(u"k", nullptr), EJSONError);
-    EXPECT_THROW(object.AddPair(std::unique_ptr<TJSONPair>()), EJSONError);
-    EXPECT_EQ(array.Count(), 0u);
-    EXPECT_EQ(object.Count(), 0u);
+    const auto arrayRoot = TJSONRoot::Make<TJSONArray>();
+    const auto objectRoot = TJSONRoot::Make<TJSONObject>();
+    auto& array = static_cast<TJSONArray&>(*arrayRoot);
+    auto& object = static_cast<TJSONObject&>(*objectRoot);
+    TJSONValue& attached = array.AddElement(array.Tree().New<TJSONNull>());
+    EXPECT_THROW(array.AddElement(attached), EJSONError);
+    TJSONValue& member = object.AddPair(u"m", object.Tree().New<TJSONNull>()).JsonValue();
+    EXPECT_THROW(object.AddPair(u"k", member), EJSONError);
+    EXPECT_THROW(array.AddElement(object.Tree().New<TJSONNull>()), EJSONError);
+    EXPECT_THROW(object.AddPair(u"k", array), EJSONError);
+    EXPECT_THROW(array.AddElement(array), EJSONError);
+    EXPECT_EQ(array.Count(), 1u);
+    EXPECT_EQ(object.Count(), 1u);
 }
 
 // Trees built node by node have no nesting limit: printing and freeing them must not
@@ -58,13 +68,14 @@ TEST(Tree, RefusesToAddMissingNodes)
 TEST(Tree, PrintsAndFreesAMillionLevelsWithoutRecursion)
 {
     constexpr int kDepth = 1'000'000;
-    auto root = std::make_unique<TJSONArray>();
+    auto root = TJSONRoot::Make<TJSONArray>();
+    TJSONTree& tree = *root.Tree();
     TJSONValue* tip = root.get();
     for (int i = 0; i < kDepth; ++i) {
         if (i % 2 == 0)
-            tip = &static_cast<TJSONArray*>(tip)->AddElement(std::make_unique<TJSONObject>());
+            tip = &static_cast<TJSONArray*>(tip)->AddElement(tree.New<TJSONObject>());
         else
-            tip = &static_cast<TJSONObject*>(tip)->AddPair(u"a", std::make_unique<TJSONArray>()).JsonValue();
+            tip = &static_cast<TJSONObject*>(tip)->AddPair(u"a", tree.New<TJSONArray>()).JsonValue();
     }
     const std::u16string text = ToJSON(*root, {});
     EXPECT_EQ(text.size(), 1u + kDepth / 2 * 6 + 1u + kDepth / 2 * 2);
@@ -77,11 +88,11 @@ TEST(Detach, TakesAnElementOutOfItsArray)
     auto root = Parse(u"[1,[2],3]");
     auto& array = static_cast<TJSONArray&>(*root);
     TJSONValue& middle = array.Element(1);
-    auto owned = DetachJSONNode(JSONFreeUnit(middle));
-    ASSERT_EQ(owned.get(), &middle);
+    ASSERT_TRUE(root.Tree()->Detach(JSONFreeUnit(middle)));
     EXPECT_EQ(middle.Parent(), nullptr);
     EXPECT_EQ(ToJSON(*root, {}), u"[1,3]");
-    EXPECT_EQ(ToJSON(*owned, {}), u"[2]");
+    EXPECT_EQ(ToJSON(middle, {}), u"[2]");
+    root.Tree()->Free(middle);
 }
 
 TEST(Detach, ThePartsOfAPairTakeTheWholePairOutOfItsObject)
@@ -93,16 +104,17 @@ TEST(Detach, ThePartsOfAPairTakeTheWholePairOutOfItsObject)
                               : part == 1 ? static_cast<TJSONAncestor&>(pair.JsonString())
                                           : static_cast<TJSONAncestor&>(pair.JsonValue());
         EXPECT_EQ(&JSONFreeUnit(node), &pair);
-        auto owned = DetachJSONNode(JSONFreeUnit(node));
-        EXPECT_EQ(owned.get(), &pair) << part;
+        EXPECT_TRUE(root.Tree()->Detach(JSONFreeUnit(node))) << part;
+        EXPECT_EQ(pair.Parent(), nullptr) << part;
         EXPECT_EQ(ToJSON(*root, {}), u"{\"a\":1,\"d\":3}") << part;
+        root.Tree()->Free(pair);
     }
 }
 
 TEST(Detach, AParentlessNodeHasNothingToLeave)
 {
-    TJSONObject object;
-    EXPECT_EQ(DetachJSONNode(object), nullptr);
+    auto root = TJSONRoot::Make<TJSONObject>();
+    EXPECT_FALSE(root.Tree()->Detach(*root));
 }
 
 } // namespace

@@ -14,7 +14,8 @@ using namespace std::string_literals;
 
 std::u16string PrintString(const std::u16string& value, TJSONOutputOptions options)
 {
-    return ToJSON(TJSONString(value), options);
+    TJSONTree tree;
+    return ToJSON(tree.NewString(value), options);
 }
 
 TEST(WriterEscapes, FollowTheTableForEachOptionSet)
@@ -96,11 +97,12 @@ TEST(Writer, PrintsAPairAsKeyColonValueWithoutBraces)
 
 TEST(Writer, PrintsBuiltBooleansAndANodeInsideATree)
 {
-    TJSONObject object;
-    object.AddPair(u"ok", std::make_unique<TJSONBool>(true));
-    auto& inner =
-        static_cast<TJSONArray&>(object.AddPair(u"list", std::make_unique<TJSONArray>()).JsonValue());
-    inner.AddElement(std::make_unique<TJSONBool>(false));
+    const auto root = TJSONRoot::Make<TJSONObject>();
+    auto& object = static_cast<TJSONObject&>(*root);
+    TJSONTree& tree = object.Tree();
+    object.AddPair(u"ok", tree.NewBool(true));
+    auto& inner = static_cast<TJSONArray&>(object.AddPair(u"list", tree.New<TJSONArray>()).JsonValue());
+    inner.AddElement(tree.NewBool(false));
     EXPECT_EQ(ToJSON(object, {}), u"{\"ok\":true,\"list\":[false]}");
     EXPECT_EQ(ToJSON(inner, {}), u"[false]");
 }
