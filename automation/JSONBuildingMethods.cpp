@@ -59,20 +59,22 @@ template <typename Make> void AddNamedMember(json::TJSONAncestor* parent, const 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        return THandle{NewObject(FJSONHandles, iJSON, [&](json::TJSONAncestor& parent) -> auto& {
-            json::TJSONObject& object = RequireObject(parent);
-            return object.AddPair(TextFromBstr(key), object.Tree().New<json::TJSONObject>()).JsonValue();
-        })};
+        return THandle{NewObject(
+            FJSONHandles, iJSON, [&](json::TJSONAncestor & parent) -> auto& {
+                json::TJSONObject& object = RequireObject(parent);
+                return object.AddPair(TextFromBstr(key), object.Tree().New<json::TJSONObject>()).JsonValue();
+            })};
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        return THandle{NewObject(FJSONHandles, iJSON, [](json::TJSONAncestor& parent) -> auto& {
-            json::TJSONArray& array = RequireArray(parent);
-            return array.AddElement(array.Tree().New<json::TJSONObject>());
-        })};
+        return THandle{NewObject(
+            FJSONHandles, iJSON, [](json::TJSONAncestor & parent) -> auto& {
+                json::TJSONArray& array = RequireArray(parent);
+                return array.AddElement(array.Tree().New<json::TJSONObject>());
+            })};
     });
 }
 
@@ -122,7 +124,8 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIA
             return;
         // JSON has no text for NaN or the infinities: such a value throws and adds nothing.
         const std::u16string number = json::FormatJSONNumber(DoubleFromVariant(*value));
-        AddNamedMember(parent, key, [&](json::TJSONTree& tree) -> auto& { return tree.NewNumber(number); });
+        AddNamedMember(
+            parent, key, [&](json::TJSONTree & tree) -> auto& { return tree.NewNumber(number); });
     });
 }
 
@@ -133,7 +136,8 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT
         if (value == nullptr)
             return;
         const bool flag = BooleanFromVariant(*value);
-        AddNamedMember(parent, key, [&](json::TJSONTree& tree) -> auto& { return tree.NewBool(flag); });
+        AddNamedMember(
+            parent, key, [&](json::TJSONTree & tree) -> auto& { return tree.NewBool(flag); });
     });
 }
 

@@ -27,7 +27,10 @@ class TJSONArena final : public std::pmr::memory_resource {
   private:
     void* do_allocate(std::size_t bytes, std::size_t alignment) override;
     void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override;
-    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override
+    {
+        return this == &other;
+    }
 
     // A free block of a size class; its first bytes hold the link.
     struct TFreeBlock {

@@ -9,8 +9,8 @@
 
 #include "Documents.h"
 
-#include "json/JSONParser.h"
 #include "text/Utf8.h"
+#include "json/JSONParser.h"
 
 #include <malloc.h>
 #include <nlohmann/json.hpp>
@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     for (const auto& kind : kinds) {
         for (std::size_t megabytes : sizes) {
             const std::string utf8 = kind.Make(megabytes << 20);
-            const std::u16string utf16 = text::FromWtf8(utf8);
+            const std::u16string utf16 = bramolt::text::FromWtf8(utf8);
             const auto report = [&](const char* parser, TMemory m) {
                 std::printf("%-8s %4zu  %-9s %8.2f %8.2f\n", kind.Name, megabytes, parser, m.Peak, m.Tree);
             };

@@ -32,7 +32,8 @@ std::u16string Print(const TJSONAncestor* node)
 TEST(TreeMemory, FreeingANodeKeepsTheHandlesAroundItAndKillsThoseBelowIt)
 {
     TJSONHandleTable table;
-    const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"{\"a\":{\"x\":[1,{\"deep\":2}],\"y\":3},\"b\":[4,5]}"));
+    const std::uint32_t root =
+        table.AdoptRoot(ParseJSONValue(u"{\"a\":{\"x\":[1,{\"deep\":2}],\"y\":3},\"b\":[4,5]}"));
     TJSONAncestor* top = table.Find(root);
     const auto at = [&](std::u16string_view path) { return table.Issue(*FindJSONPath(*top, path)); };
     const std::uint32_t parent = at(u"a");
@@ -105,7 +106,8 @@ TEST(TreeMemory, ATreeGrowsAgainAfterFrees)
             ASSERT_TRUE(table.Free(handle));
         auto& kept = static_cast<TJSONObject&>(*table.Find(added[0]));
         kept.AddPair(u"round", kept.Tree().NewNumber(std::u16string(1, u'0' + round % 10)));
-        expected += (round ? u"," : u"") + (u"{\"n\":1,\"round\":" + std::u16string(1, u'0' + round % 10) + u"}");
+        expected +=
+            (round ? u"," : u"") + (u"{\"n\":1,\"round\":" + std::u16string(1, u'0' + round % 10) + u"}");
     }
     EXPECT_EQ(Print(&array), expected + u"]");
 }
@@ -175,7 +177,8 @@ TEST(TreeMemory, ABigDocumentParsedAndFreedTwiceGivesBackItsMemory)
 // sanitizer run checks for leaks).
 TEST(TreeMemory, ParsesThatFailAnywhereKeepNothing)
 {
-    const std::u16string text = u"{\"a\":[1,\"two\",{\"b\":null,\"c\":[true,false]}],\"d\":{\"e\":\"\\u00e9\"}}";
+    const std::u16string text =
+        u"{\"a\":[1,\"two\",{\"b\":null,\"c\":[true,false]}],\"d\":{\"e\":\"\\u00e9\"}}";
     ASSERT_NE(ParseJSONValue(text), nullptr);
     for (std::size_t cut = 0; cut < text.size(); ++cut)
         EXPECT_EQ(ParseJSONValue(text.substr(0, cut)), nullptr) << cut;
