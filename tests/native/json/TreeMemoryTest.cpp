@@ -105,9 +105,12 @@ TEST(TreeMemory, ATreeGrowsAgainAfterFrees)
         for (std::uint32_t handle : doomed)
             ASSERT_TRUE(table.Free(handle));
         auto& kept = static_cast<TJSONObject&>(*table.Find(added[0]));
-        kept.AddPair(u"round", kept.Tree().NewNumber(std::u16string(1, u'0' + round % 10)));
-        expected +=
-            (round ? u"," : u"") + (u"{\"n\":1,\"round\":" + std::u16string(1, u'0' + round % 10) + u"}");
+        const std::u16string digit(1, static_cast<char16_t>(u'0' + round % 10));
+        kept.AddPair(u"round", kept.Tree().NewNumber(digit));
+        expected += round ? u"," : u"";
+        expected += u"{\"n\":1,\"round\":";
+        expected += digit;
+        expected += u"}";
     }
     EXPECT_EQ(Print(&array), expected + u"]");
 }
@@ -117,17 +120,23 @@ TEST(TreeMemory, ManyTreesLiveAtOnceAndAreFreedInAnyOrder)
     TJSONHandleTable table;
     std::vector<std::pair<std::uint32_t, std::u16string>> trees;
     for (int i = 0; i < 300; ++i) {
-        const std::u16string text = u"{\"tree\":" + std::u16string(1, u'a' + i % 26) + u"1,\"list\":[" +
-                                    std::u16string(i % 7, u'7') + u"]}";
-        const std::u16string valid = i % 26 == 0 ? u"[" + std::u16string(i % 5 + 1, u'1') + u"]" : text;
-        TJSONRoot parsed = ParseJSONValue(valid);
-        if (parsed == nullptr) {
-            // Built node by node instead.
-            parsed = TJSONRoot::Make<TJSONArray>();
-            static_cast<TJSONArray&>(*parsed).AddElement(parsed.Tree()->NewString(valid));
+        const std::string number = std::to_string(i);
+        const std::u16string digits(number.begin(), number.end());
+        TJSONRoot root;
+        if (i % 2 == 0) {
+            std::u16string text = u"{\"tree\":";
+            text += digits;
+            text += u",\"list\":[";
+            text += std::u16string(static_cast<std::size_t>(i % 7), u'7');
+            text += u"]}";
+            root = ParseJSONValue(text);
+        } else {
+            root = TJSONRoot::Make<TJSONArray>();
+            static_cast<TJSONArray&>(*root).AddElement(root.Tree()->NewNumber(digits));
         }
-        const std::u16string printed = Print(parsed.get());
-        trees.emplace_back(table.AdoptRoot(std::move(parsed)), printed);
+        ASSERT_NE(root, nullptr) << i;
+        const std::u16string printed = Print(root.get());
+        trees.emplace_back(table.AdoptRoot(std::move(root)), printed);
     }
     std::shuffle(trees.begin(), trees.end(), std::mt19937(11));
     while (!trees.empty()) {
