@@ -85,8 +85,7 @@ TEST(MemberIndex, SmallObjectsCostNothingExtra)
 {
     for (const auto& [members, grows] : {std::pair{15u, false}, std::pair{2000u, true}}) {
         std::u16string text = u"{";
-        for (unsigned i = 0; i < members; ++i)
-        {
+        for (unsigned i = 0; i < members; ++i) {
             text += i ? u",\"" : u"\"";
             text += Key(i);
             text += u"\":1";
