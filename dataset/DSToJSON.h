@@ -1,0 +1,37 @@
+#pragma once
+
+// Applying one JSON record to a dataset held as an XML data packet.
+//
+// The operation code (compared exactly: "c" and "C " are no codes) prepares the record:
+//   "C"  appends a record and writes the key value to the key field;
+//   "M"  locates the record whose key fields (names separated by ";") hold the key value(s)
+//        and edits it; when none matches, nothing is changed and the result is empty;
+//   "D"  locates the same way and deletes the record found, which the packet records; the
+//        packet is returned at once and the JSON text is not read (no match: empty result);
+//   any other code prepares nothing.
+// Then every property of the JSON text is written to the field of the same name (letter case
+// ignored), an array property filling the field's nested dataset with one detail record per
+// object; the record is posted and the packet returned. A failure inside that walk ends
+// only the walk; every other failure gives the empty text. Only a packet that cannot be
+// loaded is reported, as EDataSetError.
+
+#include "dataset/DataSet.h"
+#include "dataset/JsonValueWrite.h"
+#include "dataset/Variant.h"
+
+#include <string>
+#include <string_view>
+
+namespace bramolt::dataset {
+
+// After the packet is loaded into `dataSet`. Never throws.
+std::u16string ApplyJSONRecord(TDataSet& dataSet, std::u16string_view json, std::u16string_view keyField,
+                               const TVariant& keyValue, std::u16string_view typeOper,
+                               const TDateTextReader& readDateText) noexcept;
+
+// Loads `xml` (throws EDataSetError when it is no packet) and applies the record.
+std::u16string DSToJSON(std::u16string_view xml, std::u16string_view json, std::u16string_view keyField,
+                        const TVariant& keyValue, std::u16string_view typeOper,
+                        const TDateTextReader& readDateText = ReadDateTextPortably);
+
+} // namespace bramolt::dataset

@@ -1,0 +1,549 @@
+#include "dataset/DataSet.h"
+
+#include "dataset/ChangeLog.h"
+#include "dataset/DataSetError.h"
+#include "dataset/PacketDocument.h"
+#include "fileout/Utf8.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bramolt::dataset {
+
+namespace {
+
+int RowState(const pugi::xml_node& row)
+{
+    return row.attribute("RowState").as_int(0);
+}
+
+char16_t FoldCase(char16_t c)
+{
+    // ASCII and Latin-1 letters; names of fields are rarely anything else.
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return static_cast<char16_t>(c - 0x20);
+    return c;
+}
+
+bool SameName(std::u16string_view a, std::u16string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+}
+
+// The fields' values of two rows are the same: the same attributes with the same texts,
+// RowState aside.
+bool SameValues(const pugi::xml_node& a, const pugi::xml_node& b)
+{
+    auto countValues = [](const pugi::xml_node& row) {
+        std::size_t count = 0;
+        for (const pugi::xml_attribute attribute : row.attributes())
+            count += std::strcmp(attribute.name(), "RowState") != 0;
+        return count;
+    };
+    if (countValues(a) != countValues(b))
+        return false;
+    for (const pugi::xml_attribute attribute : a.attributes()) {
+        if (std::strcmp(attribute.name(), "RowState") == 0)
+            continue;
+        const pugi::xml_attribute other = b.attribute(attribute.name());
+        if (!other || std::strcmp(other.value(), attribute.value()) != 0)
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::u16string_view> SplitNames(std::u16string_view names)
+{
+    std::vector<std::u16string_view> parts;
+    while (true) {
+        const std::size_t semicolon = names.find(u';');
+        std::u16string_view part = names.substr(0, semicolon);
+        while (!part.empty() && part.front() == u' ')
+            part.remove_prefix(1);
+        while (!part.empty() && part.back() == u' ')
+            part.remove_suffix(1);
+        parts.push_back(part);
+        if (semicolon == std::u16string_view::npos)
+            return parts;
+        names.remove_prefix(semicolon + 1);
+    }
+}
+
+} // namespace
+
+TDataSet::TDataSet() = default;
+
+TDataSet::TDataSet(TDataSet& master, const TFieldDef& def) : FMaster(&master), FMasterField(&def)
+{
+    CreateFields(def.FFields);
+    FState = master.FState == TDataSetState::dsInactive ? TDataSetState::dsInactive : TDataSetState::dsBrowse;
+}
+
+TDataSet::~TDataSet() = default;
+
+void TDataSet::CreateFields(const std::vector<TFieldDef>& defs)
+{
+    FFields.clear();
+    for (const TFieldDef& def : defs)
+        FFields.push_back(std::make_unique<TField>(*this, def));
+}
+
+// ---------------------------------------------------------------- load and save
+
+void TDataSet::LoadFromXML(std::u16string_view packet)
+{
+    FFields.clear();
+    FPacket.reset();
+    FView.clear();
+    FState = TDataSetState::dsInactive;
+    if (packet.empty())
+        return;
+    FPacket = ReadPacket(packet);
+    FChangeLog = &FPacket->FChangeLog;
+    CreateFields(FPacket->FFields);
+    SetActive();
+}
+
+std::u16string TDataSet::SaveToXML()
+{
+    if (!FPacket)
+        return {};
+    return WritePacket(*FPacket);
+}
+
+void TDataSet::SetActive()
+{
+    FState = TDataSetState::dsBrowse;
+    FView.clear();
+    FCurrent = 0;
+    FMasterGeneration = 0;
+    ++FRowGeneration;
+    if (!FMaster)
+        BuildView();
+    for (const auto& field : FFields) {
+        if (field->FNested)
+            field->FNested->SetActive();
+    }
+}
+
+// ---------------------------------------------------------------- the view
+
+pugi::xml_node TDataSet::Container(bool create) const
+{
+    if (!FMaster)
+        return FPacket->FRowData;
+    pugi::xml_node master = FMaster->CurrentRow();
+    if (!master)
+        return {};
+    pugi::xml_node container = master.child(FMasterField->FAttrName.c_str());
+    if (!container && create)
+        container = master.append_child(FMasterField->FAttrName.c_str());
+    return container;
+}
+
+const char* TDataSet::RowElement() const
+{
+    return FMaster ? FMasterField->FRowElement.c_str() : "ROW";
+}
+
+void TDataSet::BuildView() const
+{
+    FView.clear();
+    const pugi::xml_node container = Container(false);
+    if (!FMaster) {
+        std::vector<pugi::xml_node> rows{{}}; // rows[0] stands for "no row"
+        for (const pugi::xml_node row : container.children("ROW"))
+            rows.push_back(row);
+        std::vector<int> versionOf(rows.size(), 0);
+        std::vector<bool> isVersion(rows.size(), false);
+        for (const TChange& change : FChangeLog->Changes()) {
+            if (change.FOriginal != 0 && (change.FState & kRowModified)) {
+                versionOf[static_cast<std::size_t>(change.FOriginal)] = change.FRow;
+                isVersion[static_cast<std::size_t>(change.FRow)] = true;
+            }
+        }
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            if (isVersion[i])
+                continue; // shown in its original's place
+            std::size_t newest = i;
+            for (std::size_t steps = 0; versionOf[newest] != 0 && steps < rows.size(); ++steps)
+                newest = static_cast<std::size_t>(versionOf[newest]);
+            const int state = RowState(rows[newest]);
+            if (!(state & (kRowOriginal | kRowDeleted)))
+                FView.push_back(rows[newest]);
+        }
+        return;
+    }
+    for (const pugi::xml_node row : container.children(RowElement())) {
+        if (!(RowState(row) & (kRowOriginal | kRowDeleted)))
+            FView.push_back(row);
+    }
+}
+
+void TDataSet::Refresh() const
+{
+    if (!FMaster)
+        return;
+    const unsigned masterGeneration = FMaster->RowGeneration();
+    if (masterGeneration == FMasterGeneration)
+        return;
+    FMasterGeneration = masterGeneration;
+    BuildView();
+    FCurrent = 0;
+    ++FRowGeneration;
+}
+
+unsigned TDataSet::RowGeneration() const
+{
+    Refresh();
+    return FRowGeneration;
+}
+
+pugi::xml_node TDataSet::CurrentRow() const
+{
+    Refresh();
+    return FCurrent < FView.size() ? FView[FCurrent] : pugi::xml_node();
+}
+
+int TDataSet::RecordCount() const
+{
+    CheckActive();
+    Refresh();
+    return static_cast<int>(FView.size());
+}
+
+int TDataSet::RecNo() const
+{
+    return IsEmpty() ? 0 : static_cast<int>(FCurrent) + 1;
+}
+
+void TDataSet::MoveTo(int recNo)
+{
+    CheckBrowseMode();
+    if (recNo < 1 || recNo > RecordCount())
+        throw EDataSetError("Record " + std::to_string(recNo) + " does not exist");
+    FCurrent = static_cast<std::size_t>(recNo - 1);
+    ++FRowGeneration;
+}
+
+// ---------------------------------------------------------------- fields
+
+TField* TDataSet::FindField(std::u16string_view name) const
+{
+    for (const auto& field : FFields) {
+        if (SameName(field->FieldName(), name))
+            return field.get();
+    }
+    return nullptr;
+}
+
+TField& TDataSet::FieldByName(std::u16string_view name) const
+{
+    if (TField* field = FindField(name))
+        return *field;
+    throw EDataSetError("Field '" + fileout::Utf16ToUtf8(name) + "' not found");
+}
+
+// ---------------------------------------------------------------- states
+
+void TDataSet::CheckActive() const
+{
+    if (FState == TDataSetState::dsInactive)
+        throw EDataSetError("Cannot perform this operation on a closed dataset");
+}
+
+void TDataSet::CheckEditable() const
+{
+    if (FState != TDataSetState::dsInsert && FState != TDataSetState::dsEdit)
+        throw EDataSetError("Dataset not in edit or insert mode");
+}
+
+void TDataSet::CheckBrowseMode()
+{
+    CheckActive();
+    if (FState != TDataSetState::dsBrowse)
+        Post();
+}
+
+void TDataSet::MasterMustEdit()
+{
+    CheckActive();
+    if (FState == TDataSetState::dsBrowse)
+        Edit();
+}
+
+void TDataSet::DetailsChanged()
+{
+    if (FState == TDataSetState::dsEdit)
+        FDetailsChanged = true;
+}
+
+void TDataSet::CancelDetails()
+{
+    for (const auto& field : FFields) {
+        if (field->FNested && field->FNested->FState != TDataSetState::dsBrowse)
+            field->FNested->Cancel();
+    }
+}
+
+int TDataSet::RowNumber(pugi::xml_node row) const
+{
+    int number = 1;
+    for (pugi::xml_node other = row.previous_sibling("ROW"); other; other = other.previous_sibling("ROW"))
+        ++number;
+    return number;
+}
+
+void TDataSet::SetRowState(pugi::xml_node row, int state) const
+{
+    pugi::xml_attribute attribute = row.attribute("RowState");
+    if (state == 0) {
+        row.remove_attribute(attribute);
+        return;
+    }
+    if (!attribute)
+        attribute = row.prepend_attribute("RowState");
+    attribute.set_value(state);
+}
+
+void TDataSet::RemoveRow(pugi::xml_node row)
+{
+    pugi::xml_node container = row.parent();
+    if (FMaster) {
+        container.remove_child(row);
+        return;
+    }
+    const int number = RowNumber(row);
+    FChangeLog->Remove(number);
+    container.remove_child(row);
+    FChangeLog->RowRemoved(number);
+}
+
+// ---------------------------------------------------------------- operations
+
+void TDataSet::Append()
+{
+    CheckBrowseMode();
+    if (FMaster)
+        FMaster->MasterMustEdit();
+    pugi::xml_node row = Container(true).append_child(RowElement());
+    SetRowState(row, kRowInserted);
+    Refresh();
+    FView.push_back(row);
+    FCurrent = FView.size() - 1;
+    ++FRowGeneration;
+    FState = TDataSetState::dsInsert;
+}
+
+void TDataSet::Edit()
+{
+    CheckActive();
+    if (FState != TDataSetState::dsBrowse)
+        return;
+    if (IsEmpty()) {
+        Append();
+        return;
+    }
+    if (FMaster)
+        FMaster->MasterMustEdit();
+    const pugi::xml_node row = CurrentRow();
+    const int state = RowState(row);
+    if (state == 0 || state == kRowDetailsChanged) {
+        // The row as loaded stays as the original image; the new version is written beside
+        // it (a detail row right after it, a top-level row at the end of ROWDATA).
+        pugi::xml_node container = row.parent();
+        pugi::xml_node version = FMaster ? container.insert_copy_after(row, row) : container.append_copy(row);
+        SetRowState(version, kRowModified);
+        FOriginal = row;
+        FView[FCurrent] = version;
+    } else {
+        // An inserted row or a version is a change already: it is changed in place.
+        FBackup = std::make_unique<pugi::xml_document>();
+        FBackup->append_copy(row);
+    }
+    ++FRowGeneration;
+    FDetailsChanged = false;
+    FState = TDataSetState::dsEdit;
+}
+
+void TDataSet::Post()
+{
+    CheckActive();
+    CheckEditable();
+    // A detail record that is still being written was never completed: it is dropped.
+    CancelDetails();
+    const pugi::xml_node row = CurrentRow();
+    for (const auto& field : FFields) {
+        if (field->Def().FRequired && field->IsNull())
+            throw EDataSetError("Field '" + fileout::Utf16ToUtf8(field->FieldName()) + "' must have a value");
+    }
+    if (FState == TDataSetState::dsInsert) {
+        if (FMaster)
+            FMaster->DetailsChanged();
+        else
+            FChangeLog->Add({RowNumber(row), 0, kRowInserted});
+    } else if (FOriginal) {
+        PostVersion();
+    } else {
+        FBackup.reset();
+        if (FMaster)
+            FMaster->DetailsChanged();
+    }
+    FOriginal = {};
+    FDetailsChanged = false;
+    FState = TDataSetState::dsBrowse;
+    ++FRowGeneration;
+}
+
+void TDataSet::PostVersion()
+{
+    pugi::xml_node version = FView[FCurrent];
+    pugi::xml_node original = FOriginal;
+    if (!SameValues(original, version)) {
+        SetRowState(original, kRowOriginal);
+        if (FMaster)
+            FMaster->DetailsChanged();
+        else
+            FChangeLog->Add({RowNumber(version), RowNumber(original), kRowModified});
+        return;
+    }
+    // The field values are as they were: no new version. Changed detail rows move back into
+    // the row, which then records that its details changed.
+    if (FDetailsChanged) {
+        for (const auto& field : FFields) {
+            if (!field->FNested)
+                continue;
+            const char* name = field->Def().FAttrName.c_str();
+            original.remove_child(name);
+            if (const pugi::xml_node details = version.child(name))
+                original.append_move(details);
+        }
+        if (RowState(original) == 0) {
+            SetRowState(original, kRowDetailsChanged);
+            if (FMaster)
+                FMaster->DetailsChanged();
+            else
+                FChangeLog->Add({RowNumber(original), 0, kRowDetailsChanged});
+        }
+    }
+    version.parent().remove_child(version);
+    FView[FCurrent] = original;
+}
+
+void TDataSet::Cancel()
+{
+    if (FState != TDataSetState::dsInsert && FState != TDataSetState::dsEdit)
+        return;
+    CancelDetails();
+    const pugi::xml_node row = CurrentRow();
+    if (FState == TDataSetState::dsInsert) {
+        row.parent().remove_child(row);
+        FView.erase(FView.begin() + static_cast<std::ptrdiff_t>(FCurrent));
+        if (FCurrent > 0 && FCurrent >= FView.size())
+            --FCurrent;
+    } else if (FOriginal) {
+        row.parent().remove_child(row);
+        FView[FCurrent] = FOriginal;
+    } else {
+        pugi::xml_node container = row.parent();
+        FView[FCurrent] = container.insert_copy_before(FBackup->first_child(), row);
+        container.remove_child(row);
+        FBackup.reset();
+    }
+    FOriginal = {};
+    FDetailsChanged = false;
+    FState = TDataSetState::dsBrowse;
+    ++FRowGeneration;
+}
+
+void TDataSet::Delete()
+{
+    CheckActive();
+    if (FState == TDataSetState::dsInsert) {
+        Cancel();
+        return;
+    }
+    Cancel();
+    if (IsEmpty())
+        throw EDataSetError("Cannot perform this operation on an empty dataset");
+    if (FMaster)
+        FMaster->MasterMustEdit();
+    const pugi::xml_node row = CurrentRow();
+    const int state = RowState(row);
+    if (state & kRowInserted) {
+        RemoveRow(row); // an insert that is deleted leaves nothing to record
+    } else {
+        pugi::xml_node original;
+        if (state & kRowModified) {
+            if (FMaster) {
+                original = row.previous_sibling(RowElement());
+                if (!(RowState(original) & kRowOriginal))
+                    original = {};
+            } else if (const int number = FChangeLog->OriginalOf(RowNumber(row))) {
+                original = FPacket->FRowData.find_child([&, n = 0](const pugi::xml_node& node) mutable {
+                    return std::strcmp(node.name(), "ROW") == 0 && ++n == number;
+                });
+            }
+        }
+        // A deleted version takes its original's place: the original image is what is deleted.
+        pugi::xml_node deleted = row;
+        if (original) {
+            RemoveRow(row);
+            deleted = original;
+        }
+        SetRowState(deleted, kRowDeleted);
+        if (!FMaster) {
+            const int number = RowNumber(deleted);
+            FChangeLog->Remove(number, kRowDetailsChanged);
+            FChangeLog->Add({number, 0, kRowDeleted});
+        }
+    }
+    if (FMaster)
+        FMaster->DetailsChanged();
+    FView.erase(FView.begin() + static_cast<std::ptrdiff_t>(FCurrent));
+    if (FCurrent > 0 && FCurrent >= FView.size())
+        --FCurrent;
+    ++FRowGeneration;
+}
+
+bool TDataSet::Locate(std::u16string_view keyFields, const TVariant& keyValues)
+{
+    CheckBrowseMode();
+    const std::vector<std::u16string_view> names = SplitNames(keyFields);
+    std::vector<const TField*> fields;
+    for (const std::u16string_view name : names)
+        fields.push_back(&FieldByName(name));
+    const TVariant::TArray* array = keyValues.Get<TVariant::TArray>();
+    if (fields.size() > 1 && (!array || array->size() != fields.size()))
+        throw EDataSetError("Locate needs one value for each of its " + std::to_string(fields.size()) + " fields");
+    std::vector<TFieldValue> keys;
+    try {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const TVariant& value = array && (array->size() == fields.size()) ? (*array)[i] : keyValues;
+            keys.push_back(FieldValueOfVariant(fields[i]->Def(), value));
+        }
+    } catch (const EDataSetError&) {
+        return false; // a key that no value of its field can equal
+    }
+    Refresh();
+    for (std::size_t record = 0; record < FView.size(); ++record) {
+        bool match = true;
+        for (std::size_t i = 0; i < fields.size() && match; ++i) {
+            const TFieldDef& def = fields[i]->Def();
+            const pugi::xml_attribute attribute = FView[record].attribute(def.FAttrName.c_str());
+            if (std::holds_alternative<std::monostate>(keys[i]))
+                match = !attribute;
+            else
+                match = attribute && ReadPacketValue(def, attribute.value()) == keys[i];
+        }
+        if (match) {
+            FCurrent = record;
+            ++FRowGeneration;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace bramolt::dataset

@@ -1,0 +1,111 @@
+#pragma once
+
+// An in-memory dataset held as an XML data packet: the rows stay in the packet's document,
+// and every change is made there directly, recorded the way the packet format records
+// changes (RowState attributes, and the CHANGE_LOG of ChangeLog.h for top-level rows).
+//
+// The records are the current view of the rows: original images and deleted rows are not
+// records, inserted rows and the newest version of a modified row are, the latter in the
+// place of its original. A nested dataset holds the detail rows of its master's current
+// record; a change to them makes the master editable first, so that it is recorded there.
+
+#include "dataset/Field.h"
+#include "dataset/FieldDef.h"
+#include "dataset/Variant.h"
+
+#include <memory>
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bramolt::dataset {
+
+class TChangeLog;
+struct TPacketDocument;
+
+enum class TDataSetState { dsInactive, dsBrowse, dsInsert, dsEdit };
+
+class TDataSet {
+  public:
+    TDataSet();
+    ~TDataSet();
+    TDataSet(const TDataSet&) = delete;
+    TDataSet& operator=(const TDataSet&) = delete;
+
+    // Loads a packet; afterwards the dataset is open, in browse state, on its first record.
+    // An empty text leaves it closed. Throws EDataSetError for text that is no packet.
+    void LoadFromXML(std::u16string_view packet);
+    // The packet, on one line, pure ASCII; the empty text when closed. Any pending insert or
+    // edit is not part of it.
+    std::u16string SaveToXML();
+
+    bool Active() const noexcept { return FState != TDataSetState::dsInactive; }
+    TDataSetState State() const noexcept { return FState; }
+    int RecordCount() const;
+    bool IsEmpty() const { return RecordCount() == 0; }
+    // 1 for the first record; 0 when there is none.
+    int RecNo() const;
+    // Makes record `recNo` (from 1) current, posting a pending insert or edit first.
+    void MoveTo(int recNo);
+
+    const std::vector<std::unique_ptr<TField>>& Fields() const noexcept { return FFields; }
+    TField* FindField(std::u16string_view name) const;
+    // Letter case ignored; throws "Field '...' not found".
+    TField& FieldByName(std::u16string_view name) const;
+
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    // `keyFields`: names separated by ";"; `keyValues`: one value, or an array with one value
+    // per field. Exact, case-sensitive comparison. A match becomes the current record.
+    bool Locate(std::u16string_view keyFields, const TVariant& keyValues);
+
+  private:
+    friend class TField;
+
+    // A nested dataset of `master`'s field `def`.
+    TDataSet(TDataSet& master, const TFieldDef& def);
+
+    void CreateFields(const std::vector<TFieldDef>& defs);
+    void SetActive();
+    void CheckActive() const;
+    void CheckBrowseMode();
+    void CheckEditable() const;
+    // The element holding this dataset's rows; empty when a nested dataset's master record
+    // has none (yet).
+    pugi::xml_node Container(bool create) const;
+    const char* RowElement() const;
+    void BuildView() const;
+    // A nested dataset remakes its view when its master's current row has changed.
+    void Refresh() const;
+    // Grows whenever the current row may have changed.
+    unsigned RowGeneration() const;
+    pugi::xml_node CurrentRow() const;
+    void CancelDetails();
+    void MasterMustEdit();
+    void DetailsChanged();
+    void RemoveRow(pugi::xml_node row);
+    int RowNumber(pugi::xml_node row) const;
+    void SetRowState(pugi::xml_node row, int state) const;
+    void PostVersion();
+
+    std::unique_ptr<TPacketDocument> FPacket; // top level only
+    TChangeLog* FChangeLog = nullptr;         // top level only
+    TDataSet* FMaster = nullptr;
+    const TFieldDef* FMasterField = nullptr;
+    std::vector<std::unique_ptr<TField>> FFields;
+
+    TDataSetState FState = TDataSetState::dsInactive;
+    mutable std::vector<pugi::xml_node> FView;
+    mutable std::size_t FCurrent = 0;
+    mutable unsigned FRowGeneration = 0;
+    mutable unsigned FMasterGeneration = 0;
+    pugi::xml_node FOriginal;                    // edit: the row whose new version is being written
+    std::unique_ptr<pugi::xml_document> FBackup; // edit in place: the row as it was
+    bool FDetailsChanged = false;
+};
+
+} // namespace bramolt::dataset

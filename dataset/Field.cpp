@@ -1,0 +1,123 @@
+#include "dataset/Field.h"
+
+#include "dataset/DataSet.h"
+#include "dataset/DataSetError.h"
+#include "fileout/Utf8.h"
+
+namespace bramolt::dataset {
+
+TField::TField(TDataSet& dataSet, const TFieldDef& def) : FDataSet(dataSet), FDef(def)
+{
+    if (def.FKind == TValueKind::vkDataSet)
+        FNested.reset(new TDataSet(dataSet, def));
+}
+
+TField::~TField() = default;
+
+void TField::SetAsString(std::u16string_view text)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfText(FDef, text));
+}
+
+void TField::SetAsInteger(std::int32_t number)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfInteger(FDef, number));
+}
+
+void TField::SetAsBoolean(bool value)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfBoolean(FDef, value));
+}
+
+void TField::SetAsExtended(long double number)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfFloat(FDef, number));
+}
+
+void TField::SetAsDateTime(double days)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfDateTime(FDef, days));
+}
+
+void TField::SetValue(const TVariant& value)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfVariant(FDef, value));
+}
+
+void TField::Clear()
+{
+    FDataSet.CheckEditable();
+    Write(std::monostate{});
+}
+
+void TField::Write(const TFieldValue& value)
+{
+    if (FDef.FReadOnly)
+        throw EDataSetError("Field '" + fileout::Utf16ToUtf8(FDef.FFieldName) + "' cannot be modified");
+    if (FDef.FKind == TValueKind::vkDataSet)
+        throw EDataSetError("Field '" + fileout::Utf16ToUtf8(FDef.FFieldName) + "' holds a dataset");
+    pugi::xml_node row = FDataSet.CurrentRow();
+    const char* name = FDef.FAttrName.c_str();
+    pugi::xml_attribute attribute = row.attribute(name);
+    if (std::holds_alternative<std::monostate>(value)) {
+        row.remove_attribute(attribute);
+        return;
+    }
+    if (!attribute) {
+        // Keep the attributes of a row in field order.
+        const auto& fields = FDataSet.Fields();
+        pugi::xml_attribute before;
+        bool later = false;
+        for (const auto& field : fields) {
+            if (later && !before)
+                before = row.attribute(field->FDef.FAttrName.c_str());
+            later = later || field.get() == this;
+        }
+        attribute = before ? row.insert_attribute_before(name, before) : row.append_attribute(name);
+    }
+    attribute.set_value(WritePacketValue(FDef, value).c_str());
+}
+
+bool TField::IsNull() const
+{
+    const pugi::xml_node row = FDataSet.CurrentRow();
+    return FDef.FKind != TValueKind::vkDataSet && !row.attribute(FDef.FAttrName.c_str());
+}
+
+TVariant TField::Value() const
+{
+    if (IsNull())
+        return TNull{};
+    if (FDef.FKind == TValueKind::vkDataSet)
+        return TUnassigned{};
+    const pugi::xml_node row = FDataSet.CurrentRow();
+    return VariantOfFieldValue(FDef, ReadPacketValue(FDef, row.attribute(FDef.FAttrName.c_str()).value()));
+}
+
+std::u16string TField::AsString() const
+{
+    if (IsNull() || FDef.FKind == TValueKind::vkDataSet)
+        return {};
+    const pugi::xml_node row = FDataSet.CurrentRow();
+    const TFieldValue value = ReadPacketValue(FDef, row.attribute(FDef.FAttrName.c_str()).value());
+    if (FDef.FKind == TValueKind::vkText)
+        return fileout::Utf8ToUtf16(std::get<std::string>(value));
+    if (FDef.FKind == TValueKind::vkBytes)
+        return std::get<std::u16string>(VariantOfFieldValue(FDef, value).Storage());
+    return fileout::Utf8ToUtf16(WritePacketValue(FDef, value));
+}
+
+TDataSet& TField::NestedDataSet()
+{
+    if (!FNested)
+        throw EDataSetError("Field '" + fileout::Utf16ToUtf8(FDef.FFieldName) + "' is not a dataset field");
+    return *FNested;
+}
+
+} // namespace bramolt::dataset

@@ -1,0 +1,40 @@
+#pragma once
+
+// An XML data packet as the engine holds it: the parsed document, which keeps everything the
+// packet brings (rows, PARAMS, unknown attributes and elements), the field definitions read
+// from its METADATA, and its record of changes.
+//
+//   <?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA><FIELDS>
+//   <FIELD attrname="ID" fieldtype="i4"/>...</FIELDS><PARAMS CHANGE_LOG="..."/></METADATA>
+//   <ROWDATA><ROW ID="1" .../>...</ROWDATA></DATAPACKET>
+
+#include "dataset/ChangeLog.h"
+#include "dataset/FieldDef.h"
+
+#include <memory>
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bramolt::dataset {
+
+struct TPacketDocument {
+    pugi::xml_document FDocument;
+    pugi::xml_node FMetaData;
+    pugi::xml_node FRowData;
+    std::vector<TFieldDef> FFields;
+    TChangeLog FChangeLog;
+};
+
+// Parses and checks a packet: its structure, its field definitions, every value of every row
+// (nested rows included) and its CHANGE_LOG. Throws EDataSetError with a message that begins
+// "Invalid XML data packet: " and says what is wrong and where. Document type declarations
+// are skipped, never read: no entity of a packet refers to anything outside it.
+std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text);
+
+// The packet on one line, pure ASCII (characters above U+007F in values as numeric character
+// references), with the change log written into PARAMS.
+std::u16string WritePacket(TPacketDocument& packet);
+
+} // namespace bramolt::dataset

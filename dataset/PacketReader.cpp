@@ -1,0 +1,145 @@
+#include "dataset/DataSetError.h"
+#include "dataset/FieldValue.h"
+#include "dataset/PacketDocument.h"
+#include "fileout/Utf8.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace bramolt::dataset {
+
+namespace {
+
+[[noreturn]] void Malformed(const std::string& what)
+{
+    throw EDataSetError("Invalid XML data packet: " + what);
+}
+
+int NumberAttribute(const pugi::xml_node& field, const char* name)
+{
+    const char* text = field.attribute(name).value();
+    if (!*text)
+        return 0;
+    int number = 0;
+    const auto [end, error] = std::from_chars(text, text + std::strlen(text), number);
+    if (error != std::errc() || *end != '\0' || number < 0)
+        Malformed(std::string(name) + " of field '" + field.attribute("attrname").value() + "' is '" + text + "'");
+    return number;
+}
+
+bool FlagAttribute(const pugi::xml_node& field, const char* name)
+{
+    const std::string_view text = field.attribute(name).value();
+    return text == "true" || text == "TRUE" || text == "True";
+}
+
+std::vector<TFieldDef> ReadFields(const pugi::xml_node& fields)
+{
+    std::vector<TFieldDef> defs;
+    for (const pugi::xml_node field : fields.children("FIELD")) {
+        TFieldDef def;
+        def.FAttrName = field.attribute("attrname").value();
+        if (def.FAttrName.empty())
+            Malformed("a FIELD has no attrname");
+        const char* fieldName = field.attribute("fieldname").value();
+        def.FFieldName = fileout::Utf8ToUtf16(*fieldName ? fieldName : def.FAttrName);
+        const std::string_view fieldType = field.attribute("fieldtype").value();
+        def.FDataType = FieldTypeOfPacket(fieldType, field.attribute("SUBTYPE").value());
+        if (def.FDataType == TFieldType::ftUnknown)
+            Malformed("field '" + def.FAttrName + "' has the unknown type '" + std::string(fieldType) + "'");
+        def.FKind = ValueKindOf(def.FDataType);
+        def.FWidth = NumberAttribute(field, "WIDTH");
+        def.FDecimals = NumberAttribute(field, "DECIMALS");
+        def.FRequired = FlagAttribute(field, "required");
+        def.FReadOnly = FlagAttribute(field, "readonly");
+        if (def.FKind == TValueKind::vkDataSet) {
+            def.FFields = ReadFields(field.child("FIELDS"));
+            def.FRowElement = "ROW" + def.FAttrName;
+        }
+        for (const TFieldDef& other : defs) {
+            if (other.FAttrName == def.FAttrName)
+                Malformed("field '" + def.FAttrName + "' is defined twice");
+        }
+        defs.push_back(std::move(def));
+    }
+    return defs;
+}
+
+// Checks every attribute of the rows under `container` against `defs`, and the rows of
+// their nested datasets. Attributes that name no field are kept and not checked.
+void CheckRows(const pugi::xml_node& container, const char* rowElement, const std::vector<TFieldDef>& defs)
+{
+    int rowNumber = 0;
+    for (const pugi::xml_node row : container.children(rowElement)) {
+        ++rowNumber;
+        std::size_t expected = 0; // attributes mostly come in field order
+        for (const pugi::xml_attribute attribute : row.attributes()) {
+            const char* name = attribute.name();
+            if (std::strcmp(name, "RowState") == 0) {
+                int state = 0;
+                const std::string_view text = attribute.value();
+                const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), state);
+                if (error != std::errc() || end != text.data() + text.size() || state < 0)
+                    Malformed("row " + std::to_string(rowNumber) + " has RowState '" + std::string(text) + "'");
+                continue;
+            }
+            const TFieldDef* def = nullptr;
+            for (std::size_t i = 0; i < defs.size() && !def; ++i) {
+                const std::size_t at = (expected + i) % defs.size();
+                if (defs[at].FAttrName == name) {
+                    def = &defs[at];
+                    expected = at + 1;
+                }
+            }
+            if (!def || def->FKind == TValueKind::vkText)
+                continue;
+            try {
+                ReadPacketValue(*def, attribute.value());
+            } catch (const EDataSetError& error) {
+                Malformed(std::string(error.what()) + " (row " + std::to_string(rowNumber) + ")");
+            }
+        }
+        for (const TFieldDef& def : defs) {
+            if (def.FKind == TValueKind::vkDataSet) {
+                if (const pugi::xml_node details = row.child(def.FAttrName.c_str()))
+                    CheckRows(details, def.FRowElement.c_str(), def.FFields);
+            }
+        }
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text)
+{
+    auto packet = std::make_unique<TPacketDocument>();
+    const std::string bytes = fileout::Utf16ToUtf8(text);
+    // No CDATA (a packet holds none) and no document type declaration: both are skipped.
+    const unsigned options = pugi::parse_default & ~pugi::parse_cdata;
+    const pugi::xml_parse_result result =
+        packet->FDocument.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
+    if (!result)
+        Malformed(std::string(result.description()) + " at byte " + std::to_string(result.offset));
+
+    pugi::xml_node root = packet->FDocument.document_element();
+    if (std::strcmp(root.name(), "DATAPACKET") != 0)
+        Malformed("the root element is '" + std::string(root.name()) + "', not DATAPACKET");
+    packet->FMetaData = root.child("METADATA");
+    const pugi::xml_node fields = packet->FMetaData.child("FIELDS");
+    if (!fields)
+        Malformed("METADATA with FIELDS is missing");
+    packet->FRowData = root.child("ROWDATA");
+    if (!packet->FRowData)
+        packet->FRowData = root.append_child("ROWDATA");
+    packet->FFields = ReadFields(fields);
+    CheckRows(packet->FRowData, "ROW", packet->FFields);
+
+    int rowCount = 0;
+    for ([[maybe_unused]] const pugi::xml_node row : packet->FRowData.children("ROW"))
+        ++rowCount;
+    packet->FChangeLog =
+        TChangeLog::Read(packet->FMetaData.child("PARAMS").attribute("CHANGE_LOG").value(), rowCount);
+    return packet;
+}
+
+} // namespace bramolt::dataset
