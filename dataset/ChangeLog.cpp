@@ -18,7 +18,8 @@ TChangeLog TChangeLog::Read(std::string_view text, int rowCount)
         int number = 0;
         const auto [end, error] = std::from_chars(text.data() + pos, text.data() + text.size(), number);
         const std::size_t next = static_cast<std::size_t>(end - text.data());
-        if (error != std::errc() || number < 0 || (next < text.size() && text.find_first_of(" \t\r\n", next) != next))
+        if (error != std::errc() || number < 0 ||
+            (next < text.size() && text.find_first_of(" \t\r\n", next) != next))
             throw EDataSetError("Invalid XML data packet: CHANGE_LOG holds '" + std::string(text) + "'");
         numbers.push_back(number);
         pos = next;
@@ -52,7 +53,8 @@ std::string TChangeLog::Write() const
 
 void TChangeLog::Remove(int row, int state)
 {
-    std::erase_if(FChanges, [&](const TChange& c) { return c.FRow == row && (state < 0 || c.FState == state); });
+    std::erase_if(FChanges,
+                  [&](const TChange& c) { return c.FRow == row && (state < 0 || c.FState == state); });
 }
 
 int TChangeLog::OriginalOf(int row) const noexcept

@@ -330,6 +330,7 @@ void TDataSet::Append()
     pugi::xml_node row = Container(true).append_child(RowElement());
     SetRowState(row, kRowInserted);
     Refresh();
+    FCurrentBeforeInsert = FCurrent;
     FView.push_back(row);
     FCurrent = FView.size() - 1;
     ++FRowGeneration;
@@ -440,8 +441,7 @@ void TDataSet::Cancel()
     if (FState == TDataSetState::dsInsert) {
         row.parent().remove_child(row);
         FView.erase(FView.begin() + static_cast<std::ptrdiff_t>(FCurrent));
-        if (FCurrent > 0 && FCurrent >= FView.size())
-            --FCurrent;
+        FCurrent = FView.empty() ? 0 : std::min(FCurrentBeforeInsert, FView.size() - 1);
     } else if (FOriginal) {
         row.parent().remove_child(row);
         FView[FCurrent] = FOriginal;
@@ -516,7 +516,8 @@ bool TDataSet::Locate(std::u16string_view keyFields, const TVariant& keyValues)
         fields.push_back(&FieldByName(name));
     const TVariant::TArray* array = keyValues.Get<TVariant::TArray>();
     if (fields.size() > 1 && (!array || array->size() != fields.size()))
-        throw EDataSetError("Locate needs one value for each of its " + std::to_string(fields.size()) + " fields");
+        throw EDataSetError("Locate needs one value for each of its " + std::to_string(fields.size()) +
+                            " fields");
     std::vector<TFieldValue> keys;
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {

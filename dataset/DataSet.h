@@ -101,6 +101,7 @@ class TDataSet {
     TDataSetState FState = TDataSetState::dsInactive;
     mutable std::vector<pugi::xml_node> FView;
     mutable std::size_t FCurrent = 0;
+    std::size_t FCurrentBeforeInsert = 0; // where a cancelled insert returns to
     mutable unsigned FRowGeneration = 0;
     mutable unsigned FMasterGeneration = 0;
     pugi::xml_node FOriginal;                    // edit: the row whose new version is being written

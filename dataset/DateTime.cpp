@@ -86,7 +86,8 @@ template <typename Char> class TDigits {
 
 std::optional<std::int64_t> DateMilliseconds(int y, int m, int d) noexcept
 {
-    if (y < 1 || m < 1 || m > 12 || d < 1 || static_cast<unsigned>(d) > DaysInMonth(y, static_cast<unsigned>(m)))
+    if (y < 1 || m < 1 || m > 12 || d < 1 ||
+        static_cast<unsigned>(d) > DaysInMonth(y, static_cast<unsigned>(m)))
         return std::nullopt;
     return DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) * kMillisecondsPerDay;
 }
@@ -120,7 +121,8 @@ template <typename Char> std::optional<std::int64_t> ReadCompactDate(TDigits<Cha
 
 std::optional<std::int64_t> MillisecondsOfDays(double days) noexcept
 {
-    if (!std::isfinite(days) || days < static_cast<double>(kFirstDay) - 1 || days > static_cast<double>(kLastDay) + 1)
+    if (!std::isfinite(days) || days < static_cast<double>(kFirstDay) - 1 ||
+        days > static_cast<double>(kLastDay) + 1)
         return std::nullopt;
     const double whole = std::trunc(days);
     const auto time = static_cast<std::int64_t>(std::llround(std::fabs(days - whole) * kMillisecondsPerDay));
@@ -177,7 +179,8 @@ std::string WritePacketTime(std::int64_t milliseconds)
     const std::int64_t t = milliseconds - FloorDiv(milliseconds, kMillisecondsPerDay) * kMillisecondsPerDay;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d%03d", static_cast<int>(t / 3'600'000),
-                  static_cast<int>(t / 60'000 % 60), static_cast<int>(t / 1000 % 60), static_cast<int>(t % 1000));
+                  static_cast<int>(t / 60'000 % 60), static_cast<int>(t / 1000 % 60),
+                  static_cast<int>(t % 1000));
     return buffer;
 }
 

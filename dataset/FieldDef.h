@@ -25,7 +25,8 @@ struct TFieldDef {
     // The longest text the field holds, in UTF-16 units; 0 for no limit.
     std::size_t MaxTextLength() const noexcept
     {
-        if (FKind != TValueKind::vkText || FDataType == TFieldType::ftMemo || FDataType == TFieldType::ftWideMemo)
+        if (FKind != TValueKind::vkText || FDataType == TFieldType::ftMemo ||
+            FDataType == TFieldType::ftWideMemo)
             return 0;
         return static_cast<std::size_t>(FDataType == TFieldType::ftWideString ? FWidth / 2 : FWidth);
     }

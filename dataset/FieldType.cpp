@@ -120,11 +120,11 @@ TIntegerRange IntegerRangeOf(TFieldType type) noexcept
 std::string_view FieldTypeName(TFieldType type) noexcept
 {
     static constexpr std::array<std::string_view, 29> kNames{
-        "ftUnknown",  "ftString",   "ftFixedChar", "ftGuid",     "ftWideString", "ftMemo",    "ftWideMemo",
-        "ftBlob",     "ftGraphic",  "ftShortint",  "ftSmallint", "ftInteger",    "ftAutoInc", "ftLargeint",
-        "ftByte",     "ftWord",     "ftLongWord",  "ftSingle",   "ftFloat",      "ftCurrency", "ftExtended",
-        "ftBCD",      "ftFMTBcd",   "ftBoolean",   "ftDate",     "ftTime",       "ftDateTime", "ftTimeStamp",
-        "ftDataSet"};
+        "ftUnknown",  "ftString",   "ftFixedChar", "ftGuid",      "ftWideString", "ftMemo",
+        "ftWideMemo", "ftBlob",     "ftGraphic",   "ftShortint",  "ftSmallint",   "ftInteger",
+        "ftAutoInc",  "ftLargeint", "ftByte",      "ftWord",      "ftLongWord",   "ftSingle",
+        "ftFloat",    "ftCurrency", "ftExtended",  "ftBCD",       "ftFMTBcd",     "ftBoolean",
+        "ftDate",     "ftTime",     "ftDateTime",  "ftTimeStamp", "ftDataSet"};
     return kNames[static_cast<std::size_t>(type)];
 }
 

@@ -26,8 +26,8 @@ std::string NameOf(const TFieldDef& def)
 
 [[noreturn]] void Invalid(const TFieldDef& def, std::string_view text)
 {
-    throw EDataSetError("'" + std::string(text) + "' is not a valid value for field '" + NameOf(def) + "' of type " +
-                        std::string(FieldTypeName(def.FDataType)));
+    throw EDataSetError("'" + std::string(text) + "' is not a valid value for field '" + NameOf(def) +
+                        "' of type " + std::string(FieldTypeName(def.FDataType)));
 }
 
 // The ASCII bytes of a UTF-16 text; no result when it holds anything else.
@@ -93,9 +93,11 @@ TFieldValue CheckedFloat(const TFieldDef& def, long double number)
     if (!std::isfinite(number) || std::fabs(number) > std::numeric_limits<double>::max())
         Refuse(def, "a value that is not a finite number");
     if (def.FDataType == TFieldType::ftSingle) {
-        if (std::fabs(number) > std::numeric_limits<float>::max())
+        // Values just above the largest single that still round to it are its own text.
+        const auto single = static_cast<float>(number);
+        if (std::isinf(single))
             throw EDataSetError("Value out of range for field '" + NameOf(def) + "' of type ftSingle");
-        return static_cast<double>(static_cast<float>(number));
+        return static_cast<double>(single);
     }
     return static_cast<double>(number);
 }
@@ -227,8 +229,8 @@ TFieldValue FieldValueOfText(const TFieldDef& def, std::u16string_view text)
     case TValueKind::vkText: {
         const std::size_t limit = def.MaxTextLength();
         if (limit > 0 && text.size() > limit)
-            throw EDataSetError("Value of field '" + NameOf(def) + "' is longer than " + std::to_string(limit) +
-                                " characters");
+            throw EDataSetError("Value of field '" + NameOf(def) + "' is longer than " +
+                                std::to_string(limit) + " characters");
         return fileout::Utf16ToUtf8(text);
     }
     case TValueKind::vkBytes:
@@ -371,7 +373,8 @@ TFieldValue ReadPacketValue(const TFieldDef& def, std::string_view text)
     case TValueKind::vkText:
         return std::string(text);
     case TValueKind::vkBytes:
-        if (text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/= \t\r\n") !=
+        if (text.find_first_not_of(
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/= \t\r\n") !=
             std::string_view::npos)
             Invalid(def, text);
         return fileout::DecodeBase64Lenient(text);

@@ -257,7 +257,9 @@ void TJsonTokenReader::ReadNumber()
     const std::size_t start = FPos;
     const bool negative = FText[FPos] == u'-';
     FPos += negative;
-    auto digitAt = [&](std::size_t at) { return at < FText.size() && FText[at] >= u'0' && FText[at] <= u'9'; };
+    auto digitAt = [&](std::size_t at) {
+        return at < FText.size() && FText[at] >= u'0' && FText[at] <= u'9';
+    };
 
     if (FText.substr(FPos, 8) == u"Infinity") {
         FPos += 8;
@@ -279,7 +281,8 @@ void TJsonTokenReader::ReadNumber()
             Fail("Hexadecimal number too large");
         const std::int64_t number =
             negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
-        if (number >= std::numeric_limits<std::int32_t>::min() && number <= std::numeric_limits<std::int32_t>::max())
+        if (number >= std::numeric_limits<std::int32_t>::min() &&
+            number <= std::numeric_limits<std::int32_t>::max())
             Deliver(TJsonToken::Integer, static_cast<std::int32_t>(number));
         else
             Deliver(TJsonToken::Integer, number);
@@ -311,7 +314,8 @@ void TJsonTokenReader::ReadNumber()
         std::string ascii(FText.begin() + static_cast<std::ptrdiff_t>(start),
                           FText.begin() + static_cast<std::ptrdiff_t>(FPos));
         std::int64_t number = 0;
-        if (integral && std::from_chars(ascii.data(), ascii.data() + ascii.size(), number).ec == std::errc()) {
+        if (integral &&
+            std::from_chars(ascii.data(), ascii.data() + ascii.size(), number).ec == std::errc()) {
             if (number >= std::numeric_limits<std::int32_t>::min() &&
                 number <= std::numeric_limits<std::int32_t>::max())
                 Deliver(TJsonToken::Integer, static_cast<std::int32_t>(number));

@@ -12,8 +12,8 @@ namespace {
 
 const char* KindName(const TJsonValue& value)
 {
-    static constexpr const char* kNames[] = {"empty value", "text", "32-bit integer", "64-bit integer", "number",
-                                             "boolean"};
+    static constexpr const char* kNames[] = {"empty value",    "text",   "32-bit integer",
+                                             "64-bit integer", "number", "boolean"};
     return kNames[value.index()];
 }
 

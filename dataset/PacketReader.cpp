@@ -23,7 +23,8 @@ int NumberAttribute(const pugi::xml_node& field, const char* name)
     int number = 0;
     const auto [end, error] = std::from_chars(text, text + std::strlen(text), number);
     if (error != std::errc() || *end != '\0' || number < 0)
-        Malformed(std::string(name) + " of field '" + field.attribute("attrname").value() + "' is '" + text + "'");
+        Malformed(std::string(name) + " of field '" + field.attribute("attrname").value() + "' is '" + text +
+                  "'");
     return number;
 }
 
@@ -80,7 +81,8 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
                 const std::string_view text = attribute.value();
                 const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), state);
                 if (error != std::errc() || end != text.data() + text.size() || state < 0)
-                    Malformed("row " + std::to_string(rowNumber) + " has RowState '" + std::string(text) + "'");
+                    Malformed("row " + std::to_string(rowNumber) + " has RowState '" + std::string(text) +
+                              "'");
                 continue;
             }
             const TFieldDef* def = nullptr;

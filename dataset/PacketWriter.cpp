@@ -11,7 +11,8 @@ namespace {
 // Receives the document's UTF-8 text and writes it as ASCII: a character above U+007F in an
 // attribute value or in text becomes a numeric character reference. Names cannot hold
 // references, so inside a tag and outside quotes bytes pass unchanged. The serializer
-// escapes every '<', '>' and '"' of values, so those bytes mark the structure reliably.
+// escapes every '<' of values and every '"' of attribute values (a '>' may stay, but only a
+// '>' outside quotes ends a tag), so those bytes mark the structure reliably.
 class TAsciiWriter final : public pugi::xml_writer {
   public:
     explicit TAsciiWriter(std::string& out) : FOut(out) {}

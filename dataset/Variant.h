@@ -29,13 +29,14 @@ struct TDateTimeValue {
 class TVariant {
   public:
     using TArray = std::vector<TVariant>;
-    using TStorage = std::variant<TUnassigned, TNull, std::u16string, std::int32_t, std::int64_t, double, bool,
-                                  TDateTimeValue, TArray>;
+    using TStorage = std::variant<TUnassigned, TNull, std::u16string, std::int32_t, std::int64_t, double,
+                                  bool, TDateTimeValue, TArray>;
 
     TVariant() = default;
     template <typename T>
-        requires(!std::is_same_v<std::remove_cvref_t<T>, TVariant> && std::is_constructible_v<TStorage, T &&>)
-    TVariant(T&& value) : FValue(std::forward<T>(value))
+    requires(!std::is_same_v<std::remove_cvref_t<T>, TVariant> && std::is_constructible_v<TStorage, T&&>)
+        TVariant(T&& value)
+        : FValue(std::forward<T>(value))
     {
     }
     TVariant(const char16_t* text) : FValue(std::u16string(text)) {}

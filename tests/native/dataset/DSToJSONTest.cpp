@@ -15,8 +15,8 @@ using test::Widen;
 
 const std::string kTwoRows = R"(<ROW ID="1" NAME="one" PRICE="1.5"/><ROW ID="2" NAME="two"/>)";
 
-std::string Apply(std::string_view rows, std::string_view json, std::string_view keyField, const TVariant& key,
-                  std::string_view oper)
+std::string Apply(std::string_view rows, std::string_view json, std::string_view keyField,
+                  const TVariant& key, std::string_view oper)
 {
     return Narrow(DSToJSON(Orders(rows), Widen(json), Widen(keyField), key, Widen(oper)));
 }
@@ -43,7 +43,8 @@ class WalkTest : public testing::TestWithParam<TWalkCase> {};
 TEST_P(WalkTest, WritesTheRecord)
 {
     const TWalkCase& c = GetParam();
-    const TVariant key = std::string_view(c.FOper) == "C" ? TVariant(std::int32_t{9}) : TVariant(std::int32_t{1});
+    const TVariant key =
+        std::string_view(c.FOper) == "C" ? TVariant(std::int32_t{9}) : TVariant(std::int32_t{1});
     EXPECT_EQ(Body(Apply(kTwoRows, c.FJson, "ID", key, c.FOper)), c.FExpected) << c.FWhat;
 }
 
@@ -59,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         TWalkCase{"unknown property ends the walk", R"({"name":"n","nope":1,"price":3})", "C",
                   R"(<PARAMS CHANGE_LOG="3 0 4"/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/>)"
                   R"(<ROW ID="2" NAME="two"/><ROW RowState="4" ID="9" NAME="n"/></ROWDATA>)"},
-        TWalkCase{"JSON key replaces the key value; last repeated value wins", R"({"id":7,"NAME":"a","Name":"b"})",
-                  "C",
+        TWalkCase{"JSON key replaces the key value; last repeated value wins",
+                  R"({"id":7,"NAME":"a","Name":"b"})", "C",
                   R"(<PARAMS CHANGE_LOG="3 0 4"/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/>)"
                   R"(<ROW ID="2" NAME="two"/><ROW RowState="4" ID="7" NAME="b"/></ROWDATA>)"},
         TWalkCase{"digits for an integer field end the walk", R"({"name":"x","id":"5"})", "C",
@@ -88,11 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
         TWalkCase{"malformed JSON keeps the properties before it", R"({"name":"a", price:2, ])", "C",
                   R"(<PARAMS CHANGE_LOG="3 0 4"/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/>)"
                   R"(<ROW ID="2" NAME="two"/><ROW RowState="4" ID="9" NAME="a" PRICE="2"/></ROWDATA>)"},
-        TWalkCase{"detail array of two objects, in order", R"({"items":[{"n":1,"txt":"a"},{"n":2}],"name":"z"})",
-                  "C",
-                  R"(<PARAMS CHANGE_LOG="3 0 4"/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/>)"
-                  R"(<ROW ID="2" NAME="two"/><ROW RowState="4" ID="9" NAME="z"><ITEMS>)"
-                  R"(<ROWITEMS RowState="4" N="1" TXT="a"/><ROWITEMS RowState="4" N="2"/></ITEMS></ROW></ROWDATA>)"},
+        TWalkCase{
+            "detail array of two objects, in order", R"({"items":[{"n":1,"txt":"a"},{"n":2}],"name":"z"})",
+            "C",
+            R"(<PARAMS CHANGE_LOG="3 0 4"/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/>)"
+            R"(<ROW ID="2" NAME="two"/><ROW RowState="4" ID="9" NAME="z"><ITEMS>)"
+            R"(<ROWITEMS RowState="4" N="1" TXT="a"/><ROWITEMS RowState="4" N="2"/></ITEMS></ROW></ROWDATA>)"},
         TWalkCase{"JSON breaking off inside a detail array keeps the completed details",
                   R"({"items":[{"n":1},{"n":2)", "C",
                   R"(<PARAMS CHANGE_LOG="3 0 4"/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/>)"
@@ -111,10 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
                   R"(<PARAMS CHANGE_LOG="3 1 8"/></METADATA><ROWDATA><ROW RowState="1" ID="1" NAME="one" )"
                   R"(PRICE="1.5"/><ROW ID="2" NAME="two"/><ROW RowState="8" ID="1" NAME="uno" PRICE="1.5"/>)"
                   R"(</ROWDATA>)"},
-        TWalkCase{"M that changes nothing records nothing", R"({"name":"one"})", "M",
-                  R"(<PARAMS/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/><ROW ID="2" NAME="two"/>)"
-                  R"(</ROWDATA>)"},
-        TWalkCase{"M with details only records the detail change on the master", R"({"items":[{"n":3}]})", "M",
+        TWalkCase{
+            "M that changes nothing records nothing", R"({"name":"one"})", "M",
+            R"(<PARAMS/></METADATA><ROWDATA><ROW ID="1" NAME="one" PRICE="1.5"/><ROW ID="2" NAME="two"/>)"
+            R"(</ROWDATA>)"},
+        TWalkCase{"M with details only records the detail change on the master", R"({"items":[{"n":3}]})",
+                  "M",
                   R"(<PARAMS CHANGE_LOG="1 0 64"/></METADATA><ROWDATA><ROW RowState="64" ID="1" NAME="one" )"
                   R"(PRICE="1.5"><ITEMS><ROWITEMS RowState="4" N="3"/></ITEMS></ROW><ROW ID="2" NAME="two"/>)"
                   R"(</ROWDATA>)"},
@@ -143,7 +147,8 @@ TEST(DSToJSON, MLocatesByTwoFields)
     const TVariant key = TVariant::TArray{std::int32_t{1}, std::u16string(u"b")};
     const std::string body = Body(Apply(rows, R"({"price":7})", "ID;NAME", key, "M"));
     EXPECT_NE(body.find(R"(CHANGE_LOG="3 2 8")"), std::string::npos) << body;
-    EXPECT_EQ(Apply(rows, R"({"price":7})", "ID;NAME", TVariant::TArray{std::int32_t{1}, std::u16string(u"B")}, "M"),
+    EXPECT_EQ(Apply(rows, R"({"price":7})", "ID;NAME",
+                    TVariant::TArray{std::int32_t{1}, std::u16string(u"B")}, "M"),
               "")
         << "the match is case-sensitive";
 }
@@ -156,8 +161,8 @@ TEST(DSToJSON, DDeletesTheRecordFoundWithoutReadingTheJSON)
     EXPECT_EQ(Apply(kTwoRows, "", "ID", std::int32_t{5}, "D"), "");
     // Deleting an inserted record leaves no trace of it.
     const std::string inserted = R"(<ROW ID="1"/><ROW RowState="4" ID="2"/>)";
-    EXPECT_EQ(Body(Narrow(DSToJSON(Orders(inserted, R"(<PARAMS CHANGE_LOG="2 0 4"/>)"), u"", u"ID", std::int32_t{2},
-                                   u"D"))),
+    EXPECT_EQ(Body(Narrow(DSToJSON(Orders(inserted, R"(<PARAMS CHANGE_LOG="2 0 4"/>)"), u"", u"ID",
+                                   std::int32_t{2}, u"D"))),
               R"(<PARAMS/></METADATA><ROWDATA><ROW ID="1"/></ROWDATA>)");
 }
 
@@ -175,8 +180,8 @@ TEST(DSToJSON, LoadErrorsAreRaised)
 
 TEST(DSToJSON, ReturnedPacketLoadsAgain)
 {
-    const std::u16string first = DSToJSON(Orders(kTwoRows), u"{\"name\":\"caf\\u00e9\",\"items\":[{\"n\":1}]}", u"ID",
-                                          std::int32_t{3}, u"C");
+    const std::u16string first = DSToJSON(
+        Orders(kTwoRows), u"{\"name\":\"caf\\u00e9\",\"items\":[{\"n\":1}]}", u"ID", std::int32_t{3}, u"C");
     ASSERT_FALSE(first.empty());
     EXPECT_NE(Narrow(first).find("NAME=\"caf&#233;\""), std::string::npos) << Narrow(first);
     const std::u16string second = DSToJSON(first, u"{\"price\":2.25}", u"ID", std::int32_t{3}, u"M");

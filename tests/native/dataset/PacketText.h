@@ -20,11 +20,12 @@ inline std::string Narrow(std::u16string_view text)
     return ascii;
 }
 
-inline std::string PacketOf(std::string_view fields, std::string_view rows, std::string_view params = "<PARAMS/>")
+inline std::string PacketOf(std::string_view fields, std::string_view rows,
+                            std::string_view params = "<PARAMS/>")
 {
     return "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" +
-           std::string(fields) + "</FIELDS>" + std::string(params) + "</METADATA><ROWDATA>" + std::string(rows) +
-           "</ROWDATA></DATAPACKET>";
+           std::string(fields) + "</FIELDS>" + std::string(params) + "</METADATA><ROWDATA>" +
+           std::string(rows) + "</ROWDATA></DATAPACKET>";
 }
 
 // ID i4 required, NAME string 20, PRICE r8, ITEMS nested (N i4, TXT string.uni 20).

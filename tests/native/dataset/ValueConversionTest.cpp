@@ -1,0 +1,158 @@
+// The conversions of a JSON token's value, the choice of write by field type, and the
+// conversions each kind of field makes of what is written to it.
+
+#include "dataset/DSToJSON.h"
+#include "dataset/DataSetError.h"
+#include "dataset/FieldValue.h"
+#include "dataset/JsonValueWrite.h"
+
+#include "PacketText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <iomanip>
+#include <sstream>
+
+namespace bramolt::dataset {
+namespace {
+
+template <typename F> std::string Outcome(F convert)
+{
+    try {
+        std::ostringstream out;
+        out << std::setprecision(17) << convert();
+        return out.str();
+    } catch (const EDataSetError&) {
+        return "fails";
+    }
+}
+
+struct TCell {
+    const char* FValue;
+    TJsonValue FJson;
+    const char* FText;
+    const char* FInteger;
+    const char* FBoolean;
+    const char* FExtended;
+    const char* FVariant;
+};
+
+std::string VariantKind(const TVariant& v)
+{
+    static constexpr const char* kNames[] = {"unassigned", "null", "text", "int32", "int64",
+                                             "double",     "bool", "date", "array"};
+    return kNames[v.Storage().index()];
+}
+
+TEST(ValueConversion, EveryCellOfTheTable)
+{
+    const TCell cells[] = {
+        {"text", std::u16string(u"12"), "12", "fails", "fails", "fails", "text"},
+        {"int32", std::int32_t{-7}, "fails", "-7", "fails", "-7", "int32"},
+        {"int64", std::int64_t{0x1'0000'0005}, "fails", "5", "fails", "4294967301", "int64"},
+        {"int64 with bit 31", std::int64_t{2147483648}, "fails", "-2147483648", "fails", "2147483648", "int64"},
+        {"double", 3.0, "fails", "fails", "fails", "3", "double"},
+        {"boolean", true, "fails", "fails", "1", "fails", "bool"},
+        {"empty", std::monostate{}, "", "0", "0", "0", "unassigned"},
+    };
+    for (const TCell& c : cells) {
+        SCOPED_TRACE(c.FValue);
+        EXPECT_EQ(Outcome([&] { return test::Narrow(JsonValueAsText(c.FJson)); }), c.FText);
+        EXPECT_EQ(Outcome([&] { return JsonValueAsInteger(c.FJson); }), c.FInteger);
+        EXPECT_EQ(Outcome([&] { return JsonValueAsBoolean(c.FJson); }), c.FBoolean);
+        EXPECT_EQ(Outcome([&] { return static_cast<double>(JsonValueAsExtended(c.FJson)); }), c.FExtended);
+        EXPECT_EQ(VariantKind(JsonValueAsVariant(c.FJson)), c.FVariant);
+    }
+}
+
+TEST(ValueConversion, DateTimeOfVariant)
+{
+    const struct {
+        TVariant FValue;
+        const char* FDays;
+    } cases[] = {
+        {TUnassigned{}, "0"},
+        {std::int32_t{2}, "2"},
+        {1.25, "1.25"},
+        {true, "-1"},
+        {false, "0"},
+        {std::u16string(u"1899-12-31 06:00"), "1.25"},
+        {std::u16string(u"2.5"), "2.5"},
+        {std::u16string(u"yesterday"), "fails"},
+        {TVariant::TArray{}, "fails"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Outcome([&] { return DateTimeOfVariant(c.FValue, ReadDateTextPortably); }), c.FDays);
+}
+
+// What a JSON value becomes in a field of each type: the attribute written, or "fails" when
+// the walk stops there. Types outside the text, integer, boolean, float and date-time groups
+// take the variant write, so the field converts: a numeric text reaches an i8 field, 3.0
+// reaches ui1, and a boolean reaches string FixedChar.
+struct TWriteCase {
+    const char* FField; // fieldtype and attributes
+    const char* FJson;
+    const char* FWritten;
+};
+
+class FieldWriteTest : public testing::TestWithParam<TWriteCase> {};
+
+TEST_P(FieldWriteTest, Writes)
+{
+    const TWriteCase& c = GetParam();
+    const std::string fields = std::string(R"(<FIELD attrname="K" fieldtype="i4"/><FIELD attrname="F" )") + c.FField +
+                               "/>";
+    const std::u16string packet = test::Widen(test::PacketOf(fields, ""));
+    const std::string result =
+        test::Narrow(DSToJSON(packet, test::Widen(std::string("{\"f\":") + c.FJson + "}"), u"K", std::int32_t{1}, u"C"));
+    const std::size_t row = result.find("<ROW RowState=\"4\" K=\"1\"");
+    ASSERT_NE(row, std::string::npos) << result;
+    const std::size_t f = result.find(" F=\"", row);
+    const std::string written = f == std::string::npos ? "fails" : result.substr(f + 4, result.find('"', f + 4) - f - 4);
+    EXPECT_EQ(written, c.FWritten) << c.FField << " <- " << c.FJson;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ByType, FieldWriteTest,
+    testing::Values(
+        TWriteCase{R"(fieldtype="string" WIDTH="5")", R"("abcde")", "abcde"},
+        TWriteCase{R"(fieldtype="string" WIDTH="5")", R"("abcdef")", "fails"},
+        TWriteCase{R"(fieldtype="string.uni" WIDTH="10")", R"("\u00e9t\u00e9")", "&#233;t&#233;"},
+        TWriteCase{R"(fieldtype="string" SUBTYPE="FixedChar" WIDTH="5")", "true", "True"},
+        TWriteCase{R"(fieldtype="string" SUBTYPE="Guid" WIDTH="38")", "12", "12"},
+        TWriteCase{R"(fieldtype="bin.hex" SUBTYPE="Text")", R"("line1\nline2")", "line1&#10;line2"},
+        TWriteCase{R"(fieldtype="bin.hex" SUBTYPE="WideText")", R"("\u20ac")", "&#8364;"},
+        TWriteCase{R"(fieldtype="bin.hex" SUBTYPE="Binary")", R"("hi!")", "aGkh"},
+        TWriteCase{R"(fieldtype="i1")", "-128", "-128"}, TWriteCase{R"(fieldtype="i1")", "128", "fails"},
+        TWriteCase{R"(fieldtype="i2")", "-32769", "fails"}, TWriteCase{R"(fieldtype="ui2")", "65535", "65535"},
+        // The integer write takes the low 32 bits, -1 here, which ui4 refuses rather than guess.
+        TWriteCase{R"(fieldtype="ui4")", "4294967295", "fails"}, TWriteCase{R"(fieldtype="ui4")", "2147483647", "2147483647"},
+        TWriteCase{R"(fieldtype="ui4")", "-1", "fails"}, TWriteCase{R"(fieldtype="i4")", "\"5\"", "fails"},
+        TWriteCase{R"(fieldtype="i4" SUBTYPE="Autoinc")", "\"5\"", "5"},
+        TWriteCase{R"(fieldtype="i8")", "9223372036854775807", "9223372036854775807"},
+        TWriteCase{R"(fieldtype="i8")", "\"-12\"", "-12"}, TWriteCase{R"(fieldtype="i8")", "1.5", "fails"},
+        TWriteCase{R"(fieldtype="ui1")", "3.0", "3"}, TWriteCase{R"(fieldtype="ui1")", "256", "fails"},
+        TWriteCase{R"(fieldtype="r8")", "0.1", "0.1"}, TWriteCase{R"(fieldtype="r8")", "NaN", "fails"},
+        TWriteCase{R"(fieldtype="r8" SUBTYPE="Money")", "12", "12"},
+        TWriteCase{R"(fieldtype="r4")", "0.1", "0.1"}, TWriteCase{R"(fieldtype="r4")", "1e39", "fails"},
+        TWriteCase{R"(fieldtype="r10")", "\"2.5\"", "2.5"},
+        TWriteCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "1234.565", "1234.57"},
+        TWriteCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "-0.001", "0.00"},
+        TWriteCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "12345", "fails"},
+        TWriteCase{R"(fieldtype="fixedFMT" WIDTH="20" DECIMALS="4")", "\"-7.5\"", "-7.5000"},
+        TWriteCase{R"(fieldtype="boolean")", "false", "FALSE"}, TWriteCase{R"(fieldtype="boolean")", "1", "fails"},
+        TWriteCase{R"(fieldtype="date")", "\"1995-02-02\"", "19950202"},
+        TWriteCase{R"(fieldtype="date")", "null", "18991230"},
+        TWriteCase{R"(fieldtype="time")", "0.5", "12:00:00000"},
+        TWriteCase{R"(fieldtype="dateTime")", "\"1995-02-02T01:05:03.5\"", "19950202T01:05:03500"},
+        TWriteCase{R"(fieldtype="dateTime")", "-1.25", "18991229T06:00:00000"},
+        TWriteCase{R"(fieldtype="dateTime")", "true", "18991229T00:00:00000"},
+        TWriteCase{R"(fieldtype="SQLdateTime")", "\"2001-01-01 10:00\"", "20010101T10:00:00000"},
+        TWriteCase{R"(fieldtype="SQLdateTime")", "true", "fails"},
+        TWriteCase{R"(fieldtype="i4" readonly="true")", "1", "fails"}),
+    [](const testing::TestParamInfo<TWriteCase>& info) { return "case" + std::to_string(info.index); });
+
+} // namespace
+} // namespace bramolt::dataset
