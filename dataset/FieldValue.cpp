@@ -144,15 +144,21 @@ std::optional<std::string> NormalizeDecimal(std::string_view text, int decimals)
     }
     if (roundUp)
         digits.insert(digits.begin(), '1');
-    std::string integral = digits.substr(0, digits.size() - kept);
-    integral.erase(0, std::min(integral.find_first_not_of('0'), integral.size()));
-    if (integral.empty())
-        integral = "0";
-    const std::string decimalsText = digits.substr(digits.size() - kept);
-    const bool zero = integral == "0" && decimalsText.find_first_not_of('0') == std::string::npos;
-    std::string result = (negative && !zero ? "-" : "") + integral;
-    if (kept > 0)
-        result += '.' + decimalsText;
+    const std::size_t integralLength = digits.size() - kept;
+    std::size_t start = 0;
+    while (start < integralLength && digits[start] == '0')
+        ++start;
+    std::string result;
+    if (negative && digits.find_first_not_of('0') != std::string::npos)
+        result += '-';
+    if (start == integralLength)
+        result += '0';
+    else
+        result.append(digits, start, integralLength - start);
+    if (kept > 0) {
+        result += '.';
+        result.append(digits, integralLength, kept);
+    }
     return result;
 }
 

@@ -20,8 +20,19 @@ class TAsciiWriter final : public pugi::xml_writer {
     void write(const void* data, std::size_t size) override
     {
         const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i)
-            Put(bytes[i]);
+        const auto* end = bytes + size;
+        while (bytes < end) {
+            // Runs of bytes that change nothing are copied whole.
+            const auto* run = bytes;
+            if (FPending == 0) {
+                while (run < end && *run < 0x80 && *run != '<' && *run != '"' && *run != '>')
+                    ++run;
+                FOut.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(run - bytes));
+                bytes = run;
+            }
+            if (bytes < end)
+                Put(*bytes++);
+        }
     }
 
   private:

@@ -65,13 +65,14 @@ const char* kThree = R"(<ROW ID="1"/><ROW ID="2"/><ROW ID="3"/>)";
 INSTANTIATE_TEST_SUITE_P(
     Operations, ChangeLogTest,
     testing::Values(
-        TSequence{"four inserts", "", "<PARAMS/>",
-                  [](TDataSet& d) {
-                      for (std::int32_t id = 1; id <= 4; ++id)
-                          AppendId(d, id);
-                  },
-                  R"(<PARAMS CHANGE_LOG="1 0 4 2 0 4 3 0 4 4 0 4"/></METADATA><ROWDATA><ROW RowState="4" ID="1"/>)"
-                  R"(<ROW RowState="4" ID="2"/><ROW RowState="4" ID="3"/><ROW RowState="4" ID="4"/></ROWDATA>)"},
+        TSequence{
+            "four inserts", "", "<PARAMS/>",
+            [](TDataSet& d) {
+                for (std::int32_t id = 1; id <= 4; ++id)
+                    AppendId(d, id);
+            },
+            R"(<PARAMS CHANGE_LOG="1 0 4 2 0 4 3 0 4 4 0 4"/></METADATA><ROWDATA><ROW RowState="4" ID="1"/>)"
+            R"(<ROW RowState="4" ID="2"/><ROW RowState="4" ID="3"/><ROW RowState="4" ID="4"/></ROWDATA>)"},
         TSequence{"an edit keeps the original and appends the version", kThree, "<PARAMS/>",
                   [](TDataSet& d) { SetName(d, u"a"); },
                   R"(<PARAMS CHANGE_LOG="4 1 8"/></METADATA><ROWDATA><ROW RowState="1" ID="1"/><ROW ID="2"/>)"
@@ -89,19 +90,21 @@ INSTANTIATE_TEST_SUITE_P(
                       d.MoveTo(2);
                       d.Delete();
                       EXPECT_EQ(d.RecordCount(), 2);
-                      EXPECT_EQ(d.FieldByName(u"ID").Value(), TVariant(std::int32_t{3})) << "the next is current";
+                      EXPECT_EQ(d.FieldByName(u"ID").Value(), TVariant(std::int32_t{3}))
+                          << "the next is current";
                   },
                   R"(<PARAMS CHANGE_LOG="2 0 2"/></METADATA><ROWDATA><ROW ID="1"/><ROW RowState="2" ID="2"/>)"
                   R"(<ROW ID="3"/></ROWDATA>)"},
-        TSequence{"deleting a version deletes its original and drops the version", kThree, "<PARAMS/>",
-                  [](TDataSet& d) {
-                      AppendId(d, 4);
-                      d.MoveTo(1);
-                      SetName(d, u"a");
-                      d.Delete();
-                  },
-                  R"(<PARAMS CHANGE_LOG="4 0 4 1 0 2"/></METADATA><ROWDATA><ROW RowState="2" ID="1"/><ROW ID="2"/>)"
-                  R"(<ROW ID="3"/><ROW RowState="4" ID="4"/></ROWDATA>)"},
+        TSequence{
+            "deleting a version deletes its original and drops the version", kThree, "<PARAMS/>",
+            [](TDataSet& d) {
+                AppendId(d, 4);
+                d.MoveTo(1);
+                SetName(d, u"a");
+                d.Delete();
+            },
+            R"(<PARAMS CHANGE_LOG="4 0 4 1 0 2"/></METADATA><ROWDATA><ROW RowState="2" ID="1"/><ROW ID="2"/>)"
+            R"(<ROW ID="3"/><ROW RowState="4" ID="4"/></ROWDATA>)"},
         TSequence{"deleting an insert renumbers the rows behind it", "", "<PARAMS/>",
                   [](TDataSet& d) {
                       for (std::int32_t id = 1; id <= 3; ++id)
@@ -123,8 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   R"(<PARAMS CHANGE_LOG="1 0 2"/></METADATA><ROWDATA><ROW RowState="2" ID="1"/><ROW ID="2"/>)"
                   R"(<ROW ID="3"/></ROWDATA>)"},
-        TSequence{"a changed detail row keeps its image right before its version; the master records 64", kThree,
-                  "<PARAMS/>",
+        TSequence{"a changed detail row keeps its image right before its version; the master records 64",
+                  kThree, "<PARAMS/>",
                   [](TDataSet& d) {
                       TDataSet& items = d.FieldByName(u"ITEMS").NestedDataSet();
                       items.Append();
@@ -138,34 +141,37 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   R"(<PARAMS CHANGE_LOG="1 0 64"/></METADATA><ROWDATA><ROW RowState="64" ID="1"><ITEMS>)"
                   R"(<ROWITEMS RowState="4" N="2"/></ITEMS></ROW><ROW ID="2"/><ROW ID="3"/></ROWDATA>)"},
-        TSequence{"an unchanged detail row edited: image and version", R"(<ROW ID="1"><ITEMS><ROWITEMS N="1"/>)"
-                                                                         R"(<ROWITEMS N="5"/></ITEMS></ROW>)",
-                  "<PARAMS/>",
-                  [](TDataSet& d) {
-                      TDataSet& items = d.FieldByName(u"ITEMS").NestedDataSet();
-                      items.Edit();
-                      items.FieldByName(u"N").SetAsInteger(2);
-                      items.Post();
-                      d.Post();
-                      EXPECT_EQ(items.RecordCount(), 2);
-                  },
-                  R"(<PARAMS CHANGE_LOG="1 0 64"/></METADATA><ROWDATA><ROW RowState="64" ID="1"><ITEMS>)"
-                  R"(<ROWITEMS RowState="1" N="1"/><ROWITEMS RowState="8" N="2"/><ROWITEMS N="5"/></ITEMS></ROW>)"
-                  R"(</ROWDATA>)"},
-        TSequence{"a packet's own record of changes: a row modified twice shows its newest version",
-                  R"(<ROW RowState="1" ID="1"/><ROW ID="2"/><ROW RowState="8" ID="1" NAME="a"/>)"
-                  R"(<ROW RowState="8" ID="1" NAME="b"/><ROW RowState="2" ID="9"/>)",
-                  R"(<PARAMS CHANGE_LOG="3 1 8 4 3 8 5 0 2" X="kept"><PARAM Name="p"/></PARAMS>)",
-                  [](TDataSet& d) {
-                      EXPECT_EQ(d.RecordCount(), 2);
-                      EXPECT_EQ(d.FieldByName(u"NAME").AsString(), u"b");
-                      d.MoveTo(2);
-                      SetName(d, u"two");
-                  },
-                  R"(<PARAMS CHANGE_LOG="3 1 8 4 3 8 5 0 2 6 2 8" X="kept"><PARAM Name="p"/></PARAMS></METADATA>)"
-                  R"(<ROWDATA><ROW RowState="1" ID="1"/><ROW RowState="1" ID="2"/><ROW RowState="8" ID="1" )"
-                  R"(NAME="a"/><ROW RowState="8" ID="1" NAME="b"/><ROW RowState="2" ID="9"/>)"
-                  R"(<ROW RowState="8" ID="2" NAME="two"/></ROWDATA>)"}),
+        TSequence{
+            "an unchanged detail row edited: image and version",
+            R"(<ROW ID="1"><ITEMS><ROWITEMS N="1"/>)"
+            R"(<ROWITEMS N="5"/></ITEMS></ROW>)",
+            "<PARAMS/>",
+            [](TDataSet& d) {
+                TDataSet& items = d.FieldByName(u"ITEMS").NestedDataSet();
+                items.Edit();
+                items.FieldByName(u"N").SetAsInteger(2);
+                items.Post();
+                d.Post();
+                EXPECT_EQ(items.RecordCount(), 2);
+            },
+            R"(<PARAMS CHANGE_LOG="1 0 64"/></METADATA><ROWDATA><ROW RowState="64" ID="1"><ITEMS>)"
+            R"(<ROWITEMS RowState="1" N="1"/><ROWITEMS RowState="8" N="2"/><ROWITEMS N="5"/></ITEMS></ROW>)"
+            R"(</ROWDATA>)"},
+        TSequence{
+            "a packet's own record of changes: a row modified twice shows its newest version",
+            R"(<ROW RowState="1" ID="1"/><ROW ID="2"/><ROW RowState="8" ID="1" NAME="a"/>)"
+            R"(<ROW RowState="8" ID="1" NAME="b"/><ROW RowState="2" ID="9"/>)",
+            R"(<PARAMS CHANGE_LOG="3 1 8 4 3 8 5 0 2" X="kept"><PARAM Name="p"/></PARAMS>)",
+            [](TDataSet& d) {
+                EXPECT_EQ(d.RecordCount(), 2);
+                EXPECT_EQ(d.FieldByName(u"NAME").AsString(), u"b");
+                d.MoveTo(2);
+                SetName(d, u"two");
+            },
+            R"(<PARAMS CHANGE_LOG="3 1 8 4 3 8 5 0 2 6 2 8" X="kept"><PARAM Name="p"/></PARAMS></METADATA>)"
+            R"(<ROWDATA><ROW RowState="1" ID="1"/><ROW RowState="1" ID="2"/><ROW RowState="8" ID="1" )"
+            R"(NAME="a"/><ROW RowState="8" ID="1" NAME="b"/><ROW RowState="2" ID="9"/>)"
+            R"(<ROW RowState="8" ID="2" NAME="two"/></ROWDATA>)"}),
     [](const testing::TestParamInfo<TSequence>& info) { return "case" + std::to_string(info.index); });
 
 template <typename F> std::string Refusal(F operation)
@@ -182,7 +188,8 @@ TEST(DataSet, RefusesWhatItMust)
 {
     TDataSet d;
     d.LoadFromXML(Orders(R"(<ROW ID="1" NAME="a"/>)"));
-    EXPECT_EQ(Refusal([&] { d.FieldByName(u"NAME").SetAsString(u"x"); }), "Dataset not in edit or insert mode");
+    EXPECT_EQ(Refusal([&] { d.FieldByName(u"NAME").SetAsString(u"x"); }),
+              "Dataset not in edit or insert mode");
     EXPECT_EQ(Refusal([&] { d.Post(); }), "Dataset not in edit or insert mode");
     EXPECT_EQ(Refusal([&] { d.FieldByName(u"Nope"); }), "Field 'Nope' not found");
     d.Append();
@@ -233,7 +240,8 @@ TEST(DataSet, LocateComparesValuesOfTheFieldsType)
             EXPECT_EQ(d.RecNo(), 1) << "the current record stays";
         }
     }
-    EXPECT_EQ(Refusal([&] { d.Locate(u"K;S", std::int32_t{1}); }), "Locate needs one value for each of its 2 fields");
+    EXPECT_EQ(Refusal([&] { d.Locate(u"K;S", std::int32_t{1}); }),
+              "Locate needs one value for each of its 2 fields");
 }
 
 } // namespace

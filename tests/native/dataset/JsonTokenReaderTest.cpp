@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         TTokenCase{u"", ""}, TTokenCase{u"  /* nothing */ // at all", ""},
         TTokenCase{u"{\"a\":1,\"b\":[true,null],\"c\":{}}", "{ a: i32:1 b: [ true null ] c: { } } "},
-        TTokenCase{u"{'a':'it''s'}", "{ a: 'it' ! Expected ',' or the end of the object but found ''' at position 9"},
+        TTokenCase{u"{'a':'it''s'}",
+                   "{ a: 'it' ! Expected ',' or the end of the object but found ''' at position 9"},
         TTokenCase{u"{'a':'don\\'t', b$_1 : \"x\"}", "{ a: 'don't' b$_1: 'x' } "},
         TTokenCase{u"[1, // one\n /* two */ 2]", "[ i32:1 i32:2 ] "},
         // The 32/64-bit split and the numbers that become doubles.

@@ -90,7 +90,8 @@ TEST(Packet, LoadingAcceptsTheVariantsThatPacketsShow)
     const std::string packet =
         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- made elsewhere -->\n<DATAPACKET "
         "Version=\"2.0\">\n  <METADATA>\n    <FIELDS>\n      <FIELD attrname=\"R\" fieldtype=\"r8\"/>\n      "
-        "<FIELD attrname=\"DT\" fieldtype=\"dateTime\"/>\n      <FIELD attrname=\"B\" fieldtype=\"boolean\"/>\n"
+        "<FIELD attrname=\"DT\" fieldtype=\"dateTime\"/>\n      <FIELD attrname=\"B\" "
+        "fieldtype=\"boolean\"/>\n"
         "    </FIELDS>\n    <PARAMS LCID=\"3082\"><PARAM Name=\"x\" Value=\"1\"/></PARAMS>\n  </METADATA>\n"
         "  <ROWDATA>\n    <ROW R=\"1,5\" DT=\"19950202\" B=\"true\"/>\n  </ROWDATA>\n</DATAPACKET>\n";
     TDataSet dataSet;
@@ -98,12 +99,13 @@ TEST(Packet, LoadingAcceptsTheVariantsThatPacketsShow)
     EXPECT_EQ(dataSet.FieldByName(u"R").Value(), TVariant(1.5));
     EXPECT_EQ(dataSet.FieldByName(u"DT").Value(), TVariant(TDateTimeValue{34732}));
     EXPECT_EQ(dataSet.FieldByName(u"B").Value(), TVariant(true));
-    EXPECT_EQ(Narrow(dataSet.SaveToXML()),
-              "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
-              "<FIELD attrname=\"R\" fieldtype=\"r8\"/><FIELD attrname=\"DT\" fieldtype=\"dateTime\"/>"
-              "<FIELD attrname=\"B\" fieldtype=\"boolean\"/></FIELDS><PARAMS LCID=\"3082\"><PARAM Name=\"x\" "
-              "Value=\"1\"/></PARAMS></METADATA><ROWDATA><ROW R=\"1,5\" DT=\"19950202\" B=\"true\"/></ROWDATA>"
-              "</DATAPACKET>");
+    EXPECT_EQ(
+        Narrow(dataSet.SaveToXML()),
+        "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+        "<FIELD attrname=\"R\" fieldtype=\"r8\"/><FIELD attrname=\"DT\" fieldtype=\"dateTime\"/>"
+        "<FIELD attrname=\"B\" fieldtype=\"boolean\"/></FIELDS><PARAMS LCID=\"3082\"><PARAM Name=\"x\" "
+        "Value=\"1\"/></PARAMS></METADATA><ROWDATA><ROW R=\"1,5\" DT=\"19950202\" B=\"true\"/></ROWDATA>"
+        "</DATAPACKET>");
 }
 
 TEST(Packet, EntitiesOfADocumentTypeAreNeverRead)
@@ -140,7 +142,8 @@ TEST(Packet, MalformedPacketsAreRefusedWithTheirReason)
         {PacketOf(i4, R"(<ROW I="1"/><ROW I="1.5"/>)"),
          "Invalid XML data packet: '1.5' is not a valid value for field 'I' of type ftInteger (row 2)"},
         {PacketOf(R"(<FIELD attrname="U" fieldtype="ui1"/>)", R"(<ROW U="256"/>)"),
-         "Invalid XML data packet: 256 is not a valid value for field 'U'. The allowed range is 0 to 255 (row 1)"},
+         "Invalid XML data packet: 256 is not a valid value for field 'U'. The allowed range is 0 to 255 "
+         "(row 1)"},
         {PacketOf(R"(<FIELD attrname="D" fieldtype="date"/>)", R"(<ROW D="20230229"/>)"),
          "Invalid XML data packet: '20230229' is not a valid value for field 'D' of type ftDate (row 1)"},
         {PacketOf(R"(<FIELD attrname="B" fieldtype="bin.hex" SUBTYPE="Binary"/>)", R"(<ROW B="#"/>)"),
@@ -177,8 +180,8 @@ TEST(Packet, RoundTripKeepsRandomRecords)
         return std::uniform_int_distribution<std::int64_t>(low, high)(random);
     };
     auto randomText = [&](std::size_t maxLength) {
-        static constexpr char16_t kUnits[] = {u'a', u'&', u'<', u'>', u'"', u'\'', u'\t', u'\n', u'\r', u' ',
-                                              0xE9,  0x20AC, 0xFFFD, 0x7F,  0x85,  u';', u'=', u'Z'};
+        static constexpr char16_t kUnits[] = {u'a', u'&', u'<',   u'>',   u'"', u'\'', u'\t', u'\n', u'\r',
+                                              u' ', 0xE9, 0x20AC, 0xFFFD, 0x7F, 0x85,  u';',  u'=',  u'Z'};
         std::u16string text;
         for (auto n = pick(0, static_cast<std::int64_t>(maxLength)); n > 0; --n) {
             if (pick(0, 9) == 0 && n > 1) {
@@ -217,26 +220,32 @@ TEST(Packet, RoundTripKeepsRandomRecords)
         case TFieldType::ftLargeint:
             return pick(INT64_MIN, INT64_MAX);
         case TFieldType::ftSingle:
-            return static_cast<double>(static_cast<float>(std::ldexp(pick(-1'000'000, 1'000'000), pick(-120, 100))));
+            return static_cast<double>(
+                static_cast<float>(std::ldexp(pick(-1'000'000, 1'000'000), pick(-120, 100))));
         case TFieldType::ftFloat:
         case TFieldType::ftCurrency:
         case TFieldType::ftExtended:
-            return std::ldexp(static_cast<double>(pick(-(1LL << 52), 1LL << 52)), static_cast<int>(pick(-1000, 960)));
+            return std::ldexp(static_cast<double>(pick(-(1LL << 52), 1LL << 52)),
+                              static_cast<int>(pick(-1000, 960)));
         case TFieldType::ftBCD:
             return static_cast<double>(pick(-99999999, 99999999)) / 100;
         case TFieldType::ftFMTBcd:
-            return std::u16string(Widen(std::to_string(pick(-999999, 999999)) + "." + std::to_string(pick(0, 9))));
+            return std::u16string(
+                Widen(std::to_string(pick(-999999, 999999)) + "." + std::to_string(pick(0, 9))));
         case TFieldType::ftBoolean:
             return pick(0, 1) == 1;
         case TFieldType::ftDate:
         case TFieldType::ftTime:
         case TFieldType::ftDateTime:
         case TFieldType::ftTimeStamp:
-            return TDateTimeValue{static_cast<double>(pick(-693593, 2958465)) + pick(0, 86399999) / 86400000.0};
+            return TDateTimeValue{static_cast<double>(pick(-693593, 2958465)) +
+                                  pick(0, 86399999) / 86400000.0};
         case TFieldType::ftDataSet:
             return TUnassigned{};
         default:
-            return randomText(field.DataType() == TFieldType::ftWideString ? 10 : field.Def().MaxTextLength() > 0 ? field.Def().MaxTextLength() : 40);
+            return randomText(field.DataType() == TFieldType::ftWideString ? 10
+                              : field.Def().MaxTextLength() > 0            ? field.Def().MaxTextLength()
+                                                                           : 40);
         }
     };
 

@@ -52,7 +52,8 @@ TEST(ValueConversion, EveryCellOfTheTable)
         {"text", std::u16string(u"12"), "12", "fails", "fails", "fails", "text"},
         {"int32", std::int32_t{-7}, "fails", "-7", "fails", "-7", "int32"},
         {"int64", std::int64_t{0x1'0000'0005}, "fails", "5", "fails", "4294967301", "int64"},
-        {"int64 with bit 31", std::int64_t{2147483648}, "fails", "-2147483648", "fails", "2147483648", "int64"},
+        {"int64 with bit 31", std::int64_t{2147483648}, "fails", "-2147483648", "fails", "2147483648",
+         "int64"},
         {"double", 3.0, "fails", "fails", "fails", "3", "double"},
         {"boolean", true, "fails", "fails", "1", "fails", "bool"},
         {"empty", std::monostate{}, "", "0", "0", "0", "unassigned"},
@@ -102,15 +103,16 @@ class FieldWriteTest : public testing::TestWithParam<TWriteCase> {};
 TEST_P(FieldWriteTest, Writes)
 {
     const TWriteCase& c = GetParam();
-    const std::string fields = std::string(R"(<FIELD attrname="K" fieldtype="i4"/><FIELD attrname="F" )") + c.FField +
-                               "/>";
+    const std::string fields =
+        std::string(R"(<FIELD attrname="K" fieldtype="i4"/><FIELD attrname="F" )") + c.FField + "/>";
     const std::u16string packet = test::Widen(test::PacketOf(fields, ""));
-    const std::string result =
-        test::Narrow(DSToJSON(packet, test::Widen(std::string("{\"f\":") + c.FJson + "}"), u"K", std::int32_t{1}, u"C"));
+    const std::string result = test::Narrow(
+        DSToJSON(packet, test::Widen(std::string("{\"f\":") + c.FJson + "}"), u"K", std::int32_t{1}, u"C"));
     const std::size_t row = result.find("<ROW RowState=\"4\" K=\"1\"");
     ASSERT_NE(row, std::string::npos) << result;
     const std::size_t f = result.find(" F=\"", row);
-    const std::string written = f == std::string::npos ? "fails" : result.substr(f + 4, result.find('"', f + 4) - f - 4);
+    const std::string written =
+        f == std::string::npos ? "fails" : result.substr(f + 4, result.find('"', f + 4) - f - 4);
     EXPECT_EQ(written, c.FWritten) << c.FField << " <- " << c.FJson;
 }
 
@@ -126,9 +128,11 @@ INSTANTIATE_TEST_SUITE_P(
         TWriteCase{R"(fieldtype="bin.hex" SUBTYPE="WideText")", R"("\u20ac")", "&#8364;"},
         TWriteCase{R"(fieldtype="bin.hex" SUBTYPE="Binary")", R"("hi!")", "aGkh"},
         TWriteCase{R"(fieldtype="i1")", "-128", "-128"}, TWriteCase{R"(fieldtype="i1")", "128", "fails"},
-        TWriteCase{R"(fieldtype="i2")", "-32769", "fails"}, TWriteCase{R"(fieldtype="ui2")", "65535", "65535"},
+        TWriteCase{R"(fieldtype="i2")", "-32769", "fails"},
+        TWriteCase{R"(fieldtype="ui2")", "65535", "65535"},
         // The integer write takes the low 32 bits, -1 here, which ui4 refuses rather than guess.
-        TWriteCase{R"(fieldtype="ui4")", "4294967295", "fails"}, TWriteCase{R"(fieldtype="ui4")", "2147483647", "2147483647"},
+        TWriteCase{R"(fieldtype="ui4")", "4294967295", "fails"},
+        TWriteCase{R"(fieldtype="ui4")", "2147483647", "2147483647"},
         TWriteCase{R"(fieldtype="ui4")", "-1", "fails"}, TWriteCase{R"(fieldtype="i4")", "\"5\"", "fails"},
         TWriteCase{R"(fieldtype="i4" SUBTYPE="Autoinc")", "\"5\"", "5"},
         TWriteCase{R"(fieldtype="i8")", "9223372036854775807", "9223372036854775807"},
@@ -142,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         TWriteCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "-0.001", "0.00"},
         TWriteCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "12345", "fails"},
         TWriteCase{R"(fieldtype="fixedFMT" WIDTH="20" DECIMALS="4")", "\"-7.5\"", "-7.5000"},
-        TWriteCase{R"(fieldtype="boolean")", "false", "FALSE"}, TWriteCase{R"(fieldtype="boolean")", "1", "fails"},
+        TWriteCase{R"(fieldtype="boolean")", "false", "FALSE"},
+        TWriteCase{R"(fieldtype="boolean")", "1", "fails"},
         TWriteCase{R"(fieldtype="date")", "\"1995-02-02\"", "19950202"},
         TWriteCase{R"(fieldtype="date")", "null", "18991230"},
         TWriteCase{R"(fieldtype="time")", "0.5", "12:00:00000"},

@@ -1,0 +1,119 @@
+// DSToJSON on a packet of 10,000 and 100,000 records of 12 fields of mixed types (about
+// 2 MB per 10,000), beside pugixml alone parsing and saving the same text in the same run:
+//   pugixml_parse_save  the packet's UTF-8 bytes parsed and saved to memory by pugixml
+//   dstojson_modify_last  "M" on the last record, three fields written
+//   dstojson_create_with_100_details  "C" of a record with a detail array of 100 objects
+// Our figures include everything the method does with the UTF-16 text it receives:
+// conversion, parsing and checking every value, the change, saving and conversion back.
+
+#include "dataset/DSToJSON.h"
+#include "fileout/Utf8.h"
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <map>
+#include <string>
+
+namespace {
+
+using namespace bramolt;
+
+const std::string& PacketUtf8(int records)
+{
+    static std::map<int, std::string> packets;
+    std::string& packet = packets[records];
+    if (!packet.empty())
+        return packet;
+    packet = R"(<?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA><FIELDS>)"
+             R"(<FIELD attrname="ID" fieldtype="i4" required="true"/>)"
+             R"(<FIELD attrname="CODE" fieldtype="string" WIDTH="12"/>)"
+             R"(<FIELD attrname="NAME" fieldtype="string.uni" WIDTH="120"/>)"
+             R"(<FIELD attrname="PRICE" fieldtype="r8"/><FIELD attrname="QTY" fieldtype="i2"/>)"
+             R"(<FIELD attrname="TOTAL" fieldtype="fixed" WIDTH="12" DECIMALS="2"/>)"
+             R"(<FIELD attrname="ACTIVE" fieldtype="boolean"/><FIELD attrname="CREATED" fieldtype="dateTime"/>)"
+             R"(<FIELD attrname="DAY" fieldtype="date"/><FIELD attrname="BIG" fieldtype="i8"/>)"
+             R"(<FIELD attrname="NOTE" fieldtype="bin.hex" SUBTYPE="Text"/>)"
+             R"(<FIELD attrname="ITEMS" fieldtype="nested"><FIELDS><FIELD attrname="LINE" fieldtype="i4"/>)"
+             R"(<FIELD attrname="DESCR" fieldtype="string" WIDTH="30"/></FIELDS><PARAMS/></FIELD>)"
+             R"(</FIELDS><PARAMS/></METADATA><ROWDATA>)";
+    for (int i = 1; i <= records; ++i) {
+        const std::string n = std::to_string(i);
+        packet += R"(<ROW ID=")" + n + R"(" CODE="C-)" + n + R"(" NAME="Art&#237;culo n&#250;mero )" + n +
+                  R"(" PRICE=")" + std::to_string(i % 1000) + ".25" + R"(" QTY=")" + std::to_string(i % 300) +
+                  R"(" TOTAL=")" + std::to_string(i * 3) + ".75" + R"(" ACTIVE=")" + (i % 2 ? "TRUE" : "FALSE") +
+                  R"(" CREATED="20240115T10:30:00000" DAY="20240116" BIG=")" + std::to_string(i * 1000003LL) +
+                  R"(" NOTE="note for record )" + n + R"("><ITEMS><ROWITEMS LINE="1" DESCR="first"/></ITEMS></ROW>)";
+    }
+    packet += "</ROWDATA></DATAPACKET>";
+    return packet;
+}
+
+const std::u16string& Packet(int records)
+{
+    static std::map<int, std::u16string> packets;
+    std::u16string& packet = packets[records];
+    if (packet.empty())
+        packet = fileout::Utf8ToUtf16(PacketUtf8(records));
+    return packet;
+}
+
+struct TStringWriter final : pugi::xml_writer {
+    std::string FText;
+    void write(const void* data, std::size_t size) override
+    {
+        FText.append(static_cast<const char*>(data), size);
+    }
+};
+
+void pugixml_parse_save(benchmark::State& state)
+{
+    const std::string& text = PacketUtf8(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        pugi::xml_document document;
+        document.load_buffer(text.data(), text.size());
+        TStringWriter writer;
+        document.save(writer, "", pugi::format_raw);
+        benchmark::DoNotOptimize(writer.FText.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void dstojson_modify_last(benchmark::State& state)
+{
+    const int records = static_cast<int>(state.range(0));
+    const std::u16string& packet = Packet(records);
+    for (auto _ : state) {
+        const std::u16string result = dataset::DSToJSON(packet, u"{\"name\":\"nuevo\",\"price\":9.5,\"qty\":3}", u"ID",
+                                                        std::int32_t{records}, u"M");
+        if (result.empty())
+            state.SkipWithError("no packet returned");
+        benchmark::DoNotOptimize(result.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * PacketUtf8(records).size()));
+}
+
+void dstojson_create_with_100_details(benchmark::State& state)
+{
+    const int records = static_cast<int>(state.range(0));
+    const std::u16string& packet = Packet(records);
+    std::u16string json = u"{\"code\":\"NEW\",\"price\":1.5,\"items\":[";
+    for (int i = 1; i <= 100; ++i)
+        json += (i > 1 ? u"," : u"") + fileout::Utf8ToUtf16("{\"line\":" + std::to_string(i) + ",\"descr\":\"d\"}");
+    json += u"]}";
+    for (auto _ : state) {
+        const std::u16string result = dataset::DSToJSON(packet, json, u"ID", std::int32_t{records + 1}, u"C");
+        if (result.empty())
+            state.SkipWithError("no packet returned");
+        benchmark::DoNotOptimize(result.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * PacketUtf8(records).size()));
+}
+
+BENCHMARK(pugixml_parse_save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(dstojson_modify_last)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(dstojson_create_with_100_details)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
