@@ -3,7 +3,7 @@
 #include "dataset/ChangeLog.h"
 #include "dataset/DataSetError.h"
 #include "dataset/PacketDocument.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -242,7 +242,7 @@ TField& TDataSet::FieldByName(std::u16string_view name) const
 {
     if (TField* field = FindField(name))
         return *field;
-    throw EDataSetError("Field '" + fileout::Utf16ToUtf8(name) + "' not found");
+    throw EDataSetError("Field '" + text::ToUtf8(name) + "' not found");
 }
 
 // ---------------------------------------------------------------- states
@@ -377,7 +377,7 @@ void TDataSet::Post()
     const pugi::xml_node row = CurrentRow();
     for (const auto& field : FFields) {
         if (field->Def().FRequired && field->IsNull())
-            throw EDataSetError("Field '" + fileout::Utf16ToUtf8(field->FieldName()) + "' must have a value");
+            throw EDataSetError("Field '" + text::ToUtf8(field->FieldName()) + "' must have a value");
     }
     if (FState == TDataSetState::dsInsert) {
         if (FMaster)

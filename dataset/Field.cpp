@@ -2,7 +2,7 @@
 
 #include "dataset/DataSet.h"
 #include "dataset/DataSetError.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 namespace bramolt::dataset {
 
@@ -59,9 +59,9 @@ void TField::Clear()
 void TField::Write(const TFieldValue& value)
 {
     if (FDef.FReadOnly)
-        throw EDataSetError("Field '" + fileout::Utf16ToUtf8(FDef.FFieldName) + "' cannot be modified");
+        throw EDataSetError("Field '" + text::ToUtf8(FDef.FFieldName) + "' cannot be modified");
     if (FDef.FKind == TValueKind::vkDataSet)
-        throw EDataSetError("Field '" + fileout::Utf16ToUtf8(FDef.FFieldName) + "' holds a dataset");
+        throw EDataSetError("Field '" + text::ToUtf8(FDef.FFieldName) + "' holds a dataset");
     pugi::xml_node row = FDataSet.CurrentRow();
     const char* name = FDef.FAttrName.c_str();
     pugi::xml_attribute attribute = row.attribute(name);
@@ -107,16 +107,16 @@ std::u16string TField::AsString() const
     const pugi::xml_node row = FDataSet.CurrentRow();
     const TFieldValue value = ReadPacketValue(FDef, row.attribute(FDef.FAttrName.c_str()).value());
     if (FDef.FKind == TValueKind::vkText)
-        return fileout::Utf8ToUtf16(std::get<std::string>(value));
+        return text::FromUtf8(std::get<std::string>(value));
     if (FDef.FKind == TValueKind::vkBytes)
         return std::get<std::u16string>(VariantOfFieldValue(FDef, value).Storage());
-    return fileout::Utf8ToUtf16(WritePacketValue(FDef, value));
+    return text::FromUtf8(WritePacketValue(FDef, value));
 }
 
 TDataSet& TField::NestedDataSet()
 {
     if (!FNested)
-        throw EDataSetError("Field '" + fileout::Utf16ToUtf8(FDef.FFieldName) + "' is not a dataset field");
+        throw EDataSetError("Field '" + text::ToUtf8(FDef.FFieldName) + "' is not a dataset field");
     return *FNested;
 }
 

@@ -3,7 +3,7 @@
 #include "dataset/DataSetError.h"
 #include "dataset/DateTime.h"
 #include "fileout/Base64.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,7 +16,7 @@ namespace {
 
 std::string NameOf(const TFieldDef& def)
 {
-    return fileout::Utf16ToUtf8(def.FFieldName);
+    return text::ToUtf8(def.FFieldName);
 }
 
 [[noreturn]] void Refuse(const TFieldDef& def, std::string_view what)
@@ -237,10 +237,10 @@ TFieldValue FieldValueOfText(const TFieldDef& def, std::u16string_view text)
         if (limit > 0 && text.size() > limit)
             throw EDataSetError("Value of field '" + NameOf(def) + "' is longer than " +
                                 std::to_string(limit) + " characters");
-        return fileout::Utf16ToUtf8(text);
+        return text::ToUtf8(text);
     }
     case TValueKind::vkBytes:
-        return fileout::Utf16ToUtf8(text);
+        return text::ToUtf8(text);
     case TValueKind::vkDataSet:
         Refuse(def, "a text");
     default:
@@ -248,7 +248,7 @@ TFieldValue FieldValueOfText(const TFieldDef& def, std::u16string_view text)
     }
     const auto ascii = AsciiOf(text);
     if (!ascii)
-        Invalid(def, fileout::Utf16ToUtf8(text));
+        Invalid(def, text::ToUtf8(text));
     if (IsDateTimeKind(def.FKind)) {
         const auto days = ReadIsoDateTime(text);
         if (!days)
@@ -271,7 +271,7 @@ TFieldValue FieldValueOfInteger(const TFieldDef& def, std::int64_t number)
 {
     switch (def.FKind) {
     case TValueKind::vkText:
-        return FieldValueOfText(def, fileout::Utf8ToUtf16(std::to_string(number)));
+        return FieldValueOfText(def, text::FromUtf8(std::to_string(number)));
     case TValueKind::vkInteger:
         return CheckedInteger(def, number);
     case TValueKind::vkFloat:
@@ -291,7 +291,7 @@ TFieldValue FieldValueOfFloat(const TFieldDef& def, long double number)
     case TValueKind::vkText:
         if (!std::isfinite(number))
             Refuse(def, "a value that is not a finite number");
-        return FieldValueOfText(def, fileout::Utf8ToUtf16(FloatText(def, static_cast<double>(number))));
+        return FieldValueOfText(def, text::FromUtf8(FloatText(def, static_cast<double>(number))));
     case TValueKind::vkInteger: {
         // A fraction is never dropped silently.
         if (!std::isfinite(number) || std::trunc(number) != number || number < -0x1p63L || number >= 0x1p63L)
@@ -452,7 +452,7 @@ TVariant VariantOfFieldValue(const TFieldDef& def, const TFieldValue& value)
         return TNull{};
     switch (def.FKind) {
     case TValueKind::vkText:
-        return fileout::Utf8ToUtf16(std::get<std::string>(value));
+        return text::FromUtf8(std::get<std::string>(value));
     case TValueKind::vkBytes: {
         const auto& bytes = std::get<std::string>(value);
         std::u16string text;

@@ -1,6 +1,9 @@
 #include "dataset/JsonTokenReader.h"
 
+#include "text/HexDigits.h"
+
 #include <charconv>
+#include <cstdio>
 #include <limits>
 
 namespace bramolt::dataset {
@@ -16,17 +19,6 @@ bool IsNameChar(char16_t c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
            c == u'$' || (c >= 0x80 && !IsBlank(c));
-}
-
-int HexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
 }
 
 std::string Printable(char16_t c)
@@ -236,7 +228,7 @@ std::u16string TJsonTokenReader::ReadQuoted()
         case u'u': {
             unsigned unit = 0;
             for (int i = 0; i < 4; ++i) {
-                const int digit = FPos < FText.size() ? HexValue(FText[FPos]) : -1;
+                const int digit = FPos < FText.size() ? text::HexDigitValue(FText[FPos]) : -1;
                 if (digit < 0)
                     Fail("Invalid \\u escape");
                 unit = unit * 16 + static_cast<unsigned>(digit);
@@ -269,7 +261,7 @@ void TJsonTokenReader::ReadNumber()
         FPos += 2;
         std::uint64_t magnitude = 0;
         const std::size_t digits = FPos;
-        for (int digit; FPos < FText.size() && (digit = HexValue(FText[FPos])) >= 0; ++FPos) {
+        for (int digit; FPos < FText.size() && (digit = text::HexDigitValue(FText[FPos])) >= 0; ++FPos) {
             if (magnitude > (std::numeric_limits<std::uint64_t>::max() >> 4))
                 Fail("Hexadecimal number too large");
             magnitude = magnitude * 16 + static_cast<unsigned>(digit);

@@ -1,7 +1,7 @@
 #include "dataset/DataSetError.h"
 #include "dataset/FieldValue.h"
 #include "dataset/PacketDocument.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <charconv>
 #include <cstring>
@@ -28,6 +28,22 @@ int NumberAttribute(const pugi::xml_node& field, const char* name)
     return number;
 }
 
+// Field names become attribute and element names of the rows.
+bool IsXmlName(std::string_view name)
+{
+    auto letter = [](unsigned char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+    };
+    if (name.empty() || !letter(static_cast<unsigned char>(name.front())))
+        return false;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!letter(u) && !(u >= '0' && u <= '9') && u != '-' && u != '.')
+            return false;
+    }
+    return true;
+}
+
 bool FlagAttribute(const pugi::xml_node& field, const char* name)
 {
     const std::string_view text = field.attribute(name).value();
@@ -42,8 +58,10 @@ std::vector<TFieldDef> ReadFields(const pugi::xml_node& fields)
         def.FAttrName = field.attribute("attrname").value();
         if (def.FAttrName.empty())
             Malformed("a FIELD has no attrname");
+        if (!IsXmlName(def.FAttrName))
+            Malformed("the field name '" + def.FAttrName + "' cannot name an XML attribute");
         const char* fieldName = field.attribute("fieldname").value();
-        def.FFieldName = fileout::Utf8ToUtf16(*fieldName ? fieldName : def.FAttrName);
+        def.FFieldName = text::FromUtf8(*fieldName ? fieldName : def.FAttrName);
         const std::string_view fieldType = field.attribute("fieldtype").value();
         def.FDataType = FieldTypeOfPacket(fieldType, field.attribute("SUBTYPE").value());
         if (def.FDataType == TFieldType::ftUnknown)
@@ -115,7 +133,7 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
 std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text)
 {
     auto packet = std::make_unique<TPacketDocument>();
-    const std::string bytes = fileout::Utf16ToUtf8(text);
+    const std::string bytes = text::ToUtf8(text);
     // No CDATA (a packet holds none) and no document type declaration: both are skipped.
     const unsigned options = pugi::parse_default & ~pugi::parse_cdata;
     const pugi::xml_parse_result result =

@@ -1,6 +1,6 @@
 #include "dataset/PacketDocument.h"
 
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <cstdint>
 
@@ -106,7 +106,7 @@ std::u16string WritePacket(TPacketDocument& packet)
     std::u16string result(trimmed.begin(), trimmed.end());
     for (const char16_t unit : result) {
         if (unit > 0x7F)
-            return fileout::Utf8ToUtf16(trimmed);
+            return text::FromUtf8(trimmed);
     }
     return result;
 }

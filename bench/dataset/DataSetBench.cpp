@@ -7,7 +7,7 @@
 // conversion, parsing and checking every value, the change, saving and conversion back.
 
 #include "dataset/DSToJSON.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
@@ -25,25 +25,27 @@ const std::string& PacketUtf8(int records)
     std::string& packet = packets[records];
     if (!packet.empty())
         return packet;
-    packet = R"(<?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA><FIELDS>)"
-             R"(<FIELD attrname="ID" fieldtype="i4" required="true"/>)"
-             R"(<FIELD attrname="CODE" fieldtype="string" WIDTH="12"/>)"
-             R"(<FIELD attrname="NAME" fieldtype="string.uni" WIDTH="120"/>)"
-             R"(<FIELD attrname="PRICE" fieldtype="r8"/><FIELD attrname="QTY" fieldtype="i2"/>)"
-             R"(<FIELD attrname="TOTAL" fieldtype="fixed" WIDTH="12" DECIMALS="2"/>)"
-             R"(<FIELD attrname="ACTIVE" fieldtype="boolean"/><FIELD attrname="CREATED" fieldtype="dateTime"/>)"
-             R"(<FIELD attrname="DAY" fieldtype="date"/><FIELD attrname="BIG" fieldtype="i8"/>)"
-             R"(<FIELD attrname="NOTE" fieldtype="bin.hex" SUBTYPE="Text"/>)"
-             R"(<FIELD attrname="ITEMS" fieldtype="nested"><FIELDS><FIELD attrname="LINE" fieldtype="i4"/>)"
-             R"(<FIELD attrname="DESCR" fieldtype="string" WIDTH="30"/></FIELDS><PARAMS/></FIELD>)"
-             R"(</FIELDS><PARAMS/></METADATA><ROWDATA>)";
+    packet =
+        R"(<?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA><FIELDS>)"
+        R"(<FIELD attrname="ID" fieldtype="i4" required="true"/>)"
+        R"(<FIELD attrname="CODE" fieldtype="string" WIDTH="12"/>)"
+        R"(<FIELD attrname="NAME" fieldtype="string.uni" WIDTH="120"/>)"
+        R"(<FIELD attrname="PRICE" fieldtype="r8"/><FIELD attrname="QTY" fieldtype="i2"/>)"
+        R"(<FIELD attrname="TOTAL" fieldtype="fixed" WIDTH="12" DECIMALS="2"/>)"
+        R"(<FIELD attrname="ACTIVE" fieldtype="boolean"/><FIELD attrname="CREATED" fieldtype="dateTime"/>)"
+        R"(<FIELD attrname="DAY" fieldtype="date"/><FIELD attrname="BIG" fieldtype="i8"/>)"
+        R"(<FIELD attrname="NOTE" fieldtype="bin.hex" SUBTYPE="Text"/>)"
+        R"(<FIELD attrname="ITEMS" fieldtype="nested"><FIELDS><FIELD attrname="LINE" fieldtype="i4"/>)"
+        R"(<FIELD attrname="DESCR" fieldtype="string" WIDTH="30"/></FIELDS><PARAMS/></FIELD>)"
+        R"(</FIELDS><PARAMS/></METADATA><ROWDATA>)";
     for (int i = 1; i <= records; ++i) {
         const std::string n = std::to_string(i);
         packet += R"(<ROW ID=")" + n + R"(" CODE="C-)" + n + R"(" NAME="Art&#237;culo n&#250;mero )" + n +
                   R"(" PRICE=")" + std::to_string(i % 1000) + ".25" + R"(" QTY=")" + std::to_string(i % 300) +
-                  R"(" TOTAL=")" + std::to_string(i * 3) + ".75" + R"(" ACTIVE=")" + (i % 2 ? "TRUE" : "FALSE") +
-                  R"(" CREATED="20240115T10:30:00000" DAY="20240116" BIG=")" + std::to_string(i * 1000003LL) +
-                  R"(" NOTE="note for record )" + n + R"("><ITEMS><ROWITEMS LINE="1" DESCR="first"/></ITEMS></ROW>)";
+                  R"(" TOTAL=")" + std::to_string(i * 3) + ".75" + R"(" ACTIVE=")" +
+                  (i % 2 ? "TRUE" : "FALSE") + R"(" CREATED="20240115T10:30:00000" DAY="20240116" BIG=")" +
+                  std::to_string(i * 1000003LL) + R"(" NOTE="note for record )" + n +
+                  R"("><ITEMS><ROWITEMS LINE="1" DESCR="first"/></ITEMS></ROW>)";
     }
     packet += "</ROWDATA></DATAPACKET>";
     return packet;
@@ -54,7 +56,7 @@ const std::u16string& Packet(int records)
     static std::map<int, std::u16string> packets;
     std::u16string& packet = packets[records];
     if (packet.empty())
-        packet = fileout::Utf8ToUtf16(PacketUtf8(records));
+        packet = text::FromUtf8(PacketUtf8(records));
     return packet;
 }
 
@@ -84,8 +86,8 @@ void dstojson_modify_last(benchmark::State& state)
     const int records = static_cast<int>(state.range(0));
     const std::u16string& packet = Packet(records);
     for (auto _ : state) {
-        const std::u16string result = dataset::DSToJSON(packet, u"{\"name\":\"nuevo\",\"price\":9.5,\"qty\":3}", u"ID",
-                                                        std::int32_t{records}, u"M");
+        const std::u16string result = dataset::DSToJSON(
+            packet, u"{\"name\":\"nuevo\",\"price\":9.5,\"qty\":3}", u"ID", std::int32_t{records}, u"M");
         if (result.empty())
             state.SkipWithError("no packet returned");
         benchmark::DoNotOptimize(result.data());
@@ -99,7 +101,7 @@ void dstojson_create_with_100_details(benchmark::State& state)
     const std::u16string& packet = Packet(records);
     std::u16string json = u"{\"code\":\"NEW\",\"price\":1.5,\"items\":[";
     for (int i = 1; i <= 100; ++i)
-        json += (i > 1 ? u"," : u"") + fileout::Utf8ToUtf16("{\"line\":" + std::to_string(i) + ",\"descr\":\"d\"}");
+        json += (i > 1 ? u"," : u"") + text::FromUtf8("{\"line\":" + std::to_string(i) + ",\"descr\":\"d\"}");
     json += u"]}";
     for (auto _ : state) {
         const std::u16string result = dataset::DSToJSON(packet, json, u"ID", std::int32_t{records + 1}, u"C");

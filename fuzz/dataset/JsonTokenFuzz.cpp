@@ -2,7 +2,7 @@
 // as strict JSON from its tokens; reading that print must give the same tokens again.
 
 #include "dataset/JsonTokenReader.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <charconv>
 #include <cmath>
@@ -134,7 +134,7 @@ std::u16string Print(const std::vector<TToken>& tokens)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::u16string text =
-        bramolt::fileout::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
+        bramolt::text::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     std::vector<TToken> tokens;
     if (!ReadAll(text, tokens))
         return 0;

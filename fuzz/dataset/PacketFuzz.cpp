@@ -4,7 +4,7 @@
 #include "dataset/DSToJSON.h"
 #include "dataset/DataSet.h"
 #include "dataset/DataSetError.h"
-#include "fileout/Utf8.h"
+#include "text/Utf8.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace bramolt::dataset;
     const std::u16string text =
-        bramolt::fileout::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
+        bramolt::text::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     TDataSet dataSet;
     try {
         dataSet.LoadFromXML(text);

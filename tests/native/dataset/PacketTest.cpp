@@ -137,6 +137,8 @@ TEST(Packet, MalformedPacketsAreRefusedWithTheirReason)
         {PacketOf(R"(<FIELD attrname="X" fieldtype="i16"/>)", ""),
          "Invalid XML data packet: field 'X' has the unknown type 'i16'"},
         {PacketOf(i4 + i4, ""), "Invalid XML data packet: field 'I' is defined twice"},
+        {PacketOf(R"(<FIELD attrname="A B" fieldtype="i4"/>)", ""),
+         "Invalid XML data packet: the field name 'A B' cannot name an XML attribute"},
         {PacketOf(R"(<FIELD attrname="S" fieldtype="string" WIDTH="x"/>)", ""),
          "Invalid XML data packet: WIDTH of field 'S' is 'x'"},
         {PacketOf(i4, R"(<ROW I="1"/><ROW I="1.5"/>)"),
