@@ -266,6 +266,20 @@ void TDataSet::CheckBrowseMode()
         Post();
 }
 
+void TDataSet::MakeMasterEditable()
+{
+    if (!FMaster)
+        return;
+    // The master's new version holds copies of these rows in the same order, so the
+    // current record keeps its position.
+    Refresh();
+    const std::size_t at = FCurrent;
+    FMaster->MasterMustEdit();
+    Refresh();
+    if (at < FView.size())
+        FCurrent = at;
+}
+
 void TDataSet::MasterMustEdit()
 {
     CheckActive();
@@ -325,8 +339,7 @@ void TDataSet::RemoveRow(pugi::xml_node row)
 void TDataSet::Append()
 {
     CheckBrowseMode();
-    if (FMaster)
-        FMaster->MasterMustEdit();
+    MakeMasterEditable();
     pugi::xml_node row = Container(true).append_child(RowElement());
     SetRowState(row, kRowInserted);
     Refresh();
@@ -346,8 +359,7 @@ void TDataSet::Edit()
         Append();
         return;
     }
-    if (FMaster)
-        FMaster->MasterMustEdit();
+    MakeMasterEditable();
     const pugi::xml_node row = CurrentRow();
     const int state = RowState(row);
     if (state == 0 || state == kRowDetailsChanged) {
@@ -467,8 +479,7 @@ void TDataSet::Delete()
     Cancel();
     if (IsEmpty())
         throw EDataSetError("Cannot perform this operation on an empty dataset");
-    if (FMaster)
-        FMaster->MasterMustEdit();
+    MakeMasterEditable();
     const pugi::xml_node row = CurrentRow();
     const int state = RowState(row);
     if (state & kRowInserted) {

@@ -85,6 +85,8 @@ class TDataSet {
     unsigned RowGeneration() const;
     pugi::xml_node CurrentRow() const;
     void CancelDetails();
+    // Before a change of a detail row: the master record enters edit state.
+    void MakeMasterEditable();
     void MasterMustEdit();
     void DetailsChanged();
     void RemoveRow(pugi::xml_node row);

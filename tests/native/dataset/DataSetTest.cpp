@@ -148,14 +148,15 @@ INSTANTIATE_TEST_SUITE_P(
             "<PARAMS/>",
             [](TDataSet& d) {
                 TDataSet& items = d.FieldByName(u"ITEMS").NestedDataSet();
-                items.Edit();
-                items.FieldByName(u"N").SetAsInteger(2);
+                items.MoveTo(2);
+                items.Edit(); // the master enters edit state first; the second detail stays current
+                items.FieldByName(u"N").SetAsInteger(6);
                 items.Post();
                 d.Post();
                 EXPECT_EQ(items.RecordCount(), 2);
             },
             R"(<PARAMS CHANGE_LOG="1 0 64"/></METADATA><ROWDATA><ROW RowState="64" ID="1"><ITEMS>)"
-            R"(<ROWITEMS RowState="1" N="1"/><ROWITEMS RowState="8" N="2"/><ROWITEMS N="5"/></ITEMS></ROW>)"
+            R"(<ROWITEMS N="1"/><ROWITEMS RowState="1" N="5"/><ROWITEMS RowState="8" N="6"/></ITEMS></ROW>)"
             R"(</ROWDATA>)"},
         TSequence{
             "a packet's own record of changes: a row modified twice shows its newest version",
