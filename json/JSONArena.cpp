@@ -10,7 +10,7 @@ TJSONArena::~TJSONArena()
     for (TBlockHeader* list : {FChunks, FLarge}) {
         while (list != nullptr) {
             TBlockHeader* next = list->Next;
-            ::operator delete(list, list->Bytes);
+            ::operator delete(list);
             list = next;
         }
     }
@@ -102,7 +102,7 @@ void TJSONArena::do_deallocate(void* p, std::size_t bytes, std::size_t alignment
         TBlockHeader* block = static_cast<TBlockHeader*>(p) - 1;
         Unlink(FLarge, block);
         FReserved -= block->Bytes;
-        ::operator delete(block, block->Bytes);
+        ::operator delete(block);
         return;
     }
     const std::size_t cls = ClassOf(bytes);
