@@ -1,5 +1,7 @@
 #include "automation/BramoltCOM.h"
 
+#include "automation/TextArguments.h"
+
 #include <new>
 
 namespace bramolt {
@@ -101,8 +103,9 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::Invoke(DISPID member, REFIID, LCID, WORD 
     // assignment; the type information matches either only with both set.
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
         flags |= DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
-    return FTypeLibrary.VtableInfo()->Invoke(static_cast<IBramoltCOM*>(this), member, flags, params, result,
-                                             exception, argumentError);
+    TTextArguments arguments(*FTypeLibrary.VtableInfo(), member, params);
+    return FTypeLibrary.VtableInfo()->Invoke(static_cast<IBramoltCOM*>(this), member, flags,
+                                             arguments.Params(), result, exception, argumentError);
 }
 
 // ---------------------------------------------------------------- IProvideClassInfo

@@ -6,8 +6,8 @@
 // throws to its failure value, or to an HRESULT and an error object, in one
 // place (MethodAnswer.h).
 //
-// The methods are defined by group in separate files: Version.cpp, and
-// PendingMethods.cpp for the methods not yet available in this build.
+// The methods are defined by group in separate files (Version.cpp,
+// JSONTreeMethods.cpp, DataSetMethods.cpp, MailMethods.cpp, ...).
 
 #include "automation/BramoltIdentity.h"
 #include "automation/ObjectCount.h"

@@ -268,6 +268,36 @@ std::optional<TIntegerValue> IntegerOf(const VARIANT& v)
     }
 }
 
+// The elements of a one-dimensional SAFEARRAY, each converted as a value of its own.
+dataset::TVariant DataSetArrayFromVariant(const VARIANT& value)
+{
+    SAFEARRAY* array = V_ARRAY(&value);
+    VARTYPE elementType = VT_EMPTY;
+    if (array == nullptr || ::SafeArrayGetDim(array) != 1 ||
+        FAILED(::SafeArrayGetVartype(array, &elementType)))
+        ThrowCannotConvert(V_VT(&value), u"Array");
+    LONG low = 0, high = -1;
+    ::SafeArrayGetLBound(array, 1, &low);
+    ::SafeArrayGetUBound(array, 1, &high);
+    dataset::TVariant::TArray elements;
+    for (LONG index = low; index <= high; ++index) {
+        TVariant element;
+        HRESULT result = S_OK;
+        if (elementType == VT_VARIANT) {
+            result = ::SafeArrayGetElement(array, &index, element.Pointer());
+        } else {
+            // The element is copied into the VARIANT's own storage, which then owns it.
+            result = ::SafeArrayGetElement(array, &index, &V_I8(element.Pointer()));
+            if (SUCCEEDED(result))
+                V_VT(element.Pointer()) = elementType;
+        }
+        if (FAILED(result))
+            ThrowCannotConvert(V_VT(&value), u"Array");
+        elements.push_back(DataSetValueFromVariant(element.Get()));
+    }
+    return elements;
+}
+
 } // namespace
 
 std::int64_t Int64FromVariant(const VARIANT& value)
@@ -407,6 +437,62 @@ bool BooleanFromVariant(const VARIANT& value)
                 ThrowCannotConvert(type, u"Boolean");
             return V_BOOL(converted.Pointer()) != VARIANT_FALSE;
         }
+        }
+    });
+}
+
+dataset::TVariant DataSetValueFromVariant(const VARIANT& value)
+{
+    return WithValue(value, [](const VARIANT& plain) -> dataset::TVariant {
+        const VARTYPE type = V_VT(&plain);
+        if (type & VT_ARRAY)
+            return DataSetArrayFromVariant(plain);
+        switch (type) {
+        case VT_EMPTY:
+            return dataset::TUnassigned{};
+        case VT_NULL:
+            return dataset::TNull{};
+        case VT_BSTR:
+            return std::u16string(TextFromBstr(V_BSTR(&plain)));
+        case VT_I1:
+            return std::int32_t{V_I1(&plain)};
+        case VT_UI1:
+            return std::int32_t{V_UI1(&plain)};
+        case VT_I2:
+            return std::int32_t{V_I2(&plain)};
+        case VT_UI2:
+            return std::int32_t{V_UI2(&plain)};
+        case VT_I4:
+            return std::int32_t{V_I4(&plain)};
+        case VT_INT:
+            return std::int32_t{V_INT(&plain)};
+        case VT_UI4:
+            return std::int64_t{V_UI4(&plain)};
+        case VT_UINT:
+            return std::int64_t{V_UINT(&plain)};
+        case VT_I8:
+            return std::int64_t{V_I8(&plain)};
+        case VT_UI8:
+            if (V_UI8(&plain) > static_cast<ULONGLONG>(INT64_MAX))
+                return static_cast<double>(V_UI8(&plain));
+            return static_cast<std::int64_t>(V_UI8(&plain));
+        case VT_R4:
+            return double{V_R4(&plain)};
+        case VT_R8:
+            return V_R8(&plain);
+        case VT_CY:
+        case VT_DECIMAL: {
+            TVariant number;
+            if (!SystemConvert(plain, VT_R8, number))
+                ThrowCannotConvert(type, u"Double");
+            return V_R8(number.Pointer());
+        }
+        case VT_DATE:
+            return dataset::TDateTimeValue{V_DATE(&plain)};
+        case VT_BOOL:
+            return V_BOOL(&plain) != VARIANT_FALSE;
+        default:
+            ThrowCannotConvert(type, u"Variant");
         }
     });
 }

@@ -9,6 +9,8 @@
 
 #include <oaidl.h>
 
+#include "dataset/Variant.h"
+
 namespace bramolt {
 
 // A VARIANT that cannot be converted (VT_NULL, a text that is no number, ...). The message
@@ -35,6 +37,12 @@ double DoubleFromVariant(const VARIANT& value);
 
 // Boolean of a VARIANT: numbers are true when not 0; texts "True"/"False" or a number.
 bool BooleanFromVariant(const VARIANT& value);
+
+// A value for the dataset engine (a key value of DSToJSON): empty, null, text, integers of 32
+// or 64 bits, reals, currency and decimals (as doubles), dates, booleans, and arrays of one
+// dimension holding these (a VBScript Array(...)). Throws EVariantConversionError for any
+// other type.
+dataset::TVariant DataSetValueFromVariant(const VARIANT& value);
 
 // The short name of a VARIANT type as conversion messages show it ("OleStr", "Int64").
 std::u16string VariantTypeName(VARTYPE type);

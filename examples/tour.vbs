@@ -92,13 +92,19 @@ server.GenerateQR String(3000, "x"), folder & "bramolt-too-long.bmp"
 Show "a text too long for a QR code fails", Err.Description
 Err.Clear
 
-' DSToJSON is not part of this build: it fails on purpose, so that no script
-' mistakes it for a method that worked.
-WScript.Echo "DSToJSON, SendMail"
-Dim result
-result = server.DSToJSON("<DATAPACKET/>", "{}", "id", 1, "insert")
-Show "DSToJSON", Err.Description
+WScript.Echo "DSToJSON: a JSON record applied to an XML data packet"
+Dim result, packet
+packet = "<?xml version=""1.0"" standalone=""yes""?>  <DATAPACKET Version=""2.0""><METADATA><FIELDS>" & _
+         "<FIELD attrname=""ID"" fieldtype=""i4""/><FIELD attrname=""NAME"" fieldtype=""string"" WIDTH=""20""/>" & _
+         "</FIELDS><PARAMS/></METADATA><ROWDATA><ROW ID=""1"" NAME=""Ana""/></ROWDATA></DATAPACKET>"
+packet = server.DSToJSON(packet, "{""name"":""Eva""}", "ID", 2, "C")
+Show "C of record 2", packet
+Show "M of record 1", server.DSToJSON(packet, "{""name"":""Ana Mar\u00eda""}", "ID", 1, "M")
+Show "M of a record that is not there gives the empty text", server.DSToJSON(packet, "{}", "ID", 9, "M")
+result = server.DSToJSON("<DATAPACKET>", "{}", "ID", 1, "C")
+Show "a packet that cannot be loaded fails", Err.Description
 Err.Clear
+WScript.Echo "SendMail"
 ' SendMail answers "OK" once the server accepted the message; every failure raises an
 ' error with its reason, here a port where no mail server listens.
 result = server.SendMail("someone@example.org", "", "", "Hello", "<p>Hello</p>", "", "user@example.org", "secret", _

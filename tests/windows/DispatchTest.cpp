@@ -5,7 +5,6 @@
 
 #include "automation/BramoltCOM.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -174,39 +173,6 @@ TEST_F(BramoltCOMTest, FailureReachesLateBoundCallerAsException)
     EXPECT_TRUE(HResultIs(E_UNEXPECTED, exception.scode));
     EXPECT_EQ(source.View(), L"Bramolt.BramoltCOM");
     EXPECT_EQ(description.View(), L"Could not convert variant of type (Null) into type (Int64)");
-}
-
-// Every method not yet available fails as such, names itself, and leaves its
-// value cleared (VARIANT empty, BSTR null) as every method does on failure.
-TEST_F(BramoltCOMTest, PendingMethodsFailNamingThemselves)
-{
-    TComPtr<IBramoltCOM> o;
-    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IBramoltCOM, o.ReceiveVoid())));
-
-    VARIANT in;
-    ::VariantInit(&in);
-    // The value starts as garbage so that clearing is visible.
-    BSTR s;
-    const auto freshBstr = [&] {
-        s = reinterpret_cast<BSTR>(0x1);
-        return &s;
-    };
-    const struct {
-        const char* Name;
-        std::function<HRESULT()> Call;
-    } rows[] = {
-        {"DSToJSON", [&] { return o->DSToJSON(nullptr, nullptr, nullptr, in, nullptr, freshBstr()); }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Name);
-        EXPECT_TRUE(HResultIs(E_NOTIMPL, row.Call()));
-        TComPtr<IErrorInfo> info;
-        ASSERT_TRUE(HResultIs(S_OK, ::GetErrorInfo(0, info.Receive())));
-        TBstr description;
-        info->GetDescription(description.Receive());
-        EXPECT_EQ(Narrow(description.View()), std::string(row.Name) + " is not available in this build yet");
-        EXPECT_EQ(s, nullptr);
-    }
 }
 
 TEST_F(BramoltCOMTest, QueryInterfaceAnswersForItsInterfacesOnly)

@@ -5,6 +5,7 @@
 // entry, with LC_ALL=es_ES.UTF-8 (comma); see CMakeLists.txt.
 
 #include "InProcessServer.h"
+#include "LateBoundArguments.h"
 
 #include "automation/BramoltCOM.h"
 
@@ -17,88 +18,6 @@
 
 namespace bramolt::test {
 namespace {
-
-// One argument of a call; copyable so that tables can hold it.
-class TArg {
-  public:
-    TArg() { ::VariantInit(&FValue); }
-    // VariantCopy only reads its source, though it is declared non-const.
-    TArg(const TArg& other) : TArg() { ::VariantCopy(&FValue, const_cast<VARIANT*>(&other.FValue)); }
-    TArg& operator=(const TArg& other)
-    {
-        if (this != &other)
-            ::VariantCopy(&FValue, const_cast<VARIANT*>(&other.FValue));
-        return *this;
-    }
-    ~TArg() { ::VariantClear(&FValue); }
-    VARIANT& Get() { return FValue; }
-    const VARIANT& Get() const { return FValue; }
-
-  private:
-    VARIANT FValue;
-};
-
-TArg Empty()
-{
-    return {};
-}
-
-TArg Null()
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_NULL;
-    return a;
-}
-
-TArg I4(LONG n)
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_I4;
-    V_I4(&a.Get()) = n;
-    return a;
-}
-
-TArg I8(LONGLONG n)
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_I8;
-    V_I8(&a.Get()) = n;
-    return a;
-}
-
-TArg R8(double d)
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_R8;
-    V_R8(&a.Get()) = d;
-    return a;
-}
-
-TArg Bool(bool b)
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_BOOL;
-    V_BOOL(&a.Get()) = b ? VARIANT_TRUE : VARIANT_FALSE;
-    return a;
-}
-
-TArg Text(std::wstring_view text)
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_BSTR;
-    V_BSTR(&a.Get()) = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return a;
-}
-
-// What VBScript sends for a variable: a reference to the variable's VARIANT. The
-// referenced VARIANT must outlive the call.
-TArg RefTo(VARIANT& variable)
-{
-    TArg a;
-    V_VT(&a.Get()) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&a.Get()) = &variable;
-    return a;
-}
 
 bool CommaLocale()
 {
