@@ -15,7 +15,8 @@ std::vector<bool> TextReferenceParameters(ITypeInfo& info, DISPID member)
     if (FAILED(info.GetTypeAttr(&attributes)))
         return {};
     const auto releaseAttributes = [&info](TYPEATTR* a) { info.ReleaseTypeAttr(a); };
-    const std::unique_ptr<TYPEATTR, decltype(releaseAttributes)> heldAttributes(attributes, releaseAttributes);
+    const std::unique_ptr<TYPEATTR, decltype(releaseAttributes)> heldAttributes(attributes,
+                                                                                releaseAttributes);
     const auto releaseFunction = [&info](FUNCDESC* f) { info.ReleaseFuncDesc(f); };
     for (UINT index = 0; index < attributes->cFuncs; ++index) {
         FUNCDESC* function = nullptr;

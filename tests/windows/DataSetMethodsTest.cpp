@@ -23,7 +23,7 @@ const std::wstring kPacket =
 
 struct TOutcome {
     HRESULT Code = E_FAIL;
-    std::string Packet;      // the answer
+    std::string Packet;       // the answer
     HRESULT ErrorCode = S_OK; // of the exception, for DISP_E_EXCEPTION
     std::string Description;
 };
@@ -87,8 +87,8 @@ bool Holds(const std::string& packet, const std::string& part)
 
 TEST_F(DataSetMethodsTest, CreatesARecordWithDetailsFromTextsByValue)
 {
-    const TOutcome outcome = Call({Text(kPacket), Text(LR"({"name":"dos","items":[{"n":1},{"n":2}]})"), Text(L"ID"),
-                                   I4(2), Text(L"C")});
+    const TOutcome outcome = Call({Text(kPacket), Text(LR"({"name":"dos","items":[{"n":1},{"n":2}]})"),
+                                   Text(L"ID"), I4(2), Text(L"C")});
     ASSERT_TRUE(HResultIs(S_OK, outcome.Code));
     EXPECT_TRUE(Holds(outcome.Packet, R"(<PARAMS CHANGE_LOG="2 0 4"/>)")) << outcome.Packet;
     EXPECT_TRUE(Holds(outcome.Packet, R"(<ROW RowState="4" ID="2" NAME="dos"><ITEMS><ROWITEMS RowState="4" )"
@@ -98,8 +98,8 @@ TEST_F(DataSetMethodsTest, CreatesARecordWithDetailsFromTextsByValue)
 
 TEST_F(DataSetMethodsTest, TakesVariablesByReferenceAsScriptsPassThem)
 {
-    TArg xml = Text(kPacket), json = Text(LR"({"name":"zwei","day":"1995-02-02"})"), fields = Text(L"ID;NAME"),
-         key = ArrayOf({I4(1), Text(L"uno")}), oper = Text(L"M");
+    TArg xml = Text(kPacket), json = Text(LR"({"name":"zwei","day":"1995-02-02"})"),
+         fields = Text(L"ID;NAME"), key = ArrayOf({I4(1), Text(L"uno")}), oper = Text(L"M");
     const TOutcome outcome =
         Call({RefTo(xml.Get()), RefTo(json.Get()), RefTo(fields.Get()), RefTo(key.Get()), RefTo(oper.Get())});
     ASSERT_TRUE(HResultIs(S_OK, outcome.Code)) << outcome.Description;
@@ -115,10 +115,12 @@ TEST_F(DataSetMethodsTest, ByReferenceArgumentsThatHoldNoTextAreRefusedAsBefore)
 {
     TArg empty, number = I4(5), xml = Text(kPacket);
     // An empty variable is the empty text: no operation, so the empty answer.
-    const TOutcome emptyOperation = Call({RefTo(xml.Get()), Text(L"{}"), Text(L"ID"), I4(1), RefTo(empty.Get())});
+    const TOutcome emptyOperation =
+        Call({RefTo(xml.Get()), Text(L"{}"), Text(L"ID"), I4(1), RefTo(empty.Get())});
     EXPECT_TRUE(HResultIs(S_OK, emptyOperation.Code));
     EXPECT_EQ(emptyOperation.Packet, "");
-    const TOutcome numberOperation = Call({RefTo(xml.Get()), Text(L"{}"), Text(L"ID"), I4(1), RefTo(number.Get())});
+    const TOutcome numberOperation =
+        Call({RefTo(xml.Get()), Text(L"{}"), Text(L"ID"), I4(1), RefTo(number.Get())});
     EXPECT_TRUE(HResultIs(DISP_E_TYPEMISMATCH, numberOperation.Code));
 }
 
@@ -151,13 +153,15 @@ TEST_F(DataSetMethodsTest, EarlyBoundCallsTakeNullTextsAsEmpty)
     V_VT(&key) = VT_I4;
     V_I4(&key) = 1;
     TBstr answer;
-    ASSERT_TRUE(HResultIs(S_OK, FObject->DSToJSON(nullptr, nullptr, nullptr, key, nullptr, answer.Receive())));
+    ASSERT_TRUE(
+        HResultIs(S_OK, FObject->DSToJSON(nullptr, nullptr, nullptr, key, nullptr, answer.Receive())));
     EXPECT_EQ(answer.View(), L"");
     TBstr xml(kPacket), json(L"{}"), field(L"ID"), oper(L"D");
     BSTR xmlText = xml.Get(), jsonText = json.Get(), fieldText = field.Get(), operText = oper.Get();
-    ASSERT_TRUE(
-        HResultIs(S_OK, FObject->DSToJSON(&xmlText, &jsonText, &fieldText, key, &operText, answer.Receive())));
-    EXPECT_TRUE(Holds(Narrow(answer.View()), R"(<ROW RowState="2" ID="1" NAME="uno"/>)")) << Narrow(answer.View());
+    ASSERT_TRUE(HResultIs(
+        S_OK, FObject->DSToJSON(&xmlText, &jsonText, &fieldText, key, &operText, answer.Receive())));
+    EXPECT_TRUE(Holds(Narrow(answer.View()), R"(<ROW RowState="2" ID="1" NAME="uno"/>)"))
+        << Narrow(answer.View());
 }
 
 } // namespace
