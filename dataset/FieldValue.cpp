@@ -76,14 +76,16 @@ std::optional<std::int64_t> ParseInteger(std::string_view text)
 
 std::optional<double> ParseFloat(std::string_view text, bool acceptComma)
 {
-    std::string copy(text);
-    if (acceptComma)
+    if (acceptComma && text.find(',') != std::string_view::npos) {
+        std::string copy(text);
         std::replace(copy.begin(), copy.end(), ',', '.');
-    if (copy.empty() || copy.front() == '+' || copy.find_first_of("iInN") != std::string::npos)
+        return ParseFloat(copy, false);
+    }
+    if (text.empty() || text.front() == '+' || text.find_first_of("iInN") != std::string_view::npos)
         return std::nullopt;
     double number = 0;
-    const auto [end, error] = std::from_chars(copy.data(), copy.data() + copy.size(), number);
-    if (error != std::errc() || end != copy.data() + copy.size() || !std::isfinite(number))
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number))
         return std::nullopt;
     return number;
 }

@@ -3,6 +3,7 @@
 #include "text/Utf8.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace bramolt::dataset {
 
@@ -15,7 +16,7 @@ namespace {
 // '>' outside quotes ends a tag), so those bytes mark the structure reliably.
 class TAsciiWriter final : public pugi::xml_writer {
   public:
-    explicit TAsciiWriter(std::string& out) : FOut(out) {}
+    explicit TAsciiWriter(std::u16string& out) : FOut(out) {}
 
     void write(const void* data, std::size_t size) override
     {
@@ -27,7 +28,7 @@ class TAsciiWriter final : public pugi::xml_writer {
             if (FPending == 0) {
                 while (run < end && *run < 0x80 && *run != '<' && *run != '"' && *run != '>')
                     ++run;
-                FOut.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(run - bytes));
+                FOut.append(bytes, run); // ASCII, widened unit by unit
                 bytes = run;
             }
             if (bytes < end)
@@ -40,8 +41,10 @@ class TAsciiWriter final : public pugi::xml_writer {
     {
         if (FPending > 0) {
             FCodePoint = (FCodePoint << 6) | (byte & 0x3Fu);
-            if (--FPending == 0)
-                FOut += "&#" + std::to_string(FCodePoint) + ';';
+            if (--FPending == 0) {
+                const std::string reference = "&#" + std::to_string(FCodePoint) + ';';
+                FOut.append(reference.begin(), reference.end());
+            }
             return;
         }
         if (byte < 0x80) {
@@ -51,16 +54,23 @@ class TAsciiWriter final : public pugi::xml_writer {
                 FInQuote = !FInQuote;
             else if (byte == '>' && !FInQuote)
                 FInTag = false;
-            FOut += static_cast<char>(byte);
+            FOut += static_cast<char16_t>(byte);
         } else if (FInTag && !FInQuote) {
-            FOut += static_cast<char>(byte);
+            FNameBytes = true;
+            FOut += static_cast<char16_t>(byte);
         } else {
             FPending = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
             FCodePoint = byte & (0x3Fu >> FPending);
         }
     }
 
-    std::string& FOut;
+  public:
+    // Bytes above 0x7F were left as they are in names: FOut holds them one per unit, still
+    // to be decoded as UTF-8.
+    bool FNameBytes = false;
+
+  private:
+    std::u16string& FOut;
     bool FInTag = false;
     bool FInQuote = false;
     int FPending = 0; // continuation bytes still to come
@@ -82,33 +92,24 @@ void StoreChangeLog(TPacketDocument& packet)
     log.set_value(packet.FChangeLog.Write().c_str());
 }
 
-bool IsBlankOrControl(char c)
-{
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
 } // namespace
 
 std::u16string WritePacket(TPacketDocument& packet)
 {
     StoreChangeLog(packet);
-    std::string text = "<?xml version=\"1.0\" standalone=\"yes\"?>  ";
+    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" standalone=\"yes\"?>  ";
+    std::u16string text(kDeclaration.begin(), kDeclaration.end());
+    text.reserve(packet.FLength + packet.FLength / 8 + 256);
     TAsciiWriter writer(text);
     packet.FDocument.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlankOrControl(text[begin]))
-        ++begin;
-    while (end > begin && IsBlankOrControl(text[end - 1]))
+    std::size_t end = text.size();
+    while (end > 0 && text[end - 1] <= 0x20)
         --end;
-    const std::string_view trimmed = std::string_view(text).substr(begin, end - begin);
-    // Bytes above 0x7F are left only in element and attribute names.
-    std::u16string result(trimmed.begin(), trimmed.end());
-    for (const char16_t unit : result) {
-        if (unit > 0x7F)
-            return text::FromUtf8(trimmed);
-    }
-    return result;
+    text.resize(end);
+    if (!writer.FNameBytes)
+        return text;
+    const std::string bytes(text.begin(), text.end());
+    return text::FromUtf8(bytes);
 }
 
 } // namespace bramolt::dataset

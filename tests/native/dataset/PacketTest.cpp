@@ -129,7 +129,7 @@ TEST(Packet, MalformedPacketsAreRefusedWithTheirReason)
 {
     const std::string i4 = R"(<FIELD attrname="I" fieldtype="i4"/>)";
     const TBadPacket cases[] = {
-        {"not xml", "Invalid XML data packet: No document element found at byte 7"},
+        {"not xml", "Invalid XML data packet: No document element found at byte 6"},
         {"<DATAPACKET><METADATA>", "Invalid XML data packet: Start-end tags mismatch at byte 21"},
         {"<PACKET/>", "Invalid XML data packet: the root element is 'PACKET', not DATAPACKET"},
         {"<DATAPACKET><ROWDATA/></DATAPACKET>", "Invalid XML data packet: METADATA with FIELDS is missing"},
