@@ -116,3 +116,4 @@ On Error GoTo 0
 ' Wine's script host does not release what variables still hold at the end; a
 ' reference never released would keep a COM-started server running.
 Set server = Nothing
+WScript.Echo "Tour done; its files are in " & folder

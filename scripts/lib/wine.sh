@@ -18,9 +18,10 @@ bw_prefix() {
 }
 
 # bw_env COMMAND ARGS... - runs a command (wine, winepath, wineserver, or
-# `timeout N wine`) in the prefix's environment.
+# `timeout N wine`) in the prefix's environment. Wine's debug channels are
+# $BW_WINEDEBUG, else all off.
 bw_env() {
-  WINEPREFIX=$(bw_prefix) WINEDEBUG=-all "$@"
+  WINEPREFIX=$(bw_prefix) WINEDEBUG=${BW_WINEDEBUG:--all} "$@"
 }
 
 # bw_wine PROGRAM ARGS... - runs a Windows program in the prefix.
@@ -33,13 +34,26 @@ bw_winpath() {
   bw_env winepath -w "$1" 2>/dev/null
 }
 
+# bw_script_host [32|64] - sets the array BW_HOST to the command that starts the
+# console script host of that bitness (default $BRAMOLT_SCRIPT_HOST, else 64).
+# Once Wine's 32-bit half is installed, the plain launcher starts the 32-bit
+# builds of Wine's own programs, so the 64-bit host needs the 64-bit loader.
+bw_script_host() {
+  case ${1:-${BRAMOLT_SCRIPT_HOST:-64}} in
+    32) BW_HOST=(wine 'C:\windows\syswow64\cscript.exe') ;;
+    64) if [[ -x /usr/lib/wine/wine64 ]]; then BW_HOST=(/usr/lib/wine/wine64 cscript); else BW_HOST=(wine cscript); fi ;;
+    *) echo "bw_script_host: bitness must be 32 or 64" >&2; return 2 ;;
+  esac
+}
+
 # bw_cscript SECONDS SCRIPT ARGS... - runs a VBScript or JScript file with the
-# console script host, killed after SECONDS; returns the script's exit code
-# (124 on time-out).
+# console script host (see bw_script_host), killed after SECONDS; returns the
+# script's exit code (124 on time-out).
 bw_cscript() {
   local seconds=$1 script=$2
   shift 2
-  bw_env timeout "$seconds" wine cscript //nologo "$(bw_winpath "$script")" "$@"
+  bw_script_host || return
+  bw_env timeout "$seconds" "${BW_HOST[@]}" //nologo "$(bw_winpath "$script")" "$@"
 }
 
 # Registry checks read the 64-bit view, where the 64-bit server writes: with
