@@ -69,12 +69,12 @@ Failed:
     If Not IsEmpty(root) Then server.JSONFree root
 End Function
 
-' A data packet with one record created ("C") or modified ("M") from a JSON object.
-' The BSTR* parameters of DSToJSON take values: pass them in parentheses.
+' A data packet with one record created ("C") or modified ("M") from a JSON object, or
+' deleted ("D"); "" when no packet was produced (e.g. no record holds the key).
 Public Function ApplyRecord(ByVal packet As String, ByVal recordJson As String, ByVal keyField As String, _
                             ByVal keyValue As Variant, ByVal operation As String) As String
     On Error GoTo Failed
-    ApplyRecord = NewServer().DSToJSON((packet), (recordJson), (keyField), keyValue, (operation))
+    ApplyRecord = NewServer().DSToJSON(packet, recordJson, keyField, keyValue, operation)
     Exit Function
 Failed:
     Report "DSToJSON"

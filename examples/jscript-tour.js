@@ -2,7 +2,8 @@
 //     cscript //nologo jscript-tour.js [FOLDER]
 // JScript has no 64-bit integer type and refuses a VT_I8 result: JSONCreate and the
 // other methods that answer a JSON handle fail from JScript with "Not implemented".
-// JSON trees are for VBScript, VBA and compiled clients.
+// JSON trees are for VBScript, VBA and compiled clients. DSToJSON and SendMail work from
+// JScript as tour.vbs shows them from VBScript.
 // Files are written with full paths, into FOLDER or else next to this script.
 var server = new ActiveXObject("Bramolt.BramoltCOM");
 var fso = new ActiveXObject("Scripting.FileSystemObject");
