@@ -108,6 +108,27 @@ TEST(Packet, LoadingAcceptsTheVariantsThatPacketsShow)
         "</DATAPACKET>");
 }
 
+TEST(Packet, NamesKeepTheirCharactersWhereValuesTakeReferences)
+{
+    // A name cannot hold a character reference: non-ASCII names stay as they are.
+    const std::u16string packet =
+        u"<DATAPACKET Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"A\u00f1o\" fieldtype=\"string\"/>"
+        u"</FIELDS><PARAMS/></METADATA><ROWDATA><ROW A\u00f1o=\"\u00f1\"/></ROWDATA></DATAPACKET>";
+    TDataSet dataSet;
+    dataSet.LoadFromXML(packet);
+    dataSet.Edit();
+    dataSet.FieldByName(u"A\u00d1O").SetAsString(u"\u20ac>\"");
+    dataSet.Post();
+    const std::u16string saved = dataSet.SaveToXML();
+    EXPECT_NE(saved.find(u"<ROW RowState=\"1\" A\u00f1o=\"&#241;\"/>"), std::u16string::npos)
+        << Narrow(saved);
+    EXPECT_NE(saved.find(u"<ROW RowState=\"8\" A\u00f1o=\"&#8364;>&quot;\"/>"), std::u16string::npos)
+        << Narrow(saved);
+    TDataSet again;
+    again.LoadFromXML(saved);
+    EXPECT_EQ(again.FieldByName(u"A\u00f1o").AsString(), u"\u20ac>\"");
+}
+
 TEST(Packet, EntitiesOfADocumentTypeAreNeverRead)
 {
     const std::string packet =
