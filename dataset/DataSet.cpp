@@ -14,7 +14,14 @@ namespace {
 
 int RowState(const pugi::xml_node& row)
 {
-    return row.attribute("RowState").as_int(0);
+    // Looked up for every row: names that cannot match are passed over by their first letter.
+    for (pugi::xml_attribute attribute = row.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
+        const char* name = attribute.name();
+        if (name[0] == 'R' && std::strcmp(name, "RowState") == 0)
+            return attribute.as_int(0);
+    }
+    return 0;
 }
 
 char16_t FoldCase(char16_t c)

@@ -94,7 +94,7 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
         std::size_t expected = 0; // attributes mostly come in field order
         for (const pugi::xml_attribute attribute : row.attributes()) {
             const char* name = attribute.name();
-            if (std::strcmp(name, "RowState") == 0) {
+            if (name[0] == 'R' && std::strcmp(name, "RowState") == 0) {
                 int state = 0;
                 const std::string_view text = attribute.value();
                 const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), state);
@@ -106,7 +106,7 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
             const TFieldDef* def = nullptr;
             for (std::size_t i = 0; i < defs.size() && !def; ++i) {
                 const std::size_t at = (expected + i) % defs.size();
-                if (defs[at].FAttrName == name) {
+                if (defs[at].FAttrName[0] == name[0] && std::strcmp(defs[at].FAttrName.c_str(), name) == 0) {
                     def = &defs[at];
                     expected = at + 1;
                 }

@@ -2,6 +2,7 @@
 
 #include "text/Utf8.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -23,12 +24,20 @@ class TAsciiWriter final : public pugi::xml_writer {
         const auto* bytes = static_cast<const unsigned char*>(data);
         const auto* end = bytes + size;
         while (bytes < end) {
-            // Runs of bytes that change nothing are copied whole.
-            const auto* run = bytes;
+            // Runs of bytes that change nothing are widened whole: in text only '<' changes
+            // the context, inside a tag only '"' and '>'.
             if (FPending == 0) {
-                while (run < end && *run < 0x80 && *run != '<' && *run != '"' && *run != '>')
-                    ++run;
-                FOut.append(bytes, run); // ASCII, widened unit by unit
+                const auto* run = bytes;
+                if (FInTag) {
+                    while (run < end && *run < 0x80 && *run != '"' && *run != '>')
+                        ++run;
+                } else {
+                    while (run < end && *run < 0x80 && *run != '<')
+                        ++run;
+                }
+                const std::size_t at = FOut.size();
+                FOut.resize(at + static_cast<std::size_t>(run - bytes));
+                std::copy(bytes, run, FOut.begin() + static_cast<std::ptrdiff_t>(at));
                 bytes = run;
             }
             if (bytes < end)
