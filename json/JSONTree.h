@@ -77,7 +77,7 @@ class TJSONTree {
     static const std::size_t kStringTextOffset;
     static const std::size_t kPairTextOffset;
 
-    void* Allocate(std::size_t bytes) { return FArena.allocate(bytes, TJSONArena::kGrain); }
+    void* Allocate(std::size_t bytes) { return FArena.AllocateBlock(bytes); }
     void Deallocate(void* p, std::size_t bytes) { FArena.deallocate(p, bytes, TJSONArena::kGrain); }
     template <typename T> T& Loose(T& node);
     static std::size_t NodeBytes(const TJSONAncestor& node);
