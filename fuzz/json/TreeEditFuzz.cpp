@@ -1,0 +1,76 @@
+// Edits one tree the way the building methods and JSONFree do, driven by the input bytes:
+// members and elements added, nodes freed through their handles, keys looked up. After
+// every edit a lookup must find what a key-by-key search finds, and the tree must print
+// as JSON that parses back to the same text. Big objects get member indexes and freed
+// blocks are reused, so this walks those paths in every order.
+
+#include "json/JSONHandleTable.h"
+#include "json/JSONParser.h"
+#include "json/JSONWriter.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace bramolt::json;
+
+const TJSONValue* FindByScan(const TJSONObject& object, std::u16string_view key)
+{
+    for (const TJSONPair* pair : object.Members())
+        if (pair->Key() == key)
+            return &pair->JsonValue();
+    return nullptr;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    TJSONHandleTable table;
+    const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"{\"a\":[1,{\"b\":null}],\"c\":\"x\"}"));
+    auto& top = static_cast<TJSONObject&>(*table.Find(root));
+    auto& list = static_cast<TJSONArray&>(top.Pair(0).JsonValue());
+    // Containers that may receive children, and every node made, by handle. Freed ones stay
+    // listed: their handles then designate nothing.
+    std::vector<std::uint32_t> containers{root, table.Issue(list), table.Issue(list.Element(1))};
+    std::vector<std::uint32_t> nodes = containers;
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        const std::uint8_t op = data[i] % 4;
+        const std::uint8_t arg = data[i + 1];
+        TJSONAncestor* target = table.Find(containers[arg % containers.size()]);
+        const std::u16string key(1, static_cast<char16_t>(u'a' + arg % 24));
+        if (op == 0 && target != nullptr && target->IsObject()) {
+            auto& object = static_cast<TJSONObject&>(*target);
+            TJSONValue& value = arg & 0x80 ? static_cast<TJSONValue&>(object.Tree().New<TJSONObject>())
+                                           : object.Tree().NewString(key);
+            const std::uint32_t added = table.Issue(object.AddPair(key, value).JsonValue());
+            nodes.push_back(added);
+            if (value.IsObject())
+                containers.push_back(added);
+        } else if (op == 1 && target != nullptr && target->IsArray()) {
+            auto& array = static_cast<TJSONArray&>(*target);
+            TJSONValue& value = arg & 0x80 ? static_cast<TJSONValue&>(array.Tree().New<TJSONArray>())
+                                           : array.Tree().NewNumber(u"7");
+            const std::uint32_t added = table.Issue(array.AddElement(value));
+            nodes.push_back(added);
+            if (value.IsArray())
+                containers.push_back(added);
+        } else if (op == 2 && nodes.size() > 1) {
+            const std::uint32_t handle = nodes[1 + arg % (nodes.size() - 1)];
+            table.Free(handle); // may be gone already with an ancestor: then nothing happens
+        } else if (op == 3 && target != nullptr && target->IsObject()) {
+            const auto& object = static_cast<const TJSONObject&>(*target);
+            if (object.Find(key) != FindByScan(object, key))
+                std::abort();
+        }
+    }
+    const std::u16string printed = ToJSON(*table.Find(root), {});
+    const auto again = ParseJSONValue(printed);
+    if (again == nullptr || ToJSON(*again, {}) != printed)
+        std::abort();
+    return 0;
+}
