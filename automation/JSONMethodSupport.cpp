@@ -4,24 +4,32 @@
 
 namespace bramolt {
 
-EStaleJSONHandle::EStaleJSONHandle(std::uint32_t handle)
+EStaleJSONHandle::EStaleJSONHandle(std::int64_t handle)
     : std::runtime_error("JSON handle " + std::to_string(handle) + " designates no live node")
 {
 }
 
-json::TJSONAncestor* NodeFromHandle(const json::TJSONHandleTable& handles, std::uint32_t handle)
+std::uint32_t HandleInRange(std::int64_t handle)
 {
-    if (handle == 0)
+    if (handle < 0 || handle > std::int64_t{UINT32_MAX})
+        throw EStaleJSONHandle(handle);
+    return static_cast<std::uint32_t>(handle);
+}
+
+json::TJSONAncestor* NodeFromHandle(const json::TJSONHandleTable& handles, std::int64_t handle)
+{
+    const std::uint32_t inRange = HandleInRange(handle);
+    if (inRange == 0)
         return nullptr;
-    json::TJSONAncestor* node = handles.Find(handle);
+    json::TJSONAncestor* node = handles.Find(inRange);
     if (node == nullptr)
         throw EStaleJSONHandle(handle);
     return node;
 }
 
-std::uint32_t HandleArgument(const VARIANT* argument)
+std::int64_t HandleArgument(const VARIANT* argument)
 {
-    return argument != nullptr ? HandleFromVariant(*argument) : 0;
+    return argument != nullptr ? Int64FromVariant(*argument) : 0;
 }
 
 json::TJSONAncestor* NodeFromArgument(const json::TJSONHandleTable& handles, const VARIANT* argument)

@@ -10,20 +10,27 @@
 
 namespace bramolt {
 
-// A handle that designates no live node: never issued, already freed, or from an earlier
-// server process. Methods report it through their failure value.
+// A handle that designates no live node: never issued, already freed, from an earlier
+// server process, or a value no handle can have. Methods report it through their failure
+// value.
 class EStaleJSONHandle : public std::runtime_error {
   public:
-    explicit EStaleJSONHandle(std::uint32_t handle);
+    explicit EStaleJSONHandle(std::int64_t handle);
 };
 
-// The handle of the iJSON argument. Throws EVariantConversionError when the argument is no
-// integer. A missing argument (an early-bound caller passing no VARIANT) counts as VT_EMPTY.
-std::uint32_t HandleArgument(const VARIANT* argument);
+// The integer of the iJSON argument, not yet checked against the handles. Throws
+// EVariantConversionError when the argument is no integer. A missing argument (an
+// early-bound caller passing no VARIANT) counts as VT_EMPTY.
+std::int64_t HandleArgument(const VARIANT* argument);
+
+// The handle an integer designates. Handles are issued from 1 to 2^32 - 1 and 0 means no
+// node; any other value (negative, 2^32 or above) designates nothing, whatever its low 32
+// bits are, and throws EStaleJSONHandle.
+std::uint32_t HandleInRange(std::int64_t handle);
 
 // The node of a handle: nullptr for a handle of 0. Throws EStaleJSONHandle when the handle
 // designates nothing.
-json::TJSONAncestor* NodeFromHandle(const json::TJSONHandleTable& handles, std::uint32_t handle);
+json::TJSONAncestor* NodeFromHandle(const json::TJSONHandleTable& handles, std::int64_t handle);
 
 // Both steps: the node of the iJSON argument.
 json::TJSONAncestor* NodeFromArgument(const json::TJSONHandleTable& handles, const VARIANT* argument);

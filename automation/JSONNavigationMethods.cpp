@@ -62,7 +62,7 @@ std::int32_t CountOf(const json::TJSONAncestor* node)
 }
 
 // The pair of JSONGetPairKey and JSONGetPairValue, or nullptr.
-json::TJSONPair* PairOf(const json::TJSONHandleTable& handles, std::uint32_t handle)
+json::TJSONPair* PairOf(const json::TJSONHandleTable& handles, std::int64_t handle)
 {
     json::TJSONAncestor* node = NodeFromHandle(handles, handle);
     if (node == nullptr || !node->IsPair())
@@ -162,7 +162,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairKey(VARIANT* iJSON, VARIANT* k
 {
     return Answer(
         key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
-        [&](std::uint32_t handle) -> std::optional<std::u16string_view> {
+        [&](std::int64_t handle) -> std::optional<std::u16string_view> {
             const json::TJSONPair* pair = PairOf(FJSONHandles, handle);
             if (pair == nullptr)
                 return std::nullopt;
@@ -174,7 +174,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairValue(VARIANT* iJSON, VARIANT*
 {
     return Answer(
         oJSON, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
-        [&](std::uint32_t handle) {
+        [&](std::int64_t handle) {
             json::TJSONPair* pair = PairOf(FJSONHandles, handle);
             return HandleOf(FJSONHandles, pair != nullptr ? &pair->JsonValue() : nullptr);
         });

@@ -41,7 +41,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFormat(VARIANT* iJSON, BSTR* oStrJSON
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFree(VARIANT* iJSON)
 {
     // Freeing reports nothing, a handle that cannot be converted included.
-    return Answer(IgnoreFailure, [&] { FJSONHandles.Free(HandleArgument(iJSON)); });
+    return Answer(IgnoreFailure, [&] { FJSONHandles.Free(HandleInRange(HandleArgument(iJSON))); });
 }
 
 } // namespace bramolt

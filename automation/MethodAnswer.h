@@ -23,7 +23,7 @@
 //   some methods refuse outright) come first, as their own function; the steps receive its
 //   result:
 //     Answer(key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
-//            [&](std::uint32_t handle) -> std::optional<std::u16string_view> { ... });
+//            [&](std::int64_t handle) -> std::optional<std::u16string_view> { ... });
 // - A method without a value: Answer(IgnoreFailure, steps) or Answer(RaiseError, steps).
 //
 // This is the only place where the automation layer catches every exception.

@@ -343,11 +343,6 @@ std::int64_t Int64FromVariant(const VARIANT& value)
     });
 }
 
-std::uint32_t HandleFromVariant(const VARIANT& value)
-{
-    return static_cast<std::uint32_t>(Int64FromVariant(value));
-}
-
 std::u16string TextFromVariant(const VARIANT& value)
 {
     return WithValue(value, [](const VARIANT& v) -> std::u16string {

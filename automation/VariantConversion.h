@@ -25,9 +25,6 @@ class EVariantConversionError : public std::runtime_error {
 // "True"/"False". Throws EVariantConversionError.
 std::int64_t Int64FromVariant(const VARIANT& value);
 
-// The low 32 bits of Int64FromVariant: the handle of a JSON node, 0 meaning none.
-std::uint32_t HandleFromVariant(const VARIANT& value);
-
 // Text of a VARIANT: VT_EMPTY is "", booleans "True"/"False", reals with 15 significant
 // digits and the user's decimal separator, dates and currency as the system prints them.
 std::u16string TextFromVariant(const VARIANT& value);

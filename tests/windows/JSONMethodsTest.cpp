@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cwchar>
 #include <functional>
 #include <limits>
 #include <string>
@@ -18,6 +19,40 @@
 
 namespace bramolt::test {
 namespace {
+
+// Carriers of handle values beyond those every test uses.
+TArg UI8(ULONGLONG n)
+{
+    TArg a;
+    V_VT(&a.Get()) = VT_UI8;
+    V_UI8(&a.Get()) = n;
+    return a;
+}
+
+TArg Decimal(LONGLONG n)
+{
+    TArg a;
+    ::VarDecFromI8(n, &V_DECIMAL(&a.Get()));
+    V_VT(&a.Get()) = VT_DECIMAL;
+    return a;
+}
+
+TArg Currency(LONGLONG n)
+{
+    TArg a;
+    V_VT(&a.Get()) = VT_CY;
+    ::VarCyFromI8(n, &V_CY(&a.Get()));
+    return a;
+}
+
+// "$" and the hexadecimal digits of the magnitude, after a minus sign for a negative value.
+TArg HexText(LONGLONG n)
+{
+    wchar_t digits[24];
+    const auto magnitude = n < 0 ? 0 - static_cast<ULONGLONG>(n) : static_cast<ULONGLONG>(n);
+    std::swprintf(digits, std::size(digits), L"%ls$%llX", n < 0 ? L"-" : L"", magnitude);
+    return Text(digits);
+}
 
 bool CommaLocale()
 {
@@ -27,7 +62,7 @@ bool CommaLocale()
 }
 
 // What JSONFormat reports for a handle that designates no live node.
-std::string Stale(std::uint32_t handle)
+std::string Stale(std::int64_t handle)
 {
     return "Exception: (JSON handle " + std::to_string(handle) + " designates no live node)";
 }
@@ -240,8 +275,11 @@ TEST_F(JSONMethodsTest, EveryMethodReportsFailureThroughItsValue)
          {Empty()},
          "BSTR 'Exception: (JSON handle 0 designates no node)'"},
     };
-    // Every method that takes a handle, with handles that designate no live node.
-    for (const std::uint32_t dead : {freed, neverIssued}) {
+    // Every method that takes a handle, with handles that designate no live node: also
+    // values outside the range of handles whose low 32 bits are a live handle.
+    constexpr std::int64_t k2To32 = std::int64_t{1} << 32;
+    for (const std::int64_t dead : {std::int64_t{freed}, std::int64_t{neverIssued}, object + k2To32,
+                                    object - k2To32, k2To32, -k2To32}) {
         const std::vector<TCallRow> deadRows = {
             {"dead handle", L"JSONGetElement", {I8(dead), Text(L"")}, "I4 0"},
             {"dead handle", L"JSONGetNodeValue", {I8(dead), Text(L"")}, "I4 0"},
@@ -310,8 +348,8 @@ TEST_F(JSONMethodsTest, PairMethodsFailWhenTheHandleIsNoInteger)
     }
 }
 
-// A handle enters as any VARIANT that converts to a 64-bit integer, whose low 32 bits are
-// used; JSONFormat reports a conversion that fails with its message.
+// A handle enters as any VARIANT that converts to a 64-bit integer; JSONFormat reports a
+// conversion that fails with its message.
 TEST_F(JSONMethodsTest, HandleArgumentsConvertFromEveryVariant)
 {
     const std::uint32_t root = Create(L"[7]");
@@ -337,10 +375,9 @@ TEST_F(JSONMethodsTest, HandleArgumentsConvertFromEveryVariant)
         {"VBScript variable", RefTo(variable), printed},
         {"by-reference integer", integerReference, printed},
         {"32-bit integer", I4(static_cast<LONG>(root)), printed},
-        {"high bits are dropped", I8((LONGLONG{1} << 32) + root), printed},
         {"real rounded", R8(root + 0.4), printed},
         {"decimal text", Text(std::to_wstring(root)), printed},
-        {"true is all bits set", Bool(true), Stale(0xFFFFFFFFu)},
+        {"true is -1, no handle", Bool(true), Stale(-1)},
         {"null", Null(), "Exception: (Could not convert variant of type (Null) into type (Int64))"},
         {"text that is no number", Text(L"abc"),
          "Exception: (Could not convert variant of type (OleStr) into type (Int64))"},
@@ -353,6 +390,59 @@ TEST_F(JSONMethodsTest, HandleArgumentsConvertFromEveryVariant)
     };
     for (const auto& row : rows)
         EXPECT_EQ(Format(row.Argument), row.Expected) << row.Why;
+}
+
+// Handles are issued below 2^32 and travel as 64-bit integers: a value outside that range
+// must not reach the node its low 32 bits name, whatever VARIANT carries it, or one script
+// could read, change or free another's tree.
+TEST_F(JSONMethodsTest, OnlyTheIssuedValueReachesTheNode)
+{
+    const std::uint32_t handle = Create(LR"({"k":[1]})");
+    const std::string tree = R"({"k":[1]})";
+    constexpr LONGLONG k2To32 = LONGLONG{1} << 32;
+
+    const struct {
+        const char* Name;
+        TArg (*Carry)(LONGLONG);
+    } carriers[] = {
+        {"VT_I8", I8},
+        {"VT_UI8", [](LONGLONG n) { return UI8(static_cast<ULONGLONG>(n)); }},
+        {"VT_R8", [](LONGLONG n) { return R8(static_cast<double>(n)); }},
+        {"decimal text", [](LONGLONG n) { return Text(std::to_wstring(n)); }},
+        {"$ hex text", HexText},
+        {"VT_DECIMAL", Decimal},
+        {"VT_CY", Currency},
+    };
+    const struct {
+        const char* Name;
+        LONGLONG Value;
+    } aliases[] = {
+        {"h + 2^32", handle + k2To32},
+        {"h - 2^32", handle - k2To32},
+        {"-h", -LONGLONG{handle}},
+    };
+    for (const auto& carrier : carriers) {
+        SCOPED_TRACE(carrier.Name);
+        EXPECT_EQ(Format(carrier.Carry(handle)), tree) << "the handle itself";
+        for (const auto& alias : aliases) {
+            SCOPED_TRACE(alias.Name);
+            const TArg value = carrier.Carry(alias.Value);
+            EXPECT_EQ(Format(value), Stale(alias.Value));
+            EXPECT_EQ(Call(L"JSONGetElement", {value, Text(L"k")}).Value, "I4 0");
+            EXPECT_EQ(Call(L"JSONAddElement", {value, Text(L"x")}).Value, "I4 0");
+            Call(L"JSONAddNode", {value, Text(L"y"), Text(L"z")});
+            Call(L"JSONFree", {value});
+        }
+    }
+    EXPECT_EQ(Format(handle), tree) << "an alias changed the tree";
+    EXPECT_EQ(FJSONHandles.LiveCount(), 1u) << "an alias made or freed a node";
+
+    // 2^32 and -2^32 are not handle 0: they make no new root.
+    for (const LONGLONG zeroAlias : {k2To32, -k2To32}) {
+        EXPECT_EQ(Call(L"JSONAddElement", {I8(zeroAlias), Text(L"")}).Value, "I4 0") << zeroAlias;
+        EXPECT_EQ(Call(L"JSONAddArrayElement", {I8(zeroAlias)}).Value, "I4 0") << zeroAlias;
+    }
+    EXPECT_EQ(FJSONHandles.LiveCount(), 1u);
 }
 
 // Freeing a node that has a parent takes it out of its parent first; everything below

@@ -130,12 +130,6 @@ TEST(Int64FromVariant, RegionalNumberTextIsRounded)
     EXPECT_EQ(Int64FromVariant(text.value), 2);
 }
 
-TEST(HandleFromVariant, KeepsTheLowThirtyTwoBits)
-{
-    EXPECT_EQ(HandleFromVariant(Bool(true).value), 0xFFFFFFFFu);
-    EXPECT_EQ(HandleFromVariant(Make(VT_I8, [](VARIANT& v) { V_I8(&v) = (1LL << 32) + 5; }).value), 5u);
-}
-
 struct TErrorRow {
     const char* why;
     TTestVariant input;
