@@ -106,7 +106,8 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
     {
         const TFormMain form(instance, objectCount);
         if (options.Mode == TStartMode::smAutomation) {
-            TServerShutdown shutdown(objectCount, ole32, ::GetTickCount64());
+            TServerShutdown shutdown(
+                objectCount, ole32, [&] { registration.Revoke(); }, ::GetTickCount64());
             RunMessageLoop(&shutdown);
         } else {
             RunMessageLoop(nullptr);

@@ -3,9 +3,9 @@
 namespace bramolt {
 
 TServerShutdown::TServerShutdown(const TServerObjectCount& objectCount, const TOle32Entries& ole32,
-                                 ULONGLONG now) noexcept
-    : FObjectCount(objectCount), FOle32(ole32), FIdleSince(now), FCreationsSeen(objectCount.Creations()),
-      FLastReleasesSeen(objectCount.LastReleases())
+                                 std::function<void()> revoke, ULONGLONG now) noexcept
+    : FObjectCount(objectCount), FOle32(ole32), FRevoke(std::move(revoke)), FIdleSince(now),
+      FCreationsSeen(objectCount.Creations()), FLastReleasesSeen(objectCount.LastReleases())
 {
 }
 
@@ -43,6 +43,16 @@ void TServerShutdown::Check(ULONGLONG now) noexcept
             // Served and released meanwhile: settle again.
             FSuspendedAt = now;
         } else if (now - FSuspendedAt >= kSettleTime) {
+            FRevoke();
+            FDrainingSince = now;
+            FState = TState::ssRevoked;
+        }
+        break;
+    case TState::ssRevoked:
+        // Objects made now are served to their end; only new clients go elsewhere.
+        if (live || created) {
+            FDrainingSince = now;
+        } else if (now - FDrainingSince >= kDrainTime) {
             ::PostQuitMessage(0);
             FState = TState::ssEnding;
         }

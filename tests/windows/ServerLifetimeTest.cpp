@@ -124,6 +124,7 @@ class ServerShutdownTest : public ServerObjectCountTest {
     static constexpr ULONGLONG kStart = 1'000'000;
     static constexpr ULONGLONG kGrace = TServerShutdown::kGraceTime;
     static constexpr ULONGLONG kSettle = TServerShutdown::kSettleTime;
+    static constexpr ULONGLONG kDrain = TServerShutdown::kDrainTime;
     static constexpr ULONGLONG kTick = TServerShutdown::kCheckInterval;
 
     // Checks at every tick from the last check up to `until`.
@@ -137,34 +138,41 @@ class ServerShutdownTest : public ServerObjectCountTest {
     int Resumes() const { return TFakeServerProcess::ResumeCalls; }
 
     ULONGLONG FNow = kStart;
+    int FRevokes = 0;
     TServerObjectCount FCount{true, TFakeServerProcess::Entries()};
-    TServerShutdown FShutdown{FCount, TFakeServerProcess::Entries(), kStart};
+    TServerShutdown FShutdown{FCount, TFakeServerProcess::Entries(), [this] { ++FRevokes; }, kStart};
 };
 
-TEST_F(ServerShutdownTest, UnusedProcessSuspendsAfterTheGraceTimeAndQuitsAfterTheSettleTime)
+TEST_F(ServerShutdownTest, UnusedProcessSuspendsRevokesAndQuits)
 {
     RunUntil(kStart + kGrace - 1);
     EXPECT_EQ(Suspends(), 0) << "the grace time has not passed";
-    RunUntil(kStart + kGrace + kTick);
+    RunUntil(kStart + kGrace);
     EXPECT_EQ(Suspends(), 1);
-    RunUntil(FNow + kSettle - 2 * kTick);
-    EXPECT_FALSE(QuitPosted()) << "activations already on their way get the settle time";
-    RunUntil(FNow + 2 * kTick);
+    RunUntil(FNow + kSettle - kTick);
+    EXPECT_EQ(FRevokes, 0) << "activations already on their way get the settle time";
+    RunUntil(FNow + kTick);
+    EXPECT_EQ(FRevokes, 1);
+    RunUntil(FNow + kDrain - kTick);
+    EXPECT_FALSE(QuitPosted())
+        << "calls of a class object handed out before the revocation get the drain time";
+    RunUntil(FNow + kTick);
     EXPECT_TRUE(QuitPosted());
-    RunUntil(FNow + kGrace + kSettle);
+    RunUntil(FNow + kGrace + kSettle + kDrain);
     EXPECT_FALSE(QuitPosted()) << "the quit is posted once";
     EXPECT_EQ(Suspends(), 1);
     EXPECT_EQ(Resumes(), 0);
+    EXPECT_EQ(FRevokes, 1);
 }
 
-TEST_F(ServerShutdownTest, LastReleaseSuspendsAtOnceAndQuitsAfterTheSettleTime)
+TEST_F(ServerShutdownTest, LastReleaseSuspendsAtOnce)
 {
     // An object that comes and goes between two checks.
     FCount.ObjectCreated();
     FCount.ObjectDestroyed();
     RunUntil(FNow + kTick);
     EXPECT_EQ(Suspends(), 1);
-    RunUntil(FNow + kSettle - kTick);
+    RunUntil(FNow + kSettle + kDrain - kTick);
     EXPECT_FALSE(QuitPosted());
     RunUntil(FNow + kTick);
     EXPECT_TRUE(QuitPosted());
@@ -191,11 +199,27 @@ TEST_F(ServerShutdownTest, ActivationDuringTheSettleTimeIsServedAndResumes)
     FCount.ObjectCreated();
     FCount.ObjectDestroyed();
     RunUntil(FNow + kSettle);
+    EXPECT_EQ(FRevokes, 0);
+    RunUntil(FNow + kTick);
+    EXPECT_EQ(FRevokes, 1);
+    EXPECT_EQ(Suspends(), 2);
+    EXPECT_EQ(Resumes(), 1);
+}
+
+TEST_F(ServerShutdownTest, ActivationDuringTheDrainTimeIsServedToItsEnd)
+{
+    RunUntil(kStart + kGrace + kSettle);
+    ASSERT_EQ(FRevokes, 1);
+    FCount.ObjectCreated();
+    RunUntil(FNow + 10 * kGrace);
+    EXPECT_FALSE(QuitPosted()) << "the object is served as long as it lives";
+    FCount.ObjectDestroyed();
+    RunUntil(FNow + kDrain - kTick);
     EXPECT_FALSE(QuitPosted());
     RunUntil(FNow + kTick);
     EXPECT_TRUE(QuitPosted());
-    EXPECT_EQ(Suspends(), 2);
-    EXPECT_EQ(Resumes(), 1);
+    EXPECT_EQ(Resumes(), 0) << "revoked class objects are not resumed";
+    EXPECT_EQ(FRevokes, 1);
 }
 
 TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
@@ -208,7 +232,7 @@ TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
     RunUntil(FNow + 10 * kGrace);
     EXPECT_EQ(Suspends(), 0);
     ASSERT_TRUE(HResultIs(S_OK, factory.LockServer(FALSE)));
-    RunUntil(FNow + kTick + kSettle);
+    RunUntil(FNow + kTick + kSettle + kDrain);
     EXPECT_TRUE(QuitPosted());
 }
 
