@@ -77,6 +77,7 @@ void WriteWholeFile(std::u16string_view outputPath, std::string_view bytes)
 {
     const TOutputPath target = ResolveOutputPath(outputPath);
     try {
+        platform::RefuseReadOnlyFile(target.Operations);
         TTemporaryFile temporary(target.Operations.parent_path());
         temporary.WriteAndReplace(bytes, target.Operations);
     } catch (const std::system_error& error) {

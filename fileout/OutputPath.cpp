@@ -31,9 +31,9 @@ TPathFault CheckOutputPath(std::u16string_view path) noexcept
     if (std::all_of(path.begin(), path.end(), [](char16_t c) { return c <= u' '; }))
         return TPathFault::pfBlank;
 
-    const bool extended = path.starts_with(kExtendedPrefix);
-    if (!extended && path.size() > kMaxPathLength)
+    if (path.size() > kMaxPathLength)
         return TPathFault::pfTooLong;
+    const bool extended = path.starts_with(kExtendedPrefix);
 
     // The prefix is the only place for a "?"; the only place for a colon is after a drive
     // letter at the start of what follows it.
@@ -55,7 +55,7 @@ std::string_view DescribePathFault(TPathFault fault) noexcept
     case TPathFault::pfBlank:
         return "the path is blank";
     case TPathFault::pfTooLong:
-        return "the path is 260 characters or longer";
+        return "the path is longer than 32,767 characters";
     case TPathFault::pfForbiddenCharacter:
         return "the path holds a character that paths may not hold";
     case TPathFault::pfMisplacedColon:
@@ -74,15 +74,17 @@ TOutputPath ResolveOutputPath(std::u16string_view path)
     if (const TPathFault fault = CheckOutputPath(path); fault != TPathFault::pfNone)
         throw refuse(path, fault);
 
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(platform::ToNativePath(path), error);
-    if (error)
-        throw TFileCreateError(std::u16string(path), platform::SystemErrorText(error));
+    std::filesystem::path absolute;
+    try {
+        absolute = platform::MakeAbsolute(platform::ToNativePath(path));
+    } catch (const std::system_error& error) {
+        throw TFileCreateError(std::u16string(path), platform::SystemErrorText(error.code()));
+    }
     std::u16string full = platform::FromNativePath(absolute);
-    // The limit is the platform's limit on the full path: a short relative path may exceed it.
-    if (!path.starts_with(kExtendedPrefix) && full.size() > kMaxPathLength)
+    std::filesystem::path operations = platform::ForFileOperations(absolute);
+    if (platform::FromNativePath(operations).size() > kMaxPathLength)
         throw refuse(full, TPathFault::pfTooLong);
-    return {std::move(full), platform::ForFileOperations(absolute)};
+    return {std::move(full), std::move(operations)};
 }
 
 } // namespace bramolt::fileout

@@ -12,13 +12,14 @@ enum class TPathFault {
     pfNone,
     pfEmpty,              // no characters at all
     pfBlank,              // only blanks (spaces, control characters)
-    pfTooLong,            // 260 characters or more (MAX_PATH with its terminator), unless extended-length
+    pfTooLong,            // longer than the 32,767 characters that Windows takes in any form
     pfForbiddenCharacter, // < > " | ? * or a control character below U+0020
     pfMisplacedColon,     // a colon anywhere but after a drive letter (it would name a stream)
 };
 
-// Path lengths count UTF-16 units, as the Windows limit does.
-inline constexpr std::size_t kMaxPathLength = 259;
+// Path lengths count UTF-16 units, as the Windows limit does. Paths longer than the 260
+// characters of the ordinary form are written through the extended-length form.
+inline constexpr std::size_t kMaxPathLength = 32767;
 
 // The first fault of `path` in the order listed above, or pfNone.
 TPathFault CheckOutputPath(std::u16string_view path) noexcept;
@@ -31,8 +32,10 @@ struct TOutputPath {
     std::filesystem::path Operations; // what the file operations get (see ForFileOperations)
 };
 
-// Checks `path`, then makes it absolute; the folder is neither checked nor created here.
-// Throws TFileCreateError with the system's text for an invalid or too long name.
+// Checks `path`, then makes it absolute by the platform's rules ("\\?\" paths stay as they
+// are); the folder is neither checked nor created here. The limit also holds for the full path
+// as the file operations get it. Throws TFileCreateError with the system's text for an
+// invalid or too long name.
 TOutputPath ResolveOutputPath(std::u16string_view path);
 
 } // namespace bramolt::fileout

@@ -37,9 +37,19 @@ class TNewFile {
 std::filesystem::path ToNativePath(std::u16string_view text);
 std::u16string FromNativePath(const std::filesystem::path& path);
 
+// `path` made absolute against the process's current directory by the platform's own rules. On
+// Windows that is GetFullPathNameW, which takes "\\?\" paths as they are. Throws
+// std::system_error.
+std::filesystem::path MakeAbsolute(const std::filesystem::path& path);
+
+// Refuses, with the platform's access-denied error, a file at `path` that is marked read-only:
+// the read-only attribute on Windows, no write permission for its owner elsewhere. Moving a new
+// file over it would replace it (a POSIX rename does, and so does Wine), so this check is what
+// keeps it. Nothing at `path`, or a folder, passes.
+void RefuseReadOnlyFile(const std::filesystem::path& path);
+
 // The form of an absolute path to hand to the file operations. On Windows the extended-length
-// form, so that the temporary file beside a target just under the path length limit still
-// works; the limit itself is enforced on the caller's path before.
+// form, which takes paths longer than the 260 characters of the ordinary form.
 std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath);
 
 // Moves `source` over `target`, replacing a file there in one step and durably.
@@ -48,9 +58,11 @@ void MoveFileOver(const std::filesystem::path& source, const std::filesystem::pa
 void RemoveFileQuietly(const std::filesystem::path& path) noexcept;
 
 bool IsAlreadyExists(const std::error_code& error) noexcept;
-// The platform's codes for a path whose syntax it refuses and for a path that is too long.
+// The platform's codes for a path whose syntax it refuses, for a path that is too long and for
+// a file that may not be written.
 std::error_code InvalidNameError() noexcept;
 std::error_code NameTooLongError() noexcept;
+std::error_code AccessDeniedError() noexcept;
 // The system's description of an error, without a trailing line break.
 std::u16string SystemErrorText(const std::error_code& error);
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "text/Utf8.h"
@@ -65,6 +66,24 @@ std::u16string FromNativePath(const std::filesystem::path& path)
     return text::FromUtf8(path.native());
 }
 
+std::filesystem::path MakeAbsolute(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        throw std::system_error(error);
+    return absolute;
+}
+
+// Only the owner's permission counts: the process may be allowed to write anyway (as the
+// superuser, or through a group), but the owner said the file is not to be changed.
+void RefuseReadOnlyFile(const std::filesystem::path& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && (status.st_mode & S_IWUSR) == 0)
+        throw std::system_error(AccessDeniedError());
+}
+
 std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath)
 {
     return absolutePath;
@@ -94,6 +113,11 @@ std::error_code InvalidNameError() noexcept
 std::error_code NameTooLongError() noexcept
 {
     return {ENAMETOOLONG, std::system_category()};
+}
+
+std::error_code AccessDeniedError() noexcept
+{
+    return {EACCES, std::system_category()};
 }
 
 std::u16string SystemErrorText(const std::error_code& error)

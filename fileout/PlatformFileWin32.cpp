@@ -70,6 +70,32 @@ std::u16string FromNativePath(const std::filesystem::path& path)
     return std::u16string(text::AsUtf16(path.native()));
 }
 
+std::filesystem::path MakeAbsolute(const std::filesystem::path& path)
+{
+    // Without a buffer large enough, GetFullPathNameW answers the size it needs, terminator
+    // included; the current directory may change in between, so ask until it fits.
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0)
+            ThrowLastError();
+        if (length < full.size()) {
+            full.resize(length);
+            return std::filesystem::path(std::move(full));
+        }
+        full.resize(length);
+    }
+}
+
+void RefuseReadOnlyFile(const std::filesystem::path& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        throw std::system_error(AccessDeniedError());
+}
+
 std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath)
 {
     std::wstring text = absolutePath.native();
@@ -109,6 +135,11 @@ std::error_code InvalidNameError() noexcept
 std::error_code NameTooLongError() noexcept
 {
     return {ERROR_FILENAME_EXCED_RANGE, std::system_category()};
+}
+
+std::error_code AccessDeniedError() noexcept
+{
+    return {ERROR_ACCESS_DENIED, std::system_category()};
 }
 
 std::u16string SystemErrorText(const std::error_code& error)

@@ -177,7 +177,8 @@ TEST_P(FileOutputMethodsTest, Base64FailuresAnswerFalseAndWriteNothing)
         {"empty path", L""},
         {"forbidden character", PathOf("a|b.txt")},
         {"colon naming a stream", PathOf("out.txt") + L":stream"},
-        {"260 characters", PathOf(std::string(260, 'x'))},
+        {"a file name of 260 characters", PathOf(std::string(260, 'x'))},
+        {"a path beyond the system's 32,767 characters", PathOf(std::string(32767, 'x'))},
         {"a folder at the target", FFolder.Path().wstring()},
     };
     for (const TMethod& method : {kEncode, kDecode})
@@ -344,6 +345,108 @@ TEST_P(FileOutputMethodsTest, AFileInUseKeepsItsContent)
         << Narrow(drawn.Description);
     EXPECT_EQ(ReadBytes(FFolder / "in-use.bin"), "previous content");
     EXPECT_EQ(FFolder.Names(), Names{"in-use.bin"});
+}
+
+// The system's own description of an error code.
+std::wstring SystemText(DWORD code)
+{
+    wchar_t text[512] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                    0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r' || text[length - 1] == L' '))
+        --length;
+    return std::wstring(text, length);
+}
+
+// A file marked read-only is kept, although moving a file over it would replace it under
+// Wine: refused before anything is written, with the system's access-denied text.
+TEST_P(FileOutputMethodsTest, AReadOnlyFileIsKept)
+{
+    const std::wstring target = PathOf("read-only.bin");
+    WriteBytes(FFolder / "read-only.bin", "previous content");
+    ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    const TOutcome encoded = Call(kEncode, L"x", target);
+    const TOutcome decoded = Call(kDecode, L"eA==", target);
+    const TOutcome drawn = Call(kGenerateQR, L"A", target);
+    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    for (const TOutcome& outcome : {encoded, decoded}) {
+        EXPECT_TRUE(HResultIs(S_OK, outcome.Code));
+        EXPECT_EQ(outcome.Res, VARIANT_FALSE);
+    }
+    EXPECT_TRUE(HResultIs(E_UNEXPECTED, drawn.Code));
+    EXPECT_EQ(drawn.Description,
+              L"Cannot create file \"" + target + L"\". " + SystemText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadBytes(FFolder / "read-only.bin"), "previous content");
+    EXPECT_EQ(FFolder.Names(), Names{"read-only.bin"});
+}
+
+// Paths past the 260 characters of the ordinary form are written, whether given in full, in
+// the extended-length form or relative to the current directory; "\\?\" paths are taken
+// as they are.
+TEST_P(FileOutputMethodsTest, LongAndExtendedLengthPaths)
+{
+    std::wstring deep = FFolder.Path().wstring();
+    for (wchar_t letter : std::wstring(L"abcdef")) {
+        deep += L"\\" + std::wstring(100, letter);
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << ::GetLastError();
+    }
+    ASSERT_GT(deep.size(), 600u);
+    const std::wstring shallow = deep.substr(0, deep.size() - 5 * 101);
+    const struct {
+        const char* Why;
+        std::wstring Given;
+        std::wstring Written;
+    } rows[] = {
+        {"a full path of more than 600 characters", deep + L"\\full.out", deep + L"\\full.out"},
+        {"the same in the extended-length form", L"\\\\?\\" + deep + L"\\extended.out",
+         deep + L"\\extended.out"},
+        {"relative to a current directory of less than 260 characters",
+         std::wstring(100, L'b') + L"\\" + std::wstring(100, L'c') + L"\\" + std::wstring(100, L'd') + L"\\" +
+             std::wstring(100, L'e') + L"\\" + std::wstring(100, L'f') + L"\\relative.out",
+         deep + L"\\relative.out"},
+    };
+    const fileout::test::TCurrentDirectory inside(FFolder.Path() / std::string(100, 'a'));
+    ASSERT_EQ(shallow, std::filesystem::current_path().wstring());
+    for (const TMethod& method : {kEncode, kGenerateQR}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(Narrow(method.Name) + ": " + row.Why);
+            const TOutcome outcome = Call(method, L"QUJD", row.Given);
+            EXPECT_TRUE(HResultIs(S_OK, outcome.Code)) << Narrow(outcome.Description);
+            EXPECT_EQ(outcome.Res, VARIANT_TRUE);
+            const HANDLE file = ::CreateFileW((L"\\\\?\\" + row.Written).c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            EXPECT_NE(file, INVALID_HANDLE_VALUE) << "nothing at the target";
+            if (file != INVALID_HANDLE_VALUE) {
+                EXPECT_GT(::GetFileSize(file, nullptr), 0u);
+                ::CloseHandle(file);
+                ::DeleteFileW((L"\\\\?\\" + row.Written).c_str());
+            }
+        }
+    }
+
+    // A "\\?\UNC\" path keeps its form in the message when the share cannot be reached.
+    const std::wstring unc = L"\\\\?\\UNC\\no-such-server\\share\\qr.bmp";
+    const TOutcome drawn = Call(kGenerateQR, L"A", unc);
+    EXPECT_TRUE(HResultIs(E_UNEXPECTED, drawn.Code));
+    EXPECT_TRUE(drawn.Description.starts_with(L"Cannot create file \"" + unc + L"\". "))
+        << Narrow(drawn.Description);
+}
+
+// Device names keep the answers they always had: no file is written and GenerateQR names the
+// device.
+TEST_P(FileOutputMethodsTest, DeviceNames)
+{
+    const fileout::test::TCurrentDirectory inside(FFolder.Path());
+    for (const std::wstring device : {L"NUL", L"CON", L"COM1"}) {
+        SCOPED_TRACE(Narrow(device));
+        EXPECT_EQ(Call(kEncode, L"x", device).Res, VARIANT_FALSE);
+        const TOutcome drawn = Call(kGenerateQR, L"A", device);
+        EXPECT_TRUE(HResultIs(E_UNEXPECTED, drawn.Code));
+        EXPECT_TRUE(drawn.Description.starts_with(L"Cannot create file \"\\\\.\\" + device + L"\". "))
+            << Narrow(drawn.Description);
+    }
+    EXPECT_TRUE(FFolder.Names().empty());
 }
 
 TEST_P(FileOutputMethodsTest, NonAsciiFileNames)

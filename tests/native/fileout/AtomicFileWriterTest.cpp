@@ -4,6 +4,8 @@
 
 #include "TestFolder.h"
 #include "fileout/FileCreateError.h"
+#include "fileout/OutputPath.h"
+#include "fileout/PlatformFile.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -107,6 +109,71 @@ TEST(WriteWholeFile, ADirectoryAtTheTargetStaysAndNoTemporaryFileRemains)
     EXPECT_EQ(folder.Names(), Names{"dir"});
     EXPECT_EQ(ReadBytes(folder / "dir" / "keep.txt"), "kept");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "dir"), {}), 1);
+}
+
+// A file marked read-only is kept: refused before anything is written, with the system's
+// access-denied text, and whoever runs the server (root included: only the owner's write
+// permission counts). A file its owner may write is replaced whatever the others may do.
+TEST(WriteWholeFile, AReadOnlyFileIsKept)
+{
+    using std::filesystem::perms;
+    const struct {
+        const char* Why;
+        perms Removed;
+        bool Kept;
+    } rows[] = {
+        {"nobody may write", perms::owner_write | perms::group_write | perms::others_write, true},
+        {"only the owner may not write", perms::owner_write, true},
+        {"only the owner may write", perms::group_write | perms::others_write, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        TTestFolder folder;
+        const auto target = folder / "kept.txt";
+        WriteBytes(target, "previous content");
+        std::filesystem::permissions(target, row.Removed, std::filesystem::perm_options::remove);
+        if (row.Kept) {
+            const TFileCreateError error = CaughtWriting(target.u16string(), "new content");
+            EXPECT_EQ(error.Cause(), platform::SystemErrorText(platform::AccessDeniedError()));
+            EXPECT_EQ(ReadBytes(target), "previous content");
+        } else {
+            WriteWholeFile(target.u16string(), "new content");
+            EXPECT_EQ(ReadBytes(target), "new content");
+        }
+        EXPECT_EQ(folder.Names(), Names{"kept.txt"}) << "no temporary file remains";
+        std::filesystem::permissions(target, perms::owner_write, std::filesystem::perm_options::add);
+    }
+}
+
+// Paths longer than the 260 characters of the ordinary Windows form are written, given in
+// full or relative to a deep current directory; a path beyond the system's limit is refused.
+TEST(WriteWholeFile, LongPaths)
+{
+    TTestFolder folder;
+    // Folder names of 100 characters: no file system takes a name much longer than 255.
+    auto deep = folder.Path();
+    for (char letter : std::string("abcde"))
+        deep /= std::string(100, letter);
+    std::filesystem::create_directories(deep);
+
+    const auto full = deep / "out.txt";
+    ASSERT_GT(full.u16string().size(), 500u);
+    WriteWholeFile(full.u16string(), "full");
+    EXPECT_EQ(ReadBytes(full), "full");
+
+    {
+        test::TCurrentDirectory inside(deep.parent_path().parent_path().parent_path());
+        const std::u16string relative = std::u16string(100, u'c') + u"/" + std::u16string(100, u'd') + u"/" +
+                                        std::u16string(100, u'e') + u"/relative.txt";
+        ASSERT_GT(std::filesystem::absolute(relative).u16string().size(), 260u);
+        WriteWholeFile(relative, "relative");
+    }
+    EXPECT_EQ(ReadBytes(deep / "relative.txt"), "relative");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(deep), {}), 2) << "no temporary file remains";
+
+    const std::u16string beyond = folder.Path().u16string() + u"/" + std::u16string(kMaxPathLength, u'x');
+    const TFileCreateError error = CaughtWriting(beyond, "x");
+    EXPECT_EQ(error.Cause(), platform::SystemErrorText(platform::NameTooLongError()));
 }
 
 #ifdef _WIN32

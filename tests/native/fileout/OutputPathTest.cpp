@@ -35,16 +35,17 @@ TEST(CheckOutputPath, RulesTable)
         {u"\\\\server\\share\\file.b64", pfNone, "UNC"},
         {u" leading and trailing blanks ", pfNone, "blanks around a name are not blank"},
         {u"\u00E9t\u00E9 \u65E5\u672C.txt", pfNone, "non-ASCII names"},
-        {longest, pfNone, "259 characters, the longest allowed"},
+        {longest, pfNone, "32,767 characters, the longest allowed"},
+        {std::u16string(300, u'a'), pfNone, "longer than the ordinary form's 260 characters"},
         {u"\\\\?\\C:\\x\\file.b64", pfNone, "extended-length prefix"},
         {u"\\\\?\\UNC\\server\\share\\f", pfNone, "extended-length UNC"},
         {u"\\\\?\\C:\\" + std::u16string(400, u'a'), pfNone, "extended-length paths have no 260 limit"},
+        {u"\\\\?\\C:\\" + longest, pfTooLong, "nor do they pass 32,767"},
 
         {u"", pfEmpty, "empty"},
         {u"   ", pfBlank, "only spaces"},
         {u" \t\r\n", pfBlank, "only whitespace"},
-        {longest + u"a", pfTooLong, "260 characters"},
-        {std::u16string(1000, u'a'), pfTooLong, "far too long"},
+        {longest + u"a", pfTooLong, "32,768 characters"},
         {u"a<b", pfForbiddenCharacter, "<"},
         {u"a>b", pfForbiddenCharacter, ">"},
         {u"a\"b", pfForbiddenCharacter, "double quote"},
@@ -79,7 +80,7 @@ TEST(CheckOutputPath, RulesTable)
 TEST(ResolveOutputPath, RefusalsCarryTheGivenPathAndTheSystemsText)
 {
     for (const std::u16string& path :
-         {std::u16string(u""), std::u16string(u"a|b"), std::u16string(300, u'x')}) {
+         {std::u16string(u""), std::u16string(u"a|b"), std::u16string(kMaxPathLength + 1, u'x')}) {
         try {
             ResolveOutputPath(path);
             ADD_FAILURE() << "accepted " << Printable(path);
@@ -100,16 +101,20 @@ TEST(ResolveOutputPath, RelativePathsAreTakenAgainstTheCurrentDirectory)
     EXPECT_TRUE(std::filesystem::path(resolved.Full).is_absolute());
 }
 
-// The limit is the platform's limit on the full path: a short relative path can exceed it.
+// The limit holds for the full path too: a relative path within it can pass it. Below it, a
+// full path longer than the ordinary form's 260 characters resolves.
 TEST(ResolveOutputPath, TheLimitAlsoHoldsForTheAbsolutePath)
 {
     test::TTestFolder folder;
     test::TCurrentDirectory inside(folder.Path());
     const std::size_t base = std::filesystem::current_path().u16string().size() + 1;
-    ASSERT_LT(base, kMaxPathLength);
-    const std::u16string fits(kMaxPathLength - base, u'f');
-    EXPECT_EQ(ResolveOutputPath(fits).Full.size(), kMaxPathLength);
-    EXPECT_THROW(ResolveOutputPath(fits + u"f"), TFileCreateError);
+    const std::u16string beyond(kMaxPathLength + 1 - base, u'f');
+    EXPECT_EQ(CheckOutputPath(beyond), pfNone);
+    EXPECT_THROW(ResolveOutputPath(beyond), TFileCreateError);
+
+    const std::u16string within(300, u'f');
+    EXPECT_EQ(std::filesystem::path(ResolveOutputPath(within).Full),
+              std::filesystem::current_path() / within);
 }
 
 } // namespace
