@@ -406,7 +406,7 @@ TEST_P(FileOutputMethodsTest, LongAndExtendedLengthPaths)
              std::wstring(100, L'e') + L"\\" + std::wstring(100, L'f') + L"\\relative.out",
          deep + L"\\relative.out"},
     };
-    const fileout::test::TCurrentDirectory inside(FFolder.Path() / std::string(100, 'a'));
+    const TCurrentDirectory inside(FFolder.Path() / std::string(100, 'a'));
     ASSERT_EQ(shallow, std::filesystem::current_path().wstring());
     for (const TMethod& method : {kEncode, kGenerateQR}) {
         for (const auto& row : rows) {
@@ -437,7 +437,7 @@ TEST_P(FileOutputMethodsTest, LongAndExtendedLengthPaths)
 // device.
 TEST_P(FileOutputMethodsTest, DeviceNames)
 {
-    const fileout::test::TCurrentDirectory inside(FFolder.Path());
+    const TCurrentDirectory inside(FFolder.Path());
     for (const std::wstring device : {L"NUL", L"CON", L"COM1"}) {
         SCOPED_TRACE(Narrow(device));
         EXPECT_EQ(Call(kEncode, L"x", device).Res, VARIANT_FALSE);

@@ -145,11 +145,16 @@ TEST(WriteWholeFile, AReadOnlyFileIsKept)
     }
 }
 
-// Paths longer than the 260 characters of the ordinary Windows form are written, given in
-// full or relative to a deep current directory; a path beyond the system's limit is refused.
+// A path beyond the system's limit is refused; paths longer than the 260 characters of the
+// ordinary Windows form are written, given in full or relative to a deep current directory
+// (on Windows, FileOutputMethodsTest writes them).
 TEST(WriteWholeFile, LongPaths)
 {
     TTestFolder folder;
+    const std::u16string beyond = folder.Path().u16string() + u"/" + std::u16string(kMaxPathLength, u'x');
+    const TFileCreateError error = CaughtWriting(beyond, "x");
+    EXPECT_EQ(error.Cause(), platform::SystemErrorText(platform::NameTooLongError()));
+#ifndef _WIN32 // the checks below use std::filesystem, which stops at 260 characters on Windows
     // Folder names of 100 characters: no file system takes a name much longer than 255.
     auto deep = folder.Path();
     for (char letter : std::string("abcde"))
@@ -170,10 +175,7 @@ TEST(WriteWholeFile, LongPaths)
     }
     EXPECT_EQ(ReadBytes(deep / "relative.txt"), "relative");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(deep), {}), 2) << "no temporary file remains";
-
-    const std::u16string beyond = folder.Path().u16string() + u"/" + std::u16string(kMaxPathLength, u'x');
-    const TFileCreateError error = CaughtWriting(beyond, "x");
-    EXPECT_EQ(error.Cause(), platform::SystemErrorText(platform::NameTooLongError()));
+#endif
 }
 
 #ifdef _WIN32
