@@ -1,82 +1,36 @@
 #include "json/JSONWriter.h"
 
-#include <array>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "text/HexDigits.h"
+#include "json/JSONStringEscape.h"
 
 namespace bramolt::json {
 
 namespace {
-
-// How an ASCII character is written: 0 itself, 'u' as \u00XX (below U+0020 only),
-// any other value as a reverse solidus and that character.
-constexpr std::array<char, 128> kAsciiEscape = [] {
-    std::array<char, 128> table{};
-    for (int c = 0; c < 0x20; ++c)
-        table[c] = 'u';
-    table['\b'] = 'b';
-    table['\t'] = 't';
-    table['\n'] = 'n';
-    table['\f'] = 'f';
-    table['\r'] = 'r';
-    table['"'] = '"';
-    table['/'] = '/';
-    table['\\'] = '\\';
-    return table;
-}();
-
-// The escape of every character under one set of options, looked up by EscapeIndex:
-// 0 the character itself, 'u' a \uXXXX escape, any other value a reverse solidus and
-// that character. Built once per print, so the loops below test no options.
-class TEscapeTable {
-  public:
-    explicit TEscapeTable(TJSONOutputOptions options)
-    {
-        for (std::size_t c = 0; c < 0x80; ++c)
-            FEscape[c] = kAsciiEscape[c] == 'u' && !options.EncodeBelow32 ? 0 : kAsciiEscape[c];
-        FEscape[0x80] = options.EncodeAbove127 ? 'u' : 0;
-        for (std::size_t i = 0; i < FEscape.size(); ++i)
-            FLength[i] = FEscape[i] == 0 ? 1 : FEscape[i] == 'u' ? 6 : 2;
-    }
-    char Escape(char16_t c) const { return FEscape[Index(c)]; }
-    std::uint8_t Length(char16_t c) const { return FLength[Index(c)]; }
-
-  private:
-    static std::size_t Index(char16_t c) { return c < 0x80 ? c : 0x80; }
-    std::array<char, 0x81> FEscape;
-    std::array<std::uint8_t, 0x81> FLength;
-};
 
 // Printing runs the same walk twice: once to count the exact length of the text, once
 // to write it into a buffer of that length. A large text is thus allocated and touched
 // once, with no growth copies and no capacity checks while writing.
 class TLengthCounter {
   public:
-    explicit TLengthCounter(const TEscapeTable& escapes) : FEscapes(escapes) {}
+    explicit TLengthCounter(const TStringEscaper<TFastUnits>& escaper) : FEscaper(escaper) {}
     void Put(char16_t) { ++FLength; }
     void PutAscii(std::string_view text) { FLength += text.size(); }
     void PutRaw(std::u16string_view text) { FLength += text.size(); }
-    void PutString(std::u16string_view text)
-    {
-        std::size_t length = 2;
-        for (char16_t c : text)
-            length += FEscapes.Length(c);
-        FLength += length;
-    }
+    void PutString(std::u16string_view text) { FLength += FEscaper.Length(text); }
     std::size_t Length() const { return FLength; }
 
   private:
-    const TEscapeTable& FEscapes;
+    const TStringEscaper<TFastUnits>& FEscaper;
     std::size_t FLength = 0;
 };
 
 class TTextWriter {
   public:
-    TTextWriter(const TEscapeTable& escapes, char16_t* out) : FEscapes(escapes), FOut(out) {}
+    TTextWriter(const TStringEscaper<TFastUnits>& escaper, char16_t* out) : FEscaper(escaper), FOut(out) {}
     void Put(char16_t c) { *FOut++ = c; }
     void PutAscii(std::string_view text)
     {
@@ -88,33 +42,11 @@ class TTextWriter {
         std::memcpy(FOut, text.data(), text.size() * sizeof(char16_t));
         FOut += text.size();
     }
-    void PutString(std::u16string_view text)
-    {
-        char16_t* d = FOut;
-        *d++ = u'"';
-        for (char16_t c : text) {
-            const char escape = FEscapes.Escape(c);
-            if (escape == 0) {
-                *d++ = c;
-            } else if (escape != 'u') {
-                *d++ = u'\\';
-                *d++ = static_cast<char16_t>(escape);
-            } else {
-                *d++ = u'\\';
-                *d++ = u'u';
-                *d++ = text::UpperHexDigit(c >> 12);
-                *d++ = text::UpperHexDigit(c >> 8);
-                *d++ = text::UpperHexDigit(c >> 4);
-                *d++ = text::UpperHexDigit(c);
-            }
-        }
-        *d++ = u'"';
-        FOut = d;
-    }
+    void PutString(std::u16string_view text) { FOut = FEscaper.Write(text, FOut); }
     const char16_t* End() const { return FOut; }
 
   private:
-    const TEscapeTable& FEscapes;
+    const TStringEscaper<TFastUnits>& FEscaper;
     char16_t* FOut;
 };
 
@@ -203,13 +135,15 @@ template <typename TSink> class TTreeWalker {
 std::u16string ToJSON(const TJSONAncestor& node, TJSONOutputOptions options)
 {
     std::vector<std::pair<const TJSONValue*, std::size_t>> stack;
-    const TEscapeTable escapes(options);
-    TLengthCounter counter(escapes);
+    const TStringEscaper<TFastUnits> escaper(options);
+    TLengthCounter counter(escaper);
     TTreeWalker<TLengthCounter>(counter, stack).Walk(node);
-    std::u16string text(counter.Length(), u'\0');
-    TTextWriter writer(escapes, text.data());
+    const std::size_t length = counter.Length();
+    std::u16string text(length + TStringEscaper<TFastUnits>::kOverrun, u'\0');
+    TTextWriter writer(escaper, text.data());
     TTreeWalker<TTextWriter>(writer, stack).Walk(node);
-    assert(writer.End() == text.data() + text.size());
+    assert(writer.End() == text.data() + length);
+    text.resize(length);
     return text;
 }
 
