@@ -53,7 +53,8 @@ struct TWordUnits {
     // Moves the top bits of the four lanes into bits 0-3, the first unit in memory to bit 0.
     static unsigned Gather(std::uint64_t topBits)
     {
-        const auto bits = static_cast<unsigned>((((topBits & Lanes(0x8000)) >> 15) * 0x0001000200040008u) >> 48);
+        const auto bits =
+            static_cast<unsigned>((((topBits & Lanes(0x8000)) >> 15) * 0x0001000200040008u) >> 48);
         if constexpr (std::endian::native == std::endian::little)
             return bits;
         else
@@ -70,15 +71,17 @@ struct TSse2Units {
     {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
         const __m128i zero = _mm_setzero_si128();
-        const __m128i escaped = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(u'"')), _mm_cmpeq_epi16(block, _mm_set1_epi16(u'\\'))),
-            _mm_cmpeq_epi16(block, _mm_set1_epi16(u'/')));
-        return {Gather(_mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xFFE0))), zero)), Gather(escaped),
+        const __m128i escaped = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16(u'"')),
+                                                          _mm_cmpeq_epi16(block, _mm_set1_epi16(u'\\'))),
+                                             _mm_cmpeq_epi16(block, _mm_set1_epi16(u'/')));
+        return {Gather(_mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xFFE0))), zero)),
+                Gather(escaped),
                 ~Gather(_mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xFF80))), zero)) & 0xFF};
     }
     static void Copy(const char16_t* from, char16_t* to)
     {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
     }
 
   private:
@@ -139,17 +142,26 @@ template <typename TUnits> class TStringEscaper {
         const char16_t* p = text.data();
         const char16_t* const end = p + text.size();
         *out++ = u'"';
-        // A block without escapes is copied whole. Otherwise its units are written one by one
-        // without a branch on their kind: mixed text would mispredict one per escape.
+        // Plain units are copied a block at a time. From an escape on, a block's worth of
+        // units is written one by one without a branch on their kind: mixed text would
+        // mispredict one per escape. Every unit is written as at least one unit, so copying
+        // a whole block before its first escape is known never reaches past this string.
         while (static_cast<std::size_t>(end - p) >= TUnits::Count) {
             const TUnitClasses classes = TUnits::Classify(p);
-            if ((classes.Below32 | classes.Escaped | (FAbove127 ? classes.Above127 : 0)) == 0) {
-                TUnits::Copy(p, out);
+            const unsigned special = classes.Below32 | classes.Escaped | (FAbove127 ? classes.Above127 : 0);
+            TUnits::Copy(p, out);
+            if (special == 0) {
+                p += TUnits::Count;
                 out += TUnits::Count;
-            } else {
-                for (std::size_t i = 0; i < TUnits::Count; ++i)
-                    out = WriteUnit(p[i], out);
+                continue;
             }
+            const auto plain = static_cast<unsigned>(std::countr_zero(special));
+            p += plain;
+            out += plain;
+            if (static_cast<std::size_t>(end - p) < TUnits::Count)
+                break;
+            for (std::size_t i = 0; i < TUnits::Count; ++i)
+                out = WriteUnit(p[i], out);
             p += TUnits::Count;
         }
         // The rest of a block, mostly short texts such as member names: plain units are the

@@ -99,8 +99,9 @@ TYPED_TEST_SUITE(StringEscape, UnitKinds);
 
 // The units on either side of every class boundary, every character with its own escape,
 // and units whose low byte or low bits alone would pass for one of them.
-constexpr char16_t kEdges[] = {0x0000, 0x0008, 0x000A, 0x000B, 0x001F, 0x0020, u'"',   u'/',   u'\\', 0x007F,
-                               0x0080, 0x00E9, 0x0122, 0x07FF, 0x0800, 0x8000, 0x8022, 0x805C, 0xD83D, 0xDE00, 0xFFFF};
+constexpr char16_t kEdges[] = {0x0000, 0x0008, 0x000A, 0x000B, 0x001F, 0x0020, u'"',
+                               u'/',   u'\\',  0x007F, 0x0080, 0x00E9, 0x0122, 0x07FF,
+                               0x0800, 0x8000, 0x8022, 0x805C, 0xD83D, 0xDE00, 0xFFFF};
 
 TYPED_TEST(StringEscape, OneEdgeUnitAtEveryPositionOfRunsUpToTwenty)
 {
