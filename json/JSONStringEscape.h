@@ -164,8 +164,8 @@ template <typename TUnits> class TStringEscaper {
                 out = WriteUnit(p[i], out);
             p += TUnits::Count;
         }
-        // The rest of a block, mostly short texts such as member names: plain units are the
-        // rule there, so a branch that expects them is cheaper than six stores each.
+        // Fewer units than a block are left, often a whole short text such as a member name:
+        // plain units are the rule there, so a branch that expects them beats six stores each.
         for (; p != end; ++p) {
             if (FLength[Index(*p)] == 1)
                 *out++ = *p;
