@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort(); // the two block sizes disagree
     if (options.EncodeBelow32 && options.EncodeAbove127) {
         const auto root = ParseJSONValue(escaped);
-        if (root == nullptr || root->Kind() != TJSONKind::jkString || static_cast<const TJSONString&>(*root).Value() != text)
+        if (root == nullptr || root->Kind() != TJSONKind::jkString ||
+            static_cast<const TJSONString&>(*root).Value() != text)
             std::abort(); // the escaped text does not read back as the units
     }
     return 0;

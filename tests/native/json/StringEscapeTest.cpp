@@ -158,12 +158,18 @@ TEST(StringEscapeInTree, EscapesAtTheEndOfNeighbouringStringsDoNotLeak)
         std::u16string expected = u"[";
         for (const auto& value : values) {
             array.AddElement(tree.NewString(value));
-            expected += (expected.size() > 1 ? u"," : u"") + Expected(value, options);
+            if (expected.size() > 1)
+                expected += u',';
+            expected += Expected(value, options);
         }
         auto& object = tree.New<TJSONObject>();
         object.AddPair(u"\u00E9/", tree.NewString(u"\x1F"));
         array.AddElement(object);
-        expected += u",{" + Expected(u"\u00E9/", options) + u":" + Expected(u"\x1F", options) + u"}]";
+        expected += u",{";
+        expected += Expected(u"\u00E9/", options);
+        expected += u':';
+        expected += Expected(u"\x1F", options);
+        expected += u"}]";
         EXPECT_EQ(ToJSON(array, options), expected) << Describe(u"", options);
     }
 }
