@@ -127,7 +127,7 @@ void TDataSet::SetActive()
     FMasterGeneration = 0;
     ++FRowGeneration;
     if (!FMaster)
-        BuildView();
+        BuildFirstView();
     for (const auto& field : FFields) {
         if (field->FNested)
             field->FNested->SetActive();
@@ -154,35 +154,35 @@ const char* TDataSet::RowElement() const
     return FMaster ? FMasterField->FRowElement.c_str() : "ROW";
 }
 
+void TDataSet::BuildFirstView()
+{
+    // Row numbers from 1, as the change log counts them.
+    const std::vector<pugi::xml_node>& rows = FPacket->FRows;
+    std::vector<std::size_t> versionOf(rows.size() + 1, 0);
+    std::vector<bool> isVersion(rows.size() + 1, false);
+    for (const TChange& change : FChangeLog->Changes()) {
+        if (change.FOriginal != 0 && (change.FState & kRowModified)) {
+            versionOf[static_cast<std::size_t>(change.FOriginal)] = static_cast<std::size_t>(change.FRow);
+            isVersion[static_cast<std::size_t>(change.FRow)] = true;
+        }
+    }
+    FView.clear();
+    for (std::size_t i = 1; i <= rows.size(); ++i) {
+        if (isVersion[i])
+            continue; // shown in its original's place
+        std::size_t newest = i;
+        for (std::size_t steps = 0; versionOf[newest] != 0 && steps < rows.size(); ++steps)
+            newest = versionOf[newest];
+        if (!(FPacket->FLoadedStates[newest - 1] & (kRowOriginal | kRowDeleted)))
+            FView.push_back(rows[newest - 1]);
+    }
+    FPacket->FLoadedStates = {};
+}
+
 void TDataSet::BuildView() const
 {
     FView.clear();
-    const pugi::xml_node container = Container(false);
-    if (!FMaster) {
-        std::vector<pugi::xml_node> rows{{}}; // rows[0] stands for "no row"
-        for (const pugi::xml_node row : container.children("ROW"))
-            rows.push_back(row);
-        std::vector<int> versionOf(rows.size(), 0);
-        std::vector<bool> isVersion(rows.size(), false);
-        for (const TChange& change : FChangeLog->Changes()) {
-            if (change.FOriginal != 0 && (change.FState & kRowModified)) {
-                versionOf[static_cast<std::size_t>(change.FOriginal)] = change.FRow;
-                isVersion[static_cast<std::size_t>(change.FRow)] = true;
-            }
-        }
-        for (std::size_t i = 1; i < rows.size(); ++i) {
-            if (isVersion[i])
-                continue; // shown in its original's place
-            std::size_t newest = i;
-            for (std::size_t steps = 0; versionOf[newest] != 0 && steps < rows.size(); ++steps)
-                newest = static_cast<std::size_t>(versionOf[newest]);
-            const int state = RowState(rows[newest]);
-            if (!(state & (kRowOriginal | kRowDeleted)))
-                FView.push_back(rows[newest]);
-        }
-        return;
-    }
-    for (const pugi::xml_node row : container.children(RowElement())) {
+    for (const pugi::xml_node row : Container(false).children(RowElement())) {
         if (!(RowState(row) & (kRowOriginal | kRowDeleted)))
             FView.push_back(row);
     }
@@ -310,10 +310,9 @@ void TDataSet::CancelDetails()
 
 int TDataSet::RowNumber(pugi::xml_node row) const
 {
-    int number = 1;
-    for (pugi::xml_node other = row.previous_sibling("ROW"); other; other = other.previous_sibling("ROW"))
-        ++number;
-    return number;
+    // Searched from the end, where inserts and new versions are.
+    const std::vector<pugi::xml_node>& rows = FPacket->FRows;
+    return static_cast<int>(rows.rend() - std::find(rows.rbegin(), rows.rend(), row));
 }
 
 void TDataSet::SetRowState(pugi::xml_node row, int state) const
@@ -338,7 +337,15 @@ void TDataSet::RemoveRow(pugi::xml_node row)
     const int number = RowNumber(row);
     FChangeLog->Remove(number);
     container.remove_child(row);
+    FPacket->FRows.erase(FPacket->FRows.begin() + (number - 1));
     FChangeLog->RowRemoved(number);
+}
+
+void TDataSet::ReplaceRow(pugi::xml_node row, pugi::xml_node by)
+{
+    if (!FMaster)
+        FPacket->FRows[static_cast<std::size_t>(RowNumber(row) - 1)] = by;
+    row.parent().remove_child(row);
 }
 
 // ---------------------------------------------------------------- operations
@@ -348,6 +355,8 @@ void TDataSet::Append()
     CheckBrowseMode();
     MakeMasterEditable();
     pugi::xml_node row = Container(true).append_child(RowElement());
+    if (!FMaster)
+        FPacket->FRows.push_back(row);
     SetRowState(row, kRowInserted);
     Refresh();
     FCurrentBeforeInsert = FCurrent;
@@ -374,6 +383,8 @@ void TDataSet::Edit()
         // it (a detail row right after it, a top-level row at the end of ROWDATA).
         pugi::xml_node container = row.parent();
         pugi::xml_node version = FMaster ? container.insert_copy_after(row, row) : container.append_copy(row);
+        if (!FMaster)
+            FPacket->FRows.push_back(version);
         SetRowState(version, kRowModified);
         FOriginal = row;
         FView[FCurrent] = version;
@@ -447,7 +458,7 @@ void TDataSet::PostVersion()
                 FChangeLog->Add({RowNumber(original), 0, kRowDetailsChanged});
         }
     }
-    version.parent().remove_child(version);
+    RemoveRow(version); // never posted: nothing of it is in the change log
     FView[FCurrent] = original;
 }
 
@@ -457,17 +468,17 @@ void TDataSet::Cancel()
         return;
     CancelDetails();
     const pugi::xml_node row = CurrentRow();
+    // The row being written was never posted: nothing of it is in the change log.
     if (FState == TDataSetState::dsInsert) {
-        row.parent().remove_child(row);
+        RemoveRow(row);
         FView.erase(FView.begin() + static_cast<std::ptrdiff_t>(FCurrent));
         FCurrent = FView.empty() ? 0 : std::min(FCurrentBeforeInsert, FView.size() - 1);
     } else if (FOriginal) {
-        row.parent().remove_child(row);
+        RemoveRow(row);
         FView[FCurrent] = FOriginal;
     } else {
-        pugi::xml_node container = row.parent();
-        FView[FCurrent] = container.insert_copy_before(FBackup->first_child(), row);
-        container.remove_child(row);
+        FView[FCurrent] = row.parent().insert_copy_before(FBackup->first_child(), row);
+        ReplaceRow(row, FView[FCurrent]);
         FBackup.reset();
     }
     FOriginal = {};
@@ -499,9 +510,7 @@ void TDataSet::Delete()
                 if (!(RowState(original) & kRowOriginal))
                     original = {};
             } else if (const int number = FChangeLog->OriginalOf(RowNumber(row))) {
-                original = FPacket->FRowData.find_child([&, n = 0](const pugi::xml_node& node) mutable {
-                    return std::strcmp(node.name(), "ROW") == 0 && ++n == number;
-                });
+                original = FPacket->FRows[static_cast<std::size_t>(number - 1)];
             }
         }
         // A deleted version takes its original's place: the original image is what is deleted.

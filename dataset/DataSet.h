@@ -78,6 +78,9 @@ class TDataSet {
     // has none (yet).
     pugi::xml_node Container(bool create) const;
     const char* RowElement() const;
+    // Top level, once loaded: from the rows' states as loaded and the change log.
+    void BuildFirstView();
+    // Nested: the rows of the master's current row.
     void BuildView() const;
     // A nested dataset remakes its view when its master's current row has changed.
     void Refresh() const;
@@ -90,6 +93,8 @@ class TDataSet {
     void MasterMustEdit();
     void DetailsChanged();
     void RemoveRow(pugi::xml_node row);
+    // `by` takes the place of `row`, which leaves the document.
+    void ReplaceRow(pugi::xml_node row, pugi::xml_node by);
     int RowNumber(pugi::xml_node row) const;
     void SetRowState(pugi::xml_node row, int state) const;
     void PostVersion();

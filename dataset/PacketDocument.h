@@ -25,6 +25,11 @@ struct TPacketDocument {
     pugi::xml_document FDocument;
     pugi::xml_node FMetaData;
     pugi::xml_node FRowData;
+    // The ROW elements of FRowData in their order: row numbers are positions here, so no
+    // change has to count through the document to find one.
+    std::vector<pugi::xml_node> FRows;
+    // The RowState of each of FRows as loaded, for the first view; empty afterwards.
+    std::vector<int> FLoadedStates;
     std::vector<TFieldDef> FFields;
     TChangeLog FChangeLog;
 };

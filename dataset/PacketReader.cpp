@@ -3,6 +3,7 @@
 #include "dataset/PacketDocument.h"
 #include "text/Utf8.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -85,12 +86,15 @@ std::vector<TFieldDef> ReadFields(const pugi::xml_node& fields)
 }
 
 // Checks every attribute of the rows under `container` against `defs`, and the rows of
-// their nested datasets. Attributes that name no field are kept and not checked.
-void CheckRows(const pugi::xml_node& container, const char* rowElement, const std::vector<TFieldDef>& defs)
+// their nested datasets. Attributes that name no field are kept and not checked. The rows
+// and their RowStates are added to `rows` and `states` when given.
+void CheckRows(const pugi::xml_node& container, const char* rowElement, const std::vector<TFieldDef>& defs,
+               std::vector<pugi::xml_node>* rows = nullptr, std::vector<int>* states = nullptr)
 {
     int rowNumber = 0;
     for (const pugi::xml_node row : container.children(rowElement)) {
         ++rowNumber;
+        int rowState = -1;        // the first RowState attribute counts
         std::size_t expected = 0; // attributes mostly come in field order
         for (const pugi::xml_attribute attribute : row.attributes()) {
             const char* name = attribute.name();
@@ -101,6 +105,8 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
                 if (error != std::errc() || end != text.data() + text.size() || state < 0)
                     Malformed("row " + std::to_string(rowNumber) + " has RowState '" + std::string(text) +
                               "'");
+                if (rowState < 0)
+                    rowState = state;
                 continue;
             }
             const TFieldDef* def = nullptr;
@@ -124,6 +130,10 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
                 if (const pugi::xml_node details = row.child(def.FAttrName.c_str()))
                     CheckRows(details, def.FRowElement.c_str(), def.FFields);
             }
+        }
+        if (rows) {
+            rows->push_back(row);
+            states->push_back(std::max(rowState, 0));
         }
     }
 }
@@ -153,13 +163,9 @@ std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text)
     if (!packet->FRowData)
         packet->FRowData = root.append_child("ROWDATA");
     packet->FFields = ReadFields(fields);
-    CheckRows(packet->FRowData, "ROW", packet->FFields);
-
-    int rowCount = 0;
-    for ([[maybe_unused]] const pugi::xml_node row : packet->FRowData.children("ROW"))
-        ++rowCount;
-    packet->FChangeLog =
-        TChangeLog::Read(packet->FMetaData.child("PARAMS").attribute("CHANGE_LOG").value(), rowCount);
+    CheckRows(packet->FRowData, "ROW", packet->FFields, &packet->FRows, &packet->FLoadedStates);
+    packet->FChangeLog = TChangeLog::Read(packet->FMetaData.child("PARAMS").attribute("CHANGE_LOG").value(),
+                                          static_cast<int>(packet->FRows.size()));
     return packet;
 }
 
