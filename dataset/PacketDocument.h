@@ -20,7 +20,8 @@
 namespace bramolt::dataset {
 
 struct TPacketDocument {
-    std::string FBytes;    // the packet's UTF-8 text, which the document is parsed in and points into
+    std::unique_ptr<char[]>
+        FBytes;            // the packet's UTF-8 text, which the document is parsed in and points into
     std::size_t FLength{}; // of the packet's UTF-16 text: what a save will about need
     pugi::xml_document FDocument;
     pugi::xml_node FMetaData;

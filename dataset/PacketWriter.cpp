@@ -3,6 +3,7 @@
 #include "text/Utf8.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <string_view>
 
@@ -17,12 +18,15 @@ namespace {
 // '>' outside quotes ends a tag), so those bytes mark the structure reliably.
 class TAsciiWriter final : public pugi::xml_writer {
   public:
-    explicit TAsciiWriter(std::u16string& out) : FOut(out) {}
+    // Writes behind the end of `out`, which is longer than what is written until Finish.
+    explicit TAsciiWriter(std::u16string& out) : FOut(out), FLength(out.size()) {}
 
     void write(const void* data, std::size_t size) override
     {
         const auto* bytes = static_cast<const unsigned char*>(data);
-        const auto* end = bytes + size;
+        const auto* const end = bytes + size;
+        // Every byte takes at most one unit but those of references, which make room when met.
+        Room(size);
         while (bytes < end) {
             // Runs of bytes that change nothing are widened whole: in text only '<' changes
             // the context, inside a tag only '"' and '>'.
@@ -35,24 +39,49 @@ class TAsciiWriter final : public pugi::xml_writer {
                     while (run < end && *run < 0x80 && *run != '<')
                         ++run;
                 }
-                const std::size_t at = FOut.size();
-                FOut.resize(at + static_cast<std::size_t>(run - bytes));
-                std::copy(bytes, run, FOut.begin() + static_cast<std::ptrdiff_t>(at));
+                char16_t* out = FOut.data() + FLength;
+                for (const auto* p = bytes; p < run; ++p)
+                    *out++ = *p;
+                FLength += static_cast<std::size_t>(run - bytes);
                 bytes = run;
             }
-            if (bytes < end)
+            if (bytes < end) {
                 Put(*bytes++);
+                Room(static_cast<std::size_t>(end - bytes));
+            }
         }
     }
 
+    // Cuts the text to what is written. Returns whether bytes above 0x7F were left as they
+    // are in names: the text then holds them one per unit, still to be decoded as UTF-8.
+    bool Finish()
+    {
+        FOut.resize(FLength);
+        return FNameBytes;
+    }
+
   private:
+    // Room for `units` more units beyond FLength, and for a reference.
+    void Room(std::size_t units)
+    {
+        static constexpr std::size_t kLongestReference = 10; // "&#1114111;"
+        if (FOut.size() < FLength + units + kLongestReference)
+            FOut.resize(FLength + units + kLongestReference);
+    }
+
     void Put(unsigned char byte)
     {
         if (FPending > 0) {
             FCodePoint = (FCodePoint << 6) | (byte & 0x3Fu);
             if (--FPending == 0) {
-                const std::string reference = "&#" + std::to_string(FCodePoint) + ';';
-                FOut.append(reference.begin(), reference.end());
+                char digits[8];
+                const char* const end = std::to_chars(digits, digits + sizeof digits, FCodePoint).ptr;
+                char16_t* out = FOut.data() + FLength;
+                *out++ = u'&';
+                *out++ = u'#';
+                out = std::copy(static_cast<const char*>(digits), end, out);
+                *out++ = u';';
+                FLength = static_cast<std::size_t>(out - FOut.data());
             }
             return;
         }
@@ -63,25 +92,21 @@ class TAsciiWriter final : public pugi::xml_writer {
                 FInQuote = !FInQuote;
             else if (byte == '>' && !FInQuote)
                 FInTag = false;
-            FOut += static_cast<char16_t>(byte);
+            FOut[FLength++] = byte;
         } else if (FInTag && !FInQuote) {
             FNameBytes = true;
-            FOut += static_cast<char16_t>(byte);
+            FOut[FLength++] = byte;
         } else {
             FPending = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
             FCodePoint = byte & (0x3Fu >> FPending);
         }
     }
 
-  public:
-    // Bytes above 0x7F were left as they are in names: FOut holds them one per unit, still
-    // to be decoded as UTF-8.
-    bool FNameBytes = false;
-
-  private:
     std::u16string& FOut;
+    std::size_t FLength; // of what is written
     bool FInTag = false;
     bool FInQuote = false;
+    bool FNameBytes = false;
     int FPending = 0; // continuation bytes still to come
     std::uint32_t FCodePoint = 0;
 };
@@ -111,11 +136,12 @@ std::u16string WritePacket(TPacketDocument& packet)
     text.reserve(packet.FLength + packet.FLength / 8 + 256);
     TAsciiWriter writer(text);
     packet.FDocument.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    const bool nameBytes = writer.Finish();
     std::size_t end = text.size();
     while (end > 0 && text[end - 1] <= 0x20)
         --end;
     text.resize(end);
-    if (!writer.FNameBytes)
+    if (!nameBytes)
         return text;
     const std::string bytes(text.begin(), text.end());
     return text::FromUtf8(bytes);

@@ -9,66 +9,19 @@ namespace bramolt::text {
 
 namespace {
 
-std::size_t EncodedLength(std::u16string_view text)
+// Four UTF-16 units at `p`, all below U+0080: the common case of packets, JSON and names,
+// taken a 64-bit word at a time.
+bool FourAscii(const char16_t* p) noexcept
 {
-    std::size_t length = 0;
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t c = text[i];
-        if (c < 0x80) {
-            length += 1;
-        } else if (c < 0x800) {
-            length += 2;
-        } else if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
-            length += 4;
-            ++i;
-        } else {
-            length += 3; // a lone surrogate takes three bytes both as itself and as U+FFFD
-        }
-    }
-    return length;
+    std::uint64_t units;
+    std::memcpy(&units, p, sizeof units);
+    return (units & 0xFF80FF80FF80FF80u) == 0;
 }
 
 std::string Encode(std::u16string_view text, TLoneSurrogates surrogates)
 {
-    std::string bytes(EncodedLength(text), '\0');
-    char* out = bytes.data();
-    const char16_t* p = text.data();
-    const char16_t* const end = p + text.size();
-    while (p != end) {
-        // Most text is ASCII: copy such runs four units at a time.
-        while (end - p >= 4) {
-            std::uint64_t units;
-            std::memcpy(&units, p, sizeof units);
-            if ((units & 0xFF80FF80FF80FF80u) != 0)
-                break;
-            for (int i = 0; i < 4; ++i)
-                out[i] = static_cast<char>(p[i]);
-            out += 4;
-            p += 4;
-        }
-        while (p != end && *p < 0x80)
-            *out++ = static_cast<char>(*p++);
-        if (p == end)
-            break;
-        char32_t c = *p++;
-        if (c < 0x800) {
-            *out++ = static_cast<char>(0xC0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (IsHighSurrogate(c) && p != end && IsLowSurrogate(*p)) {
-            const char32_t cp = CombineSurrogates(static_cast<char16_t>(c), *p++);
-            *out++ = static_cast<char>(0xF0 | (cp >> 18));
-            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            if (IsSurrogate(c) && surrogates == TLoneSurrogates::Replace)
-                c = 0xFFFD;
-            *out++ = static_cast<char>(0xE0 | (c >> 12));
-            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    std::string bytes(Utf8Length(text), '\0');
+    WriteUtf8(text, bytes.data(), surrogates);
     return bytes;
 }
 
@@ -96,6 +49,68 @@ std::u16string Decode(std::string_view bytes, TLoneSurrogates surrogates)
 }
 
 } // namespace
+
+std::size_t Utf8Length(std::u16string_view text) noexcept
+{
+    std::size_t length = 0;
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (n - i >= 4 && FourAscii(text.data() + i)) {
+            length += 4;
+            i += 4;
+            continue;
+        }
+        const char16_t c = text[i++];
+        if (c < 0x80) {
+            length += 1;
+        } else if (c < 0x800) {
+            length += 2;
+        } else if (IsHighSurrogate(c) && i < n && IsLowSurrogate(text[i])) {
+            length += 4;
+            ++i;
+        } else {
+            length += 3; // a lone surrogate takes three bytes both as itself and as U+FFFD
+        }
+    }
+    return length;
+}
+
+char* WriteUtf8(std::u16string_view text, char* out, TLoneSurrogates surrogates) noexcept
+{
+    const char16_t* p = text.data();
+    const char16_t* const end = p + text.size();
+    while (p != end) {
+        while (end - p >= 4 && FourAscii(p)) {
+            for (int i = 0; i < 4; ++i)
+                out[i] = static_cast<char>(p[i]);
+            out += 4;
+            p += 4;
+        }
+        while (p != end && *p < 0x80)
+            *out++ = static_cast<char>(*p++);
+        if (p == end)
+            break;
+        char32_t c = *p++;
+        if (c < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (c >> 6));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (IsHighSurrogate(c) && p != end && IsLowSurrogate(*p)) {
+            const char32_t cp = CombineSurrogates(static_cast<char16_t>(c), *p++);
+            *out++ = static_cast<char>(0xF0 | (cp >> 18));
+            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            if (IsSurrogate(c) && surrogates == TLoneSurrogates::Replace)
+                c = 0xFFFD;
+            *out++ = static_cast<char>(0xE0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
 
 std::string ToWtf8(std::u16string_view text)
 {

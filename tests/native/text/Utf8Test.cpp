@@ -140,5 +140,46 @@ TEST(LoneSurrogateChoice, EdgesOfEachConversion)
     }
 }
 
+// ASCII is taken four units at a time: every other unit must hand over to the unit-by-unit
+// path wherever it falls in such a block, also a pair split across two blocks.
+TEST(Utf16ToUtf8, NonAsciiAtEveryOffsetOfTheAsciiBlocks)
+{
+    const struct {
+        std::u16string_view Unit;
+        std::string_view Utf8;
+        std::string_view Wtf8;
+        const char* Why;
+    } rows[] = {
+        {u"\u0080", "\xC2\x80", "\xC2\x80", "first unit above ASCII"},
+        {u"\u0141", "\xC5\x81", "\xC5\x81", "low byte alone looks like ASCII 'A'"},
+        {u"\u4100", "\xE4\x84\x80", "\xE4\x84\x80", "high byte 'A', low byte NUL"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", "surrogate pair"},
+        {u"\xD800", "\xEF\xBF\xBD", "\xED\xA0\x80", "lone high surrogate"},
+        {u"\xDC00", "\xEF\xBF\xBD", "\xED\xB0\x80", "lone low surrogate"},
+    };
+    for (const auto& row : rows) {
+        for (std::size_t before = 0; before <= 9; ++before) {
+            for (std::size_t after = 0; after <= 5; ++after) {
+                SCOPED_TRACE(std::string(row.Why) + ", " + std::to_string(before) + " before, " +
+                             std::to_string(after) + " after");
+                const std::u16string text =
+                    std::u16string(before, u'a') + std::u16string(row.Unit) + std::u16string(after, u'z');
+                const std::string utf8 =
+                    std::string(before, 'a') + std::string(row.Utf8) + std::string(after, 'z');
+                const std::string wtf8 =
+                    std::string(before, 'a') + std::string(row.Wtf8) + std::string(after, 'z');
+                EXPECT_EQ(ToUtf8(text), utf8);
+                EXPECT_EQ(ToWtf8(text), wtf8);
+                EXPECT_EQ(Utf8Length(text), utf8.size());
+                // Written into a caller's buffer: exactly the counted bytes, nothing beyond.
+                std::string buffer(utf8.size() + 4, '#');
+                const char* end = WriteUtf8(text, buffer.data(), TLoneSurrogates::Replace);
+                EXPECT_EQ(end - buffer.data(), static_cast<std::ptrdiff_t>(utf8.size()));
+                EXPECT_EQ(buffer, utf8 + "####");
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace bramolt::text
