@@ -10,6 +10,7 @@
 
 #include "dataset/ChangeLog.h"
 #include "dataset/FieldDef.h"
+#include "text/Utf8.h"
 
 #include <memory>
 #include <pugixml.hpp>
@@ -20,9 +21,8 @@
 namespace bramolt::dataset {
 
 struct TPacketDocument {
-    std::unique_ptr<char[]>
-        FBytes;            // the packet's UTF-8 text, which the document is parsed in and points into
-    std::size_t FLength{}; // of the packet's UTF-16 text: what a save will about need
+    text::TUtf8Buffer FUtf8; // the packet's text, which the document is parsed in and points into
+    std::size_t FLength{};   // of the packet's UTF-16 text: what a save will about need
     pugi::xml_document FDocument;
     pugi::xml_node FMetaData;
     pugi::xml_node FRowData;

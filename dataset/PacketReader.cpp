@@ -143,15 +143,12 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
 std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text)
 {
     auto packet = std::make_unique<TPacketDocument>();
-    // Converted once, straight into the buffer the document is parsed in.
-    const std::size_t size = text::Utf8Length(text);
-    packet->FBytes = std::make_unique_for_overwrite<char[]>(size);
-    text::WriteUtf8(text, packet->FBytes.get(), text::TLoneSurrogates::Replace);
+    packet->FUtf8 = text::ToUtf8Buffer(text);
     packet->FLength = text.size();
     // No CDATA (a packet holds none) and no document type declaration: both are skipped.
     const unsigned options = pugi::parse_default & ~pugi::parse_cdata;
-    const pugi::xml_parse_result result =
-        packet->FDocument.load_buffer_inplace(packet->FBytes.get(), size, options, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = packet->FDocument.load_buffer_inplace(
+        packet->FUtf8.FBytes.get(), packet->FUtf8.FSize, options, pugi::encoding_utf8);
     if (!result)
         Malformed(std::string(result.description()) + " at byte " + std::to_string(result.offset));
 

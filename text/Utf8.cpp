@@ -18,13 +18,6 @@ bool FourAscii(const char16_t* p) noexcept
     return (units & 0xFF80FF80FF80FF80u) == 0;
 }
 
-std::string Encode(std::u16string_view text, TLoneSurrogates surrogates)
-{
-    std::string bytes(Utf8Length(text), '\0');
-    WriteUtf8(text, bytes.data(), surrogates);
-    return bytes;
-}
-
 std::u16string Decode(std::string_view bytes, TLoneSurrogates surrogates)
 {
     std::u16string text;
@@ -48,8 +41,7 @@ std::u16string Decode(std::string_view bytes, TLoneSurrogates surrogates)
     return text;
 }
 
-} // namespace
-
+// The length of the UTF-8 (or WTF-8) form: a lone surrogate takes three bytes either way.
 std::size_t Utf8Length(std::u16string_view text) noexcept
 {
     std::size_t length = 0;
@@ -70,32 +62,44 @@ std::size_t Utf8Length(std::u16string_view text) noexcept
             length += 4;
             ++i;
         } else {
-            length += 3; // a lone surrogate takes three bytes both as itself and as U+FFFD
+            length += 3;
         }
     }
     return length;
 }
 
-char* WriteUtf8(std::u16string_view text, char* out, TLoneSurrogates surrogates) noexcept
+struct TWritten {
+    std::size_t FUnits; // of the text
+    char* FEnd;         // of the bytes
+};
+
+// Writes the whole characters of `text` that fit before `limit`.
+TWritten WriteUtf8(std::u16string_view text, char* out, char* const limit,
+                   TLoneSurrogates surrogates) noexcept
 {
     const char16_t* p = text.data();
     const char16_t* const end = p + text.size();
     while (p != end) {
-        while (end - p >= 4 && FourAscii(p)) {
+        while (end - p >= 4 && limit - out >= 4 && FourAscii(p)) {
             for (int i = 0; i < 4; ++i)
                 out[i] = static_cast<char>(p[i]);
             out += 4;
             p += 4;
         }
-        while (p != end && *p < 0x80)
-            *out++ = static_cast<char>(*p++);
         if (p == end)
             break;
-        char32_t c = *p++;
-        if (c < 0x800) {
+        char32_t c = *p;
+        const bool pair = IsHighSurrogate(c) && end - p >= 2 && IsLowSurrogate(p[1]);
+        const std::ptrdiff_t size = c < 0x80 ? 1 : c < 0x800 ? 2 : pair ? 4 : 3;
+        if (limit - out < size)
+            break;
+        ++p;
+        if (c < 0x80) {
+            *out++ = static_cast<char>(c);
+        } else if (c < 0x800) {
             *out++ = static_cast<char>(0xC0 | (c >> 6));
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (IsHighSurrogate(c) && p != end && IsLowSurrogate(*p)) {
+        } else if (pair) {
             const char32_t cp = CombineSurrogates(static_cast<char16_t>(c), *p++);
             *out++ = static_cast<char>(0xF0 | (cp >> 18));
             *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
@@ -109,7 +113,38 @@ char* WriteUtf8(std::u16string_view text, char* out, TLoneSurrogates surrogates)
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
+    return {static_cast<std::size_t>(p - text.data()), out};
+}
+
+std::string Encode(std::u16string_view text, TLoneSurrogates surrogates)
+{
+    std::string bytes(Utf8Length(text), '\0');
+    WriteUtf8(text, bytes.data(), bytes.data() + bytes.size(), surrogates);
+    return bytes;
+}
+
+} // namespace
+
+TUtf8Buffer ToUtf8Buffer(std::u16string_view text)
+{
+    // Room for the text as ASCII and an eighth more; only when that is not enough is the
+    // rest counted, once, to make the room it needs.
+    std::size_t capacity = text.size() + text.size() / 8 + 16;
+    TUtf8Buffer buffer{std::make_unique_for_overwrite<char[]>(capacity), 0};
+    std::size_t taken = 0;
+    while (true) {
+        char* const bytes = buffer.FBytes.get();
+        const TWritten written =
+            WriteUtf8(text.substr(taken), bytes + buffer.FSize, bytes + capacity, TLoneSurrogates::Replace);
+        taken += written.FUnits;
+        buffer.FSize = static_cast<std::size_t>(written.FEnd - bytes);
+        if (taken == text.size())
+            return buffer;
+        capacity = buffer.FSize + Utf8Length(text.substr(taken));
+        auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+        std::memcpy(larger.get(), bytes, buffer.FSize);
+        buffer.FBytes = std::move(larger);
+    }
 }
 
 std::string ToWtf8(std::u16string_view text)

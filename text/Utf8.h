@@ -11,6 +11,7 @@
 // values above U+10FFFF) becomes one U+FFFD.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,11 +24,13 @@ std::string ToUtf8(std::u16string_view text);
 std::u16string FromWtf8(std::string_view bytes);
 std::u16string FromUtf8(std::string_view bytes);
 
-// For texts too large to convert twice: the length of the UTF-8 (or WTF-8) form, lone
-// surrogates three bytes either way, and the form itself written from `out`, which has room
-// for that many bytes. Returns the end of what is written.
-std::size_t Utf8Length(std::u16string_view text) noexcept;
-char* WriteUtf8(std::u16string_view text, char* out, TLoneSurrogates surrogates) noexcept;
+// UTF-8 (lone surrogates replaced) in a buffer of its own that is not cleared first, for
+// texts too large to go through twice: one pass when the text is mostly ASCII.
+struct TUtf8Buffer {
+    std::unique_ptr<char[]> FBytes;
+    std::size_t FSize = 0;
+};
+TUtf8Buffer ToUtf8Buffer(std::u16string_view text);
 
 // Decodes one multi-byte sequence whose lead byte is at `p` (a byte of 0x80 or more) into
 // one or two UTF-16 units at `out`; encoded surrogates pass only when kept. Returns the

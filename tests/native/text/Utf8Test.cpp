@@ -170,12 +170,27 @@ TEST(Utf16ToUtf8, NonAsciiAtEveryOffsetOfTheAsciiBlocks)
                     std::string(before, 'a') + std::string(row.Wtf8) + std::string(after, 'z');
                 EXPECT_EQ(ToUtf8(text), utf8);
                 EXPECT_EQ(ToWtf8(text), wtf8);
-                EXPECT_EQ(Utf8Length(text), utf8.size());
-                // Written into a caller's buffer: exactly the counted bytes, nothing beyond.
-                std::string buffer(utf8.size() + 4, '#');
-                const char* end = WriteUtf8(text, buffer.data(), TLoneSurrogates::Replace);
-                EXPECT_EQ(end - buffer.data(), static_cast<std::ptrdiff_t>(utf8.size()));
-                EXPECT_EQ(buffer, utf8 + "####");
+                const TUtf8Buffer buffer = ToUtf8Buffer(text);
+                EXPECT_EQ(std::string_view(buffer.FBytes.get(), buffer.FSize), utf8);
+            }
+        }
+    }
+}
+
+// The buffer is first made for mostly ASCII; text that outgrows it is counted and moved to a
+// larger one, which must hold whole characters however the first one ended.
+TEST(Utf16ToUtf8, BufferOutgrownByTextOfEveryWidth)
+{
+    const std::u16string_view pieces[] = {u"a", u"\u00E9", u"\u20AC", u"\U0001F600", u"\xD800"};
+    for (std::size_t ascii = 0; ascii <= 20; ++ascii) {
+        for (const std::u16string_view piece : pieces) {
+            for (std::size_t count = 0; count <= 40; ++count) {
+                std::u16string text(ascii, u'x');
+                for (std::size_t i = 0; i < count; ++i)
+                    text += piece;
+                SCOPED_TRACE(ToUtf8(text));
+                const TUtf8Buffer buffer = ToUtf8Buffer(text);
+                EXPECT_EQ(std::string_view(buffer.FBytes.get(), buffer.FSize), ToUtf8(text));
             }
         }
     }
