@@ -85,6 +85,16 @@ std::vector<TFieldDef> ReadFields(const pugi::xml_node& fields)
     return defs;
 }
 
+// Compared for every attribute of every row: names are short, so inline beats a library call.
+bool SameName(const char* a, const char* b)
+{
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 // Checks every attribute of the rows under `container` against `defs`, and the rows of
 // their nested datasets. Attributes that name no field are kept and not checked. The rows
 // and their RowStates are added to `rows` and `states` when given.
@@ -98,7 +108,7 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
         std::size_t expected = 0; // attributes mostly come in field order
         for (const pugi::xml_attribute attribute : row.attributes()) {
             const char* name = attribute.name();
-            if (name[0] == 'R' && std::strcmp(name, "RowState") == 0) {
+            if (SameName(name, "RowState")) {
                 int state = 0;
                 const std::string_view text = attribute.value();
                 const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), state);
@@ -110,9 +120,10 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
                 continue;
             }
             const TFieldDef* def = nullptr;
-            for (std::size_t i = 0; i < defs.size() && !def; ++i) {
-                const std::size_t at = (expected + i) % defs.size();
-                if (defs[at].FAttrName[0] == name[0] && std::strcmp(defs[at].FAttrName.c_str(), name) == 0) {
+            for (std::size_t i = 0, at = expected; i < defs.size() && !def; ++i, ++at) {
+                if (at == defs.size())
+                    at = 0;
+                if (SameName(defs[at].FAttrName.c_str(), name)) {
                     def = &defs[at];
                     expected = at + 1;
                 }
