@@ -1,6 +1,6 @@
 // The JSON methods that build trees: empty objects and arrays, attached to a parent or
 // standing alone as new roots, and members holding text, numbers and booleans. New nodes
-// are made in the tree of their parent once every argument has been converted; when any
+// are made in their place in the parent once every argument has been converted; when any
 // step fails nothing is attached, and the method reports its failure value (or nothing,
 // for those without one). A parent of the wrong kind is such a failure: no tree is changed.
 #include "automation/BramoltCOM.h"
@@ -33,25 +33,24 @@ json::TJSONArray& RequireArray(json::TJSONAncestor& parent)
 }
 
 // A new empty object: a new root (with a tree of its own) when the parent handle is 0,
-// else made in the parent's tree by `attach`, which adds it to the parent and returns it.
+// else made by `attach` in the parent's tree, which adds it to the parent and returns it.
 template <typename Attach>
 std::uint32_t NewObject(json::TJSONHandleTable& handles, VARIANT* iJSON, Attach attach)
 {
-    json::TJSONAncestor* parent = NodeFromArgument(handles, iJSON);
-    if (parent == nullptr)
-        return handles.AdoptRoot(json::TJSONRoot::Make<json::TJSONObject>());
-    return handles.Issue(attach(*parent));
+    const json::TJSONNodeRef parent = NodeFromArgument(handles, iJSON);
+    if (parent.Node == nullptr)
+        return handles.AdoptRoot(json::TJSONRoot::Make(json::TJSONNewNode::Object()));
+    auto& holder = static_cast<json::TJSONValue&>(*parent.Node);
+    return handles.Issue({&attach(*parent.Tree, holder), parent.Tree, &holder});
 }
 
 // The member of JSONAddNodeAsNumber and JSONAddNodeAsBool, whose key is a VARIANT: an empty
-// key, like a parent of 0, adds nothing. `make` makes the value in the parent's tree.
-template <typename Make> void AddNamedMember(json::TJSONAncestor* parent, const VARIANT& key, Make make)
+// key, like a parent of 0, adds nothing.
+void AddNamedMember(const json::TJSONNodeRef& parent, const VARIANT& key, const json::TJSONNewNode& value)
 {
     const std::u16string name = TextFromVariant(key);
-    if (parent != nullptr && !name.empty()) {
-        json::TJSONObject& object = RequireObject(*parent);
-        object.AddPair(name, make(object.Tree()));
-    }
+    if (parent.Node != nullptr && !name.empty())
+        parent.Tree->AddMember(RequireObject(*parent.Node), name, value);
 }
 
 } // namespace
@@ -60,9 +59,9 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, 
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
         return THandle{NewObject(
-            FJSONHandles, iJSON, [&](json::TJSONAncestor & parent) -> auto& {
-                json::TJSONObject& object = RequireObject(parent);
-                return object.AddPair(TextFromBstr(key), object.Tree().New<json::TJSONObject>()).JsonValue();
+            FJSONHandles, iJSON, [&](json::TJSONTree & tree, json::TJSONValue & parent) -> auto& {
+                return tree.AddMember(RequireObject(parent), TextFromBstr(key), json::TJSONNewNode::Object())
+                    .JsonValue();
             })};
     });
 }
@@ -71,9 +70,8 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIA
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
         return THandle{NewObject(
-            FJSONHandles, iJSON, [](json::TJSONAncestor & parent) -> auto& {
-                json::TJSONArray& array = RequireArray(parent);
-                return array.AddElement(array.Tree().New<json::TJSONObject>());
+            FJSONHandles, iJSON, [](json::TJSONTree & tree, json::TJSONValue & parent) -> auto& {
+                return tree.AddElement(RequireArray(parent), json::TJSONNewNode::Object());
             })};
     });
 }
@@ -81,12 +79,13 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIA
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
-        if (parent == nullptr)
+        const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
+        if (parent.Node == nullptr)
             throw EWrongParent();
-        json::TJSONObject& object = RequireObject(*parent);
-        json::TJSONPair& pair = object.AddPair(TextFromBstr(key), object.Tree().New<json::TJSONArray>());
-        return THandle{FJSONHandles.Issue(pair.JsonValue())};
+        json::TJSONObject& object = RequireObject(*parent.Node);
+        json::TJSONPair& pair =
+            parent.Tree->AddMember(object, TextFromBstr(key), json::TJSONNewNode::Array());
+        return THandle{FJSONHandles.Issue({&pair.JsonValue(), parent.Tree, &object})};
     });
 }
 
@@ -95,10 +94,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON,
     // Answers nothing (VT_EMPTY) when the element is added.
     return Answer(oJSON, ZeroOnFailure, [&] {
         // The text is stored as a string, never parsed: JSON in it prints escaped.
-        if (json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON)) {
-            json::TJSONArray& array = RequireArray(*parent);
-            array.AddElement(array.Tree().NewString(TextFromBstr(value)));
-        }
+        const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
+        if (parent.Node != nullptr)
+            parent.Tree->AddElement(RequireArray(*parent.Node),
+                                    json::TJSONNewNode::String(TextFromBstr(value)));
     });
 }
 
@@ -107,37 +106,33 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON,
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNode(VARIANT* iJSON, BSTR key, VARIANT value)
 {
     return Answer(IgnoreFailure, [&] {
-        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         const std::u16string text = TextFromVariant(value);
-        if (parent != nullptr) {
-            json::TJSONObject& object = RequireObject(*parent);
-            object.AddPair(TextFromBstr(key), object.Tree().NewString(text));
-        }
+        if (parent.Node != nullptr)
+            parent.Tree->AddMember(RequireObject(*parent.Node), TextFromBstr(key),
+                                   json::TJSONNewNode::String(text));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIANT key, VARIANT* value)
 {
     return Answer(IgnoreFailure, [&] {
-        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         if (value == nullptr)
             return;
         // JSON has no text for NaN or the infinities: such a value throws and adds nothing.
-        const std::u16string number = json::FormatJSONNumber(DoubleFromVariant(*value));
-        AddNamedMember(
-            parent, key, [&](json::TJSONTree & tree) -> auto& { return tree.NewNumber(number); });
+        const std::string number = json::FormatJSONNumber(DoubleFromVariant(*value));
+        AddNamedMember(parent, key, json::TJSONNewNode::Number(number));
     });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT key, VARIANT* value)
 {
     return Answer(IgnoreFailure, [&] {
-        json::TJSONAncestor* parent = NodeFromArgument(FJSONHandles, iJSON);
+        const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         if (value == nullptr)
             return;
-        const bool flag = BooleanFromVariant(*value);
-        AddNamedMember(
-            parent, key, [&](json::TJSONTree & tree) -> auto& { return tree.NewBool(flag); });
+        AddNamedMember(parent, key, json::TJSONNewNode::Bool(BooleanFromVariant(*value)));
     });
 }
 

@@ -16,15 +16,15 @@ std::uint32_t HandleInRange(std::int64_t handle)
     return static_cast<std::uint32_t>(handle);
 }
 
-json::TJSONAncestor* NodeFromHandle(const json::TJSONHandleTable& handles, std::int64_t handle)
+json::TJSONNodeRef NodeFromHandle(const json::TJSONHandleTable& handles, std::int64_t handle)
 {
     const std::uint32_t inRange = HandleInRange(handle);
     if (inRange == 0)
-        return nullptr;
-    json::TJSONAncestor* node = handles.Find(inRange);
-    if (node == nullptr)
+        return {};
+    const json::TJSONNodeRef* ref = handles.Lookup(inRange);
+    if (ref == nullptr)
         throw EStaleJSONHandle(handle);
-    return node;
+    return *ref;
 }
 
 std::int64_t HandleArgument(const VARIANT* argument)
@@ -32,7 +32,7 @@ std::int64_t HandleArgument(const VARIANT* argument)
     return argument != nullptr ? Int64FromVariant(*argument) : 0;
 }
 
-json::TJSONAncestor* NodeFromArgument(const json::TJSONHandleTable& handles, const VARIANT* argument)
+json::TJSONNodeRef NodeFromArgument(const json::TJSONHandleTable& handles, const VARIANT* argument)
 {
     return NodeFromHandle(handles, HandleArgument(argument));
 }

@@ -28,11 +28,11 @@ std::int64_t HandleArgument(const VARIANT* argument);
 // bits are, and throws EStaleJSONHandle.
 std::uint32_t HandleInRange(std::int64_t handle);
 
-// The node of a handle: nullptr for a handle of 0. Throws EStaleJSONHandle when the handle
-// designates nothing.
-json::TJSONAncestor* NodeFromHandle(const json::TJSONHandleTable& handles, std::int64_t handle);
+// The node of a handle with its tree and holder; no node for a handle of 0. Throws
+// EStaleJSONHandle when the handle designates nothing.
+json::TJSONNodeRef NodeFromHandle(const json::TJSONHandleTable& handles, std::int64_t handle);
 
 // Both steps: the node of the iJSON argument.
-json::TJSONAncestor* NodeFromArgument(const json::TJSONHandleTable& handles, const VARIANT* argument);
+json::TJSONNodeRef NodeFromArgument(const json::TJSONHandleTable& handles, const VARIANT* argument);
 
 } // namespace bramolt

@@ -15,41 +15,44 @@ namespace bramolt {
 
 namespace {
 
-// The node a path designates from the iJSON argument, or nullptr. A pair is no starting
-// point: it is not a value, so no path leads anywhere from it.
-json::TJSONValue* NodeAtPath(const json::TJSONHandleTable& handles, VARIANT* iJSON, BSTR path)
+// The node a path designates from the iJSON argument; no node when there is none. A pair
+// is no starting point: it is not a value, so no path leads anywhere from it.
+json::TJSONNodeRef NodeAtPath(const json::TJSONHandleTable& handles, VARIANT* iJSON, BSTR path)
 {
-    json::TJSONAncestor* start = NodeFromArgument(handles, iJSON);
-    if (start == nullptr || start->IsPair())
-        return nullptr;
-    return json::FindJSONPath(*start, TextFromBstr(path));
+    const json::TJSONNodeRef start = NodeFromArgument(handles, iJSON);
+    if (start.Node == nullptr || start.Node->IsPair())
+        return {};
+    return json::FindJSONPath(start, TextFromBstr(path));
 }
 
 // Element `index` of the array, or member `index` of the object, that the iJSON argument
-// designates, or nullptr.
+// designates; no node when there is none.
 template <typename Container>
-json::TJSONAncestor* ItemOf(const json::TJSONHandleTable& handles, VARIANT* iJSON, LONG index)
+json::TJSONNodeRef ItemOf(const json::TJSONHandleTable& handles, VARIANT* iJSON, LONG index)
 {
-    json::TJSONAncestor* node = NodeFromArgument(handles, iJSON);
+    const json::TJSONNodeRef ref = NodeFromArgument(handles, iJSON);
+    json::TJSONAncestor* node = ref.Node;
     const bool rightKind =
         node != nullptr && (std::is_same_v<Container, json::TJSONArray> ? node->IsArray() : node->IsObject());
     if (!rightKind)
-        return nullptr;
-    const auto& container = static_cast<const Container&>(*node);
+        return {};
+    auto& container = static_cast<Container&>(*node);
     if (index < 0 || static_cast<std::size_t>(index) >= container.Count())
-        return nullptr;
+        return {};
+    json::TJSONAncestor* item;
     if constexpr (std::is_same_v<Container, json::TJSONArray>)
-        return &container.Element(static_cast<std::size_t>(index));
+        item = &container.Element(static_cast<std::size_t>(index));
     else
-        return &container.Pair(static_cast<std::size_t>(index));
+        item = &container.Pair(static_cast<std::size_t>(index));
+    return {item, ref.Tree, &container};
 }
 
-// A handle issued for `node`, or nothing when there is no node.
-std::optional<THandle> HandleOf(json::TJSONHandleTable& handles, json::TJSONAncestor* node)
+// A handle issued for the node, or nothing when there is no node.
+std::optional<THandle> HandleOf(json::TJSONHandleTable& handles, const json::TJSONNodeRef& ref)
 {
-    if (node == nullptr)
+    if (ref.Node == nullptr)
         return std::nullopt;
-    return THandle{handles.Issue(*node)};
+    return THandle{handles.Issue(ref)};
 }
 
 std::int32_t CountOf(const json::TJSONAncestor* node)
@@ -61,13 +64,13 @@ std::int32_t CountOf(const json::TJSONAncestor* node)
     return -1;
 }
 
-// The pair of JSONGetPairKey and JSONGetPairValue, or nullptr.
-json::TJSONPair* PairOf(const json::TJSONHandleTable& handles, std::int64_t handle)
+// The pair of JSONGetPairKey and JSONGetPairValue; no node when the handle designates none.
+json::TJSONNodeRef PairOf(const json::TJSONHandleTable& handles, std::int64_t handle)
 {
-    json::TJSONAncestor* node = NodeFromHandle(handles, handle);
-    if (node == nullptr || !node->IsPair())
-        return nullptr;
-    return static_cast<json::TJSONPair*>(node);
+    const json::TJSONNodeRef ref = NodeFromHandle(handles, handle);
+    if (ref.Node == nullptr || !ref.Node->IsPair())
+        return {};
+    return ref;
 }
 
 // What JSONGetNodeValue answers for a node: an object or an array has no value (VT_EMPTY).
@@ -96,7 +99,7 @@ HRESULT AnswerKindTest(const json::TJSONHandleTable& handles, VARIANT* iJSON, VA
                        bool (json::TJSONAncestor::*isKind)() const)
 {
     return Answer(oJSON, ZeroOnFailure, [&] {
-        const json::TJSONAncestor* node = NodeFromArgument(handles, iJSON);
+        const json::TJSONAncestor* node = NodeFromArgument(handles, iJSON).Node;
         return node != nullptr && (node->*isKind)();
     });
 }
@@ -112,10 +115,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetElement(VARIANT* iJSON, BSTR key, 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetNodeValue(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
     return Answer(oJSON, ZeroOnFailure, [&]() -> std::optional<TNodeValue> {
-        const json::TJSONValue* node = NodeAtPath(FJSONHandles, iJSON, key);
+        const json::TJSONAncestor* node = NodeAtPath(FJSONHandles, iJSON, key).Node;
         if (node == nullptr)
             return std::nullopt;
-        return ValueOf(*node);
+        return ValueOf(static_cast<const json::TJSONValue&>(*node));
     });
 }
 
@@ -131,14 +134,14 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONArrayCount(VARIANT* iJSON, LONG* coun
     return Answer(
         count, [] { return LONG{-2}; },
         [&] {
-            const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON);
+            const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON).Node;
             return LONG{node != nullptr && node->IsArray() ? CountOf(node) : -1};
         });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON)); });
+    return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON).Node); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsObject(VARIANT* iJSON, VARIANT* oJSON)
@@ -163,10 +166,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairKey(VARIANT* iJSON, VARIANT* k
     return Answer(
         key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
         [&](std::int64_t handle) -> std::optional<std::u16string_view> {
-            const json::TJSONPair* pair = PairOf(FJSONHandles, handle);
+            const json::TJSONAncestor* pair = PairOf(FJSONHandles, handle).Node;
             if (pair == nullptr)
                 return std::nullopt;
-            return pair->Key();
+            return static_cast<const json::TJSONPair*>(pair)->Key();
         });
 }
 
@@ -175,8 +178,12 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairValue(VARIANT* iJSON, VARIANT*
     return Answer(
         oJSON, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
         [&](std::int64_t handle) {
-            json::TJSONPair* pair = PairOf(FJSONHandles, handle);
-            return HandleOf(FJSONHandles, pair != nullptr ? &pair->JsonValue() : nullptr);
+            const json::TJSONNodeRef pair = PairOf(FJSONHandles, handle);
+            if (pair.Node == nullptr)
+                return HandleOf(FJSONHandles, {});
+            // The value lives in the same object as its pair.
+            return HandleOf(FJSONHandles,
+                            {&static_cast<json::TJSONPair*>(pair.Node)->JsonValue(), pair.Tree, pair.Holder});
         });
 }
 

@@ -31,7 +31,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCreate(BSTR strJSON, VARIANT* oJSON)
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFormat(VARIANT* iJSON, BSTR* oStrJSON)
 {
     return Answer(oStrJSON, FormatFailureText, [&] {
-        const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON);
+        const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON).Node;
         if (node == nullptr)
             throw std::invalid_argument("JSON handle 0 designates no node");
         return json::ToJSON(*node, {.EncodeBelow32 = true, .EncodeAbove127 = true});

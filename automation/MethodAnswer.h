@@ -5,7 +5,8 @@
 //
 //   HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
 //   {
-//       return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON)); });
+//       return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON).Node);
+//       });
 //   }
 //
 // - A missing value pointer fails the call with E_POINTER. A VARIANT or BSTR value is cleared

@@ -59,8 +59,9 @@ TJSONArena::TBlockHeader* TJSONArena::TakeFromHeap(std::size_t bytes)
 }
 
 // Takes `bytes` (a class size) from the current chunk, starting a new one when it does not
-// fit. Chunks double from small to large, so a tree of one node costs little and a big one
-// few heap calls. The tail of a chunk too short for the block is left unused.
+// fit. Chunks double from small up to a modest size, so a tree of one node costs little, a
+// big one few heap calls, and the unused end of the last chunk stays small beside the tree.
+// The tail of a chunk too short for the block is left unused.
 void* TJSONArena::Carve(std::size_t bytes)
 {
     if (static_cast<std::size_t>(FLimit - FCursor) < bytes) {

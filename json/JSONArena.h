@@ -70,7 +70,7 @@ class TJSONArena final : public std::pmr::memory_resource {
     static constexpr std::size_t kLargeLimit = 32 * 1024;
     static constexpr std::size_t kClassCount = kSmallLimit / kGrain + 6; // 1K..32K
     static constexpr std::size_t kFirstChunk = 512;
-    static constexpr std::size_t kLastChunk = 1024 * 1024;
+    static constexpr std::size_t kLastChunk = 64 * 1024;
 
     static std::size_t ClassOf(std::size_t bytes);
     static std::size_t ClassBytes(std::size_t cls);

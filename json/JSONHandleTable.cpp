@@ -17,20 +17,20 @@ TJSONHandleTable::~TJSONHandleTable()
             trees.push_back(std::move(entry.Root));
     trees.clear(); // each tree forgets the handles of its nodes
     for (auto& [handle, entry] : FNodes) {
-        TJSONTree& tree = entry.Node->Tree();
+        TJSONTree& tree = *entry.Ref.Tree;
         tree.FHandleTable = nullptr;
         tree.FHandles.clear();
-        entry.Node->FHandle = 0;
+        entry.Ref.Node->SetHasHandle(false);
     }
 }
 
-std::uint32_t TJSONHandleTable::Issue(TJSONAncestor& node)
+std::uint32_t TJSONHandleTable::Issue(const TJSONNodeRef& ref)
 {
-    TJSONTree& tree = node.Tree();
+    TJSONTree& tree = *ref.Tree;
     if (tree.FHandleTable != nullptr && tree.FHandleTable != this)
         throw EJSONError("JSON node belongs to another handle table");
-    if (node.FHandle != 0)
-        return node.FHandle;
+    if (ref.Node->HasHandle())
+        return tree.FHandles.at(ref.Node);
     if (FNodes.size() >= std::numeric_limits<std::uint32_t>::max())
         throw EJSONError("No free JSON handle");
     // After wrap-around, skip 0 and every number still in use: an old handle must never
@@ -38,14 +38,14 @@ std::uint32_t TJSONHandleTable::Issue(TJSONAncestor& node)
     std::uint32_t handle = FNext++;
     while (handle == 0 || FNodes.contains(handle))
         handle = FNext++;
-    tree.FHandles.insert(handle);
+    tree.FHandles.emplace(ref.Node, handle);
     try {
-        FNodes.emplace(handle, TEntry{&node, nullptr});
+        FNodes.emplace(handle, TEntry{ref, nullptr});
     } catch (...) {
-        tree.FHandles.erase(handle);
+        tree.FHandles.erase(ref.Node);
         throw;
     }
-    node.FHandle = handle;
+    ref.Node->SetHasHandle(true);
     tree.FHandleTable = this;
     return handle;
 }
@@ -54,31 +54,35 @@ std::uint32_t TJSONHandleTable::AdoptRoot(TJSONRoot root)
 {
     if (root == nullptr)
         throw EJSONError("Only a root node can be adopted");
-    std::uint32_t handle = Issue(*root);
+    std::uint32_t handle = Issue(root.Ref());
     FNodes.at(handle).Root = root.ReleaseTree();
     return handle;
 }
 
-TJSONAncestor* TJSONHandleTable::Find(std::uint32_t handle) const
+const TJSONNodeRef* TJSONHandleTable::Lookup(std::uint32_t handle) const
 {
     auto it = FNodes.find(handle);
-    return it == FNodes.end() ? nullptr : it->second.Node;
+    return it == FNodes.end() ? nullptr : &it->second.Ref;
+}
+
+TJSONAncestor* TJSONHandleTable::Find(std::uint32_t handle) const
+{
+    const TJSONNodeRef* ref = Lookup(handle);
+    return ref != nullptr ? ref->Node : nullptr;
 }
 
 bool TJSONHandleTable::Free(std::uint32_t handle)
 {
-    TJSONAncestor* node = Find(handle);
-    if (node == nullptr)
+    auto it = FNodes.find(handle);
+    if (it == FNodes.end())
         return false;
-    TJSONAncestor& unit = JSONFreeUnit(*node);
-    TJSONTree& tree = unit.Tree();
-    if (unit.Parent() != nullptr) {
-        tree.Free(unit);
+    const TJSONNodeRef ref = it->second.Ref;
+    if (ref.Holder != nullptr) {
+        ref.Tree->Free(*ref.Holder, *ref.Node);
         return true;
     }
     // A root: the whole tree goes at once, if this table owns it.
-    auto it = unit.FHandle != 0 ? FNodes.find(unit.FHandle) : FNodes.end();
-    if (it == FNodes.end() || !it->second.Root)
+    if (!it->second.Root)
         return false;
     std::unique_ptr<TJSONTree> owned = std::move(it->second.Root);
     owned.reset(); // forgets the handles of all its nodes, this one included
@@ -87,9 +91,12 @@ bool TJSONHandleTable::Free(std::uint32_t handle)
 
 void TJSONHandleTable::Forget(TJSONAncestor& node, TJSONTree& tree)
 {
-    FNodes.erase(node.FHandle);
-    tree.FHandles.erase(node.FHandle);
-    node.FHandle = 0;
+    const auto it = tree.FHandles.find(&node);
+    if (it != tree.FHandles.end()) {
+        FNodes.erase(it->second);
+        tree.FHandles.erase(it);
+    }
+    node.SetHasHandle(false);
 }
 
 } // namespace bramolt::json

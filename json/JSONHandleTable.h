@@ -3,6 +3,8 @@
 // JSON handles: the 32-bit identities under which nodes leave the server. Node addresses
 // of a 64-bit process do not fit in 32 bits, so handles are numbers handed out on demand
 // and looked up on every use; a number that designates no live node is simply not found.
+// The table keeps, for each handle, what the node itself does not record: its tree and
+// the container that lists it.
 
 #include "json/JSONTree.h"
 #include "json/JSONValue.h"
@@ -22,11 +24,11 @@ class TJSONHandleTable {
     // Frees every root still held and clears the handles of every other node.
     ~TJSONHandleTable();
 
-    // The handle of `node`, issued on first use: a nonzero number that is neither live nor
-    // 0. Numbers count upward and are reused only after 2^32 - 1 others were issued.
-    // Throws EJSONError if the node already has a handle of another table, or if every
+    // The handle of `ref.Node`, issued on first use: a nonzero number that is neither live
+    // nor 0. Numbers count upward and are reused only after 2^32 - 1 others were issued.
+    // Throws EJSONError if the tree already has handles of another table, or if every
     // number is live.
-    std::uint32_t Issue(TJSONAncestor& node);
+    std::uint32_t Issue(const TJSONNodeRef& ref);
 
     // Takes ownership of a tree (made by parsing, or for a new node without a parent) and
     // returns the handle of its root; the tree lives until Free or the end of the table.
@@ -34,10 +36,12 @@ class TJSONHandleTable {
 
     // The live node with this handle, nullptr for 0, never-issued and forgotten handles.
     TJSONAncestor* Find(std::uint32_t handle) const;
+    // The same node with its tree and holder.
+    const TJSONNodeRef* Lookup(std::uint32_t handle) const;
 
     // Frees the node with this handle and everything it owns, forgetting all their handles:
-    // for a root its whole tree at once. A node that still has a parent leaves it first;
-    // the key or the value of a pair takes the whole pair out of its object. Returns false
+    // for a root its whole tree at once. A node that is listed in a container leaves it
+    // first; for a pair, or the value of a member, the whole member goes. Returns false
     // (and does nothing) when the handle designates no live node, or the node is a root
     // this table does not own.
     bool Free(std::uint32_t handle);
@@ -52,12 +56,11 @@ class TJSONHandleTable {
   private:
     friend class TJSONTree;
     struct TEntry {
-        TJSONAncestor* Node;
+        TJSONNodeRef Ref;
         std::unique_ptr<TJSONTree> Root; // set for the roots of the trees this table owns
     };
 
-    // Called by a tree for a node it releases (whose parent may be gone already), and for
-    // each handle when it ends.
+    // Called by a tree for a node it releases, and for each handle when it ends.
     void Forget(TJSONAncestor& node, TJSONTree& tree);
     void Drop(std::uint32_t handle) { FNodes.erase(handle); }
 

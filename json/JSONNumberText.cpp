@@ -16,12 +16,12 @@ constexpr int kSignificantDigits = 15;
 
 } // namespace
 
-std::u16string FormatJSONNumber(double value)
+std::string FormatJSONNumber(double value)
 {
     if (!std::isfinite(value))
         throw EJSONError("A JSON number must be finite");
     if (value == 0)
-        return u"0";
+        return "0";
 
     // Scientific form with 15 significant digits is correctly rounded from the exact
     // binary value: "d.dddddddddddddde[+-]xx".
@@ -63,7 +63,7 @@ std::u16string FormatJSONNumber(double value)
         text += 'E';
         text += std::to_string(e - 1);
     }
-    return std::u16string(text.begin(), text.end());
+    return text;
 }
 
 namespace {
@@ -122,15 +122,8 @@ bool IsOverflow(std::string_view s)
 
 } // namespace
 
-std::optional<double> ReadJSONNumber(std::u16string_view text)
+std::optional<double> ReadJSONNumber(std::string_view ascii)
 {
-    std::string ascii;
-    ascii.reserve(text.size());
-    for (char16_t c : text) {
-        if (c >= 0x80)
-            return std::nullopt;
-        ascii.push_back(static_cast<char>(c));
-    }
     if (!IsNumberText(ascii))
         return std::nullopt;
     double value = 0;

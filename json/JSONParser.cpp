@@ -2,6 +2,7 @@
 
 #include "text/HexDigits.h"
 #include "text/Utf8.h"
+#include "json/JSONPendingStack.h"
 
 #include <algorithm>
 #include <array>
@@ -64,12 +65,12 @@ template <typename TUnit> class TJSONParser {
             ++FPos;
     }
     bool Literal(std::string_view word);
-    bool ParseString(std::u16string_view& out);
+    bool ParseString(std::u16string_view& out, std::u16string& scratch);
     int ParseEscape(); // the unit, or -1
-    TJSONValue* ParseNumber();
-    TJSONValue* ParseScalar();
+    bool ParseNumber();
+    bool ParseScalar();
     bool ParseMemberKey();
-    void Attach(TJSONValue& value);
+    TJSONValue& Place(const TJSONNewNode& value);
     void Open(bool isObject);
     void Close();
 
@@ -115,9 +116,12 @@ template <typename TUnit> class TJSONParser {
     std::unique_ptr<TJSONTree> FTree = std::make_unique<TJSONTree>();
     TJSONValue* FRoot = nullptr;
     std::vector<TOpenContainer> FOpen; // innermost last
-    // Members get their pair when their key is read: the last pair waits for its value.
-    std::vector<TJSONPair*> FMembers;
-    std::vector<TJSONValue*> FElements;
+    TJSONPendingStack<TJSONPair> FMembers;
+    TJSONPendingStack<TJSONValue> FElements;
+    // A member is made with its value, so its key waits: viewed in the text where it stands,
+    // or decoded into its own area, apart from the values' one.
+    std::u16string_view FKey;
+    std::u16string FKeyScratch;
     std::u16string FScratch; // string decoding area, reused
 };
 
@@ -170,11 +174,12 @@ template <typename TUnit> int TJSONParser<TUnit>::ParseEscape()
     }
 }
 
-// Decodes into FScratch, which keeps its capacity from string to string; `out` views the
-// text until the next string is read. A UTF-16 string that is one plain run is viewed
+// Decodes into `scratch`, which keeps its capacity from string to string; `out` views the
+// text until the next string is decoded there. A UTF-16 string that is one plain run is viewed
 // where it stands. Every input byte yields at most one unit (a four-byte sequence two), so
 // reserving the length of a run up front is enough.
-template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string_view& out)
+template <typename TUnit>
+bool TJSONParser<TUnit>::ParseString(std::u16string_view& out, std::u16string& scratch)
 {
     ++FPos; // opening quotation mark
     std::size_t used = 0;
@@ -189,9 +194,9 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string_vi
                 return true;
             }
         }
-        if (FScratch.size() < used + count + 2)
-            FScratch.resize(std::max(2 * FScratch.size(), used + count + 2));
-        char16_t* d = FScratch.data() + used;
+        if (scratch.size() < used + count + 2)
+            scratch.resize(std::max(2 * scratch.size(), used + count + 2));
+        char16_t* d = scratch.data() + used;
         for (std::size_t i = 0; i < count; ++i)
             d[i] = FPos[i];
         used += count;
@@ -200,7 +205,7 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string_vi
             return false;
         if (*FPos == '"') {
             ++FPos;
-            out = std::u16string_view(FScratch.data(), used);
+            out = std::u16string_view(scratch.data(), used);
             return true;
         }
         if (*FPos == '\\') {
@@ -208,9 +213,9 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string_vi
             const int unit = ParseEscape();
             if (unit < 0)
                 return false;
-            FScratch[used++] = static_cast<char16_t>(unit);
+            scratch[used++] = static_cast<char16_t>(unit);
         } else if constexpr (sizeof(TUnit) == 1) {
-            const int n = text::DecodeUtf8Sequence(FPos, FEnd, FScratch.data() + used,
+            const int n = text::DecodeUtf8Sequence(FPos, FEnd, scratch.data() + used,
                                                    text::TLoneSurrogates::KeepAsWtf8);
             if (n == 0)
                 return false;
@@ -219,25 +224,25 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseString(std::u16string_vi
     }
 }
 
-template <typename TUnit> TJSONValue* TJSONParser<TUnit>::ParseNumber()
+template <typename TUnit> bool TJSONParser<TUnit>::ParseNumber()
 {
     const TUnit* start = FPos;
     if (*FPos == '-')
         ++FPos;
     if (FPos == FEnd)
-        return nullptr;
+        return false;
     if (*FPos == '0') {
         ++FPos; // a leading 0 stands alone; a digit after it fails where the value must end
     } else if (IsDigit(*FPos)) {
         while (FPos != FEnd && IsDigit(*FPos))
             ++FPos;
     } else {
-        return nullptr;
+        return false;
     }
     if (FPos != FEnd && *FPos == '.') {
         ++FPos;
         if (FPos == FEnd || !IsDigit(*FPos))
-            return nullptr;
+            return false;
         while (FPos != FEnd && IsDigit(*FPos))
             ++FPos;
     }
@@ -246,46 +251,50 @@ template <typename TUnit> TJSONValue* TJSONParser<TUnit>::ParseNumber()
         if (FPos != FEnd && (*FPos == '+' || *FPos == '-'))
             ++FPos;
         if (FPos == FEnd || !IsDigit(*FPos))
-            return nullptr;
+            return false;
         while (FPos != FEnd && IsDigit(*FPos))
             ++FPos;
     }
-    if constexpr (sizeof(TUnit) == 2) {
-        return &FTree->NewNumber(std::u16string_view(start, static_cast<std::size_t>(FPos - start)));
-    } else {
-        FScratch.assign(start, FPos);
-        return &FTree->NewNumber(FScratch);
-    }
+    const auto length = static_cast<std::size_t>(FPos - start);
+    if constexpr (sizeof(TUnit) == 2)
+        Place(TJSONNewNode::Number(std::u16string_view(start, length)));
+    else
+        Place(TJSONNewNode::Number(std::string_view(reinterpret_cast<const char*>(start), length)));
+    return true;
 }
 
-template <typename TUnit> TJSONValue* TJSONParser<TUnit>::ParseScalar()
+template <typename TUnit> bool TJSONParser<TUnit>::ParseScalar()
 {
     switch (*FPos) {
     case '"': {
         std::u16string_view text;
-        if (!ParseString(text))
-            return nullptr;
-        return &FTree->NewString(text);
+        if (!ParseString(text, FScratch))
+            return false;
+        Place(TJSONNewNode::String(text));
+        return true;
     }
     case 't':
-        return Literal("true") ? &FTree->template New<TJSONTrue>() : nullptr;
-    case 'f':
-        return Literal("false") ? &FTree->template New<TJSONFalse>() : nullptr;
+    case 'f': {
+        const bool value = *FPos == 't';
+        if (!Literal(value ? "true" : "false"))
+            return false;
+        Place(TJSONNewNode::Literal(value));
+        return true;
+    }
     case 'n':
-        return Literal("null") ? &FTree->template New<TJSONNull>() : nullptr;
+        if (!Literal("null"))
+            return false;
+        Place(TJSONNewNode::Null());
+        return true;
     default:
-        return *FPos == '-' || IsDigit(*FPos) ? ParseNumber() : nullptr;
+        return (*FPos == '-' || IsDigit(*FPos)) && ParseNumber();
     }
 }
 
 template <typename TUnit> bool TJSONParser<TUnit>::ParseMemberKey()
 {
-    std::u16string_view key;
-    if (FPos == FEnd || *FPos != '"' || !ParseString(key))
+    if (FPos == FEnd || *FPos != '"' || !ParseString(FKey, FKeyScratch))
         return false;
-    TJSONPair& pair = FTree->NewMember(key);
-    TJSONTree::AttachTo(*FOpen.back().Node, pair);
-    FMembers.push_back(&pair);
     SkipWhitespace();
     if (FPos == FEnd || *FPos != ':')
         return false;
@@ -294,33 +303,29 @@ template <typename TUnit> bool TJSONParser<TUnit>::ParseMemberKey()
     return true;
 }
 
-template <typename TUnit> void TJSONParser<TUnit>::Attach(TJSONValue& value)
+// Makes a value where it belongs: as the root, as the next element of the open array, or
+// with the waiting key as the next member of the open object.
+template <typename TUnit> TJSONValue& TJSONParser<TUnit>::Place(const TJSONNewNode& value)
 {
     if (FOpen.empty()) {
-        FRoot = &value;
-    } else if (TJSONValue& container = *FOpen.back().Node; container.IsArray()) {
-        TJSONTree::AttachTo(container, value);
-        FElements.push_back(&value);
-    } else {
-        TJSONTree::SetMemberValue(*FMembers.back(), value);
+        FRoot = &FTree->NewElement(value);
+        FTree->SetRoot(*FRoot);
+        return *FRoot;
     }
+    if (FOpen.back().Node->IsArray()) {
+        TJSONValue& element = FTree->NewElement(value);
+        FElements.push_back(&element);
+        return element;
+    }
+    TJSONPair& pair = FTree->NewMember(FKey, value);
+    FMembers.push_back(&pair);
+    return pair.JsonValue();
 }
 
-// A new container is linked to its parent at once and listed by it when it closes.
 template <typename TUnit> void TJSONParser<TUnit>::Open(bool isObject)
 {
-    TJSONValue* node;
-    if (isObject)
-        node = &FTree->template New<TJSONObject>();
-    else
-        node = &FTree->template New<TJSONArray>();
-    if (!FOpen.empty()) {
-        if (FOpen.back().Node->IsArray())
-            TJSONTree::AttachTo(*FOpen.back().Node, *node);
-        else
-            TJSONTree::SetMemberValue(*FMembers.back(), *node);
-    }
-    FOpen.push_back({node, isObject ? FMembers.size() : FElements.size()});
+    TJSONValue& node = Place(isObject ? TJSONNewNode::Object() : TJSONNewNode::Array());
+    FOpen.push_back({&node, isObject ? FMembers.size() : FElements.size()});
 }
 
 template <typename TUnit> void TJSONParser<TUnit>::Close()
@@ -328,18 +333,16 @@ template <typename TUnit> void TJSONParser<TUnit>::Close()
     const TOpenContainer frame = FOpen.back();
     FOpen.pop_back();
     if (frame.Node->IsObject()) {
-        FTree->SetMembers(static_cast<TJSONObject&>(*frame.Node), FMembers.data() + frame.FirstChild,
-                          FMembers.size() - frame.FirstChild);
-        FMembers.resize(frame.FirstChild);
+        auto& object = static_cast<TJSONObject&>(*frame.Node);
+        FMembers.CopyOut(frame.FirstChild,
+                         FTree->SetMemberCount(object, FMembers.size() - frame.FirstChild).data());
+        FMembers.shrink(frame.FirstChild);
     } else {
-        FTree->SetElements(static_cast<TJSONArray&>(*frame.Node), FElements.data() + frame.FirstChild,
-                           FElements.size() - frame.FirstChild);
-        FElements.resize(frame.FirstChild);
+        auto& array = static_cast<TJSONArray&>(*frame.Node);
+        FElements.CopyOut(frame.FirstChild,
+                          FTree->SetElementCount(array, FElements.size() - frame.FirstChild).data());
+        FElements.shrink(frame.FirstChild);
     }
-    if (FOpen.empty())
-        FRoot = frame.Node;
-    else if (FOpen.back().Node->IsArray())
-        FElements.push_back(frame.Node);
 }
 
 // The parser keeps its own stack of open containers instead of recursing, so nesting
@@ -376,10 +379,8 @@ template <typename TUnit> TJSONRoot TJSONParser<TUnit>::Run()
             ++FPos;
             Close();
         } else {
-            TJSONValue* scalar = ParseScalar();
-            if (scalar == nullptr)
+            if (!ParseScalar())
                 return nullptr;
-            Attach(*scalar);
         }
         // A value ended: close containers until one asks for its next element or member.
         for (;;) {
@@ -388,7 +389,6 @@ template <typename TUnit> TJSONRoot TJSONParser<TUnit>::Run()
                     SkipWhitespace();
                 if (FPos != FEnd)
                     return nullptr;
-                FTree->SetRoot(*FRoot);
                 return TJSONRoot(std::move(FTree));
             }
             SkipWhitespace();

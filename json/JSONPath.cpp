@@ -165,34 +165,33 @@ std::optional<std::vector<TJSONPathStep>> ParseJSONPath(std::u16string_view path
     return TJSONPathParser(path).Run();
 }
 
-TJSONValue* EvaluateJSONPath(TJSONAncestor& start, const std::vector<TJSONPathStep>& steps)
+TJSONNodeRef EvaluateJSONPath(const TJSONNodeRef& start, const std::vector<TJSONPathStep>& steps)
 {
-    if (!start.IsValue())
-        return nullptr;
-    TJSONValue* node = static_cast<TJSONValue*>(&start);
+    if (start.Node == nullptr || !start.Node->IsValue())
+        return {};
+    TJSONNodeRef at = start;
     for (const TJSONPathStep& step : steps) {
+        auto& holder = static_cast<TJSONValue&>(*at.Node);
+        TJSONValue* next = nullptr;
         if (step.Kind == TJSONPathStep::skName) {
-            if (!node->IsObject())
-                return nullptr;
-            node = static_cast<TJSONObject*>(node)->Find(step.Name);
-        } else {
-            if (!node->IsArray())
-                return nullptr;
-            const auto& array = static_cast<const TJSONArray&>(*node);
-            if (step.Index < 0 || static_cast<std::size_t>(step.Index) >= array.Count())
-                return nullptr;
-            node = &array.Element(static_cast<std::size_t>(step.Index));
+            if (holder.IsObject())
+                next = at.Tree->Find(static_cast<TJSONObject&>(holder), step.Name);
+        } else if (holder.IsArray()) {
+            const auto& array = static_cast<const TJSONArray&>(holder);
+            if (step.Index >= 0 && static_cast<std::size_t>(step.Index) < array.Count())
+                next = &array.Element(static_cast<std::size_t>(step.Index));
         }
-        if (node == nullptr)
-            return nullptr;
+        if (next == nullptr)
+            return {};
+        at = {next, at.Tree, &holder};
     }
-    return node;
+    return at;
 }
 
-TJSONValue* FindJSONPath(TJSONAncestor& start, std::u16string_view path)
+TJSONNodeRef FindJSONPath(const TJSONNodeRef& start, std::u16string_view path)
 {
     const auto steps = ParseJSONPath(path);
-    return steps ? EvaluateJSONPath(start, *steps) : nullptr;
+    return steps ? EvaluateJSONPath(start, *steps) : TJSONNodeRef{};
 }
 
 } // namespace bramolt::json

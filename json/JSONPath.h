@@ -10,7 +10,7 @@
 // Characters up to U+0020 are skipped before each step and trimmed from both ends of a
 // bare name. Example: a.b[0], [0].name, ['a.b'].c, a[1][2].
 
-#include "json/JSONValue.h"
+#include "json/JSONTree.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,12 +33,13 @@ struct TJSONPathStep {
 // skipped characters only, has no steps.
 std::optional<std::vector<TJSONPathStep>> ParseJSONPath(std::u16string_view path);
 
-// The node the steps lead to from `start`, or nullptr. A name step needs an object and
-// takes the value of its first member with exactly that key; an index step needs an array
-// and an index from 0 to Count() - 1. `start` must be a value: a pair designates nothing.
-TJSONValue* EvaluateJSONPath(TJSONAncestor& start, const std::vector<TJSONPathStep>& steps);
+// The node the steps lead to from `start`, with the container that lists it; its Node is
+// nullptr when there is none. A name step needs an object and takes the value of its
+// first member with exactly that key; an index step needs an array and an index from 0 to
+// Count() - 1. `start` must be a value: a pair designates nothing.
+TJSONNodeRef EvaluateJSONPath(const TJSONNodeRef& start, const std::vector<TJSONPathStep>& steps);
 
-// ParseJSONPath and EvaluateJSONPath together; nullptr for bad syntax or no node.
-TJSONValue* FindJSONPath(TJSONAncestor& start, std::u16string_view path);
+// ParseJSONPath and EvaluateJSONPath together; no node for bad syntax or no node.
+TJSONNodeRef FindJSONPath(const TJSONNodeRef& start, std::u16string_view path);
 
 } // namespace bramolt::json

@@ -4,184 +4,244 @@
 #include "json/JSONHandleTable.h"
 #include "json/JSONMemberIndex.h"
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace bramolt::json {
 
-// The layouts are the compiler's own, so offsetof is asked even for these classes.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-const std::size_t TJSONTree::kStringTextOffset = offsetof(TJSONString, FValue) + sizeof(TJSONText);
-const std::size_t TJSONTree::kPairTextOffset = offsetof(TJSONPair, FJsonString) + kStringTextOffset;
-#pragma GCC diagnostic pop
+namespace {
+
+void RequireListed(bool listed)
+{
+    if (!listed)
+        throw EJSONError("JSON node missing from its parent");
+}
+
+} // namespace
 
 TJSONTree::~TJSONTree()
 {
     if (FHandleTable != nullptr)
-        for (std::uint32_t handle : FHandles)
+        for (const auto& [node, handle] : FHandles)
             FHandleTable->Drop(handle);
 }
 
-void TJSONTree::SetRoot(TJSONValue& root)
+std::size_t TJSONTree::MemberBytes(std::u16string_view key, const TJSONNewNode& value)
 {
-    if (root.Parent() != nullptr || &root.Tree() != this)
-        throw EJSONError("Only a node of this tree without a parent can be its root");
-    FRoot = &root;
+    return TJSONPair::ValueOffset(key.size()) + value.Bytes();
 }
 
-TJSONBool& TJSONTree::NewBool(bool value)
+std::size_t TJSONTree::NodeBytes(const TJSONValue& value)
 {
-    return Loose(*new (Allocate(sizeof(TJSONBool))) TJSONBool(value));
-}
-
-TJSONString& TJSONTree::NewString(std::u16string_view text)
-{
-    const std::size_t bytes = TJSONText::NodeBytes(kStringTextOffset, text.size());
-    void* p = Allocate(bytes);
-    try {
-        return Loose(*new (p) TJSONString(TJSONKind::jkString, text));
-    } catch (...) {
-        Deallocate(p, bytes);
-        throw;
-    }
-}
-
-TJSONNumber& TJSONTree::NewNumber(std::u16string_view text)
-{
-    const std::size_t bytes = TJSONText::NodeBytes(kStringTextOffset, text.size());
-    void* p = Allocate(bytes);
-    try {
-        return Loose(*new (p) TJSONNumber(text));
-    } catch (...) {
-        Deallocate(p, bytes);
-        throw;
-    }
-}
-
-TJSONPair& TJSONTree::NewPair(std::u16string_view key, TJSONValue* value)
-{
-    const std::size_t bytes = TJSONText::NodeBytes(kPairTextOffset, key.size());
-    void* p = Allocate(bytes);
-    try {
-        return Loose(*new (p) TJSONPair(key, value));
-    } catch (...) {
-        Deallocate(p, bytes);
-        throw;
-    }
-}
-
-void TJSONTree::SetMemberValue(TJSONPair& pair, TJSONValue& value)
-{
-    pair.FJsonValue = &value;
-    AttachTo(pair, value);
-}
-
-void TJSONTree::SetMembers(TJSONObject& object, TJSONPair* const* members, std::size_t count)
-{
-    object.FMembers.Assign(FArena, members, count);
-}
-
-void TJSONTree::SetElements(TJSONArray& array, TJSONValue* const* elements, std::size_t count)
-{
-    array.FElements.Assign(FArena, elements, count);
-}
-
-std::size_t TJSONTree::NodeBytes(const TJSONAncestor& node)
-{
-    switch (node.Kind()) {
+    switch (value.Kind()) {
     case TJSONKind::jkObject:
         return sizeof(TJSONObject);
     case TJSONKind::jkArray:
         return sizeof(TJSONArray);
-    case TJSONKind::jkPair:
-        return TJSONText::NodeBytes(kPairTextOffset, static_cast<const TJSONPair&>(node).Key().size());
     case TJSONKind::jkString:
+        return TJSONAncestor::TextBytes(value.TextLength(), sizeof(char16_t));
     case TJSONKind::jkNumber:
-        return TJSONText::NodeBytes(kStringTextOffset, static_cast<const TJSONString&>(node).Value().size());
+        return TJSONAncestor::TextBytes(value.TextLength(), 1);
     case TJSONKind::jkBool:
         return sizeof(TJSONBool);
     case TJSONKind::jkNull:
-        return sizeof(TJSONNull);
+    case TJSONKind::jkPair:
+        break;
     }
-    return 0;
+    return sizeof(TJSONNull);
 }
 
-bool TJSONTree::Detach(TJSONAncestor& unit)
+std::size_t TJSONTree::MemberBytes(const TJSONPair& pair)
 {
-    TJSONAncestor* parent = unit.Parent();
-    if (parent == nullptr)
-        return false;
+    return TJSONPair::ValueOffset(pair.TextLength()) + NodeBytes(pair.JsonValue());
+}
+
+TJSONPair& TJSONTree::NewMember(std::u16string_view key, const TJSONNewNode& value)
+{
+    const std::size_t bytes = MemberBytes(key, value);
+    void* p = Allocate(bytes);
+    try {
+        auto& pair = *new (p) TJSONPair(key);
+        value.MakeAt(&pair.JsonValue());
+        return pair;
+    } catch (...) {
+        Deallocate(p, bytes);
+        throw;
+    }
+}
+
+TJSONValue& TJSONTree::NewElement(const TJSONNewNode& value)
+{
+    const std::size_t bytes = value.Bytes();
+    void* p = Allocate(bytes);
+    try {
+        return value.MakeAt(p);
+    } catch (...) {
+        Deallocate(p, bytes);
+        throw;
+    }
+}
+
+TJSONValue& TJSONTree::MakeRoot(const TJSONNewNode& value)
+{
+    if (FRoot != nullptr)
+        throw EJSONError("A JSON tree has one root");
+    FRoot = &NewElement(value);
+    return *FRoot;
+}
+
+template <typename T> std::span<T*> TJSONTree::SetCount(TJSONNodeList<T>& list, std::size_t count)
+{
+    if (count > TJSONAncestor::kMaxSize)
+        throw EJSONError("Too many JSON members or elements");
+    ReleaseList(list);
+    if (count != 0) {
+        list.SetItems(static_cast<T**>(FArena.allocate(count * sizeof(T*), TJSONArena::kGrain)));
+        list.FCount = list.FCapacity = static_cast<std::uint32_t>(count);
+    }
+    return {list.Items(), count};
+}
+
+template <typename T> void TJSONTree::Push(TJSONNodeList<T>& list, T* item)
+{
+    if (list.FCount == list.FCapacity) {
+        if (list.FCapacity >= TJSONAncestor::kMaxSize)
+            throw EJSONError("Too many JSON members or elements");
+        const std::uint32_t capacity =
+            std::max<std::uint32_t>(4, std::min<std::uint32_t>(2 * list.FCapacity, TJSONAncestor::kMaxSize));
+        auto** items = static_cast<T**>(FArena.allocate(capacity * sizeof(T*), TJSONArena::kGrain));
+        if (list.FCount != 0) {
+            std::memcpy(items, list.Items(), list.FCount * sizeof(T*));
+            FArena.deallocate(list.Items(), list.FCapacity * sizeof(T*), TJSONArena::kGrain);
+        }
+        list.SetItems(items);
+        list.FCapacity = capacity;
+    }
+    list.Items()[list.FCount++] = item;
+}
+
+template <typename T> void TJSONTree::ReleaseList(TJSONNodeList<T>& list)
+{
+    if (list.FCapacity != 0)
+        FArena.deallocate(list.Items(), list.FCapacity * sizeof(T*), TJSONArena::kGrain);
+    list.SetItems(nullptr);
+    list.FCount = list.FCapacity = 0;
+}
+
+std::span<TJSONPair*> TJSONTree::SetMemberCount(TJSONObject& object, std::size_t count)
+{
+    return SetCount(object.FMembers, count);
+}
+
+std::span<TJSONValue*> TJSONTree::SetElementCount(TJSONArray& array, std::size_t count)
+{
+    return SetCount(array.FElements, count);
+}
+
+TJSONPair& TJSONTree::AddMember(TJSONObject& object, std::u16string_view key, const TJSONNewNode& value)
+{
+    TJSONPair& pair = NewMember(key, value);
+    try {
+        Push(object.FMembers, &pair);
+    } catch (...) {
+        Deallocate(&pair, MemberBytes(key, value));
+        throw;
+    }
+    if (object.Indexed()) {
+        try {
+            IndexOf(object)->Added(pair);
+        } catch (...) {
+            DropIndex(object); // made again by the next lookup
+        }
+    }
+    return pair;
+}
+
+TJSONValue& TJSONTree::AddElement(TJSONArray& array, const TJSONNewNode& value)
+{
+    TJSONValue& element = NewElement(value);
+    try {
+        Push(array.FElements, &element);
+    } catch (...) {
+        Deallocate(&element, value.Bytes());
+        throw;
+    }
+    return element;
+}
+
+TJSONValue* TJSONTree::Find(TJSONObject& object, std::u16string_view key)
+{
+    if (object.Count() >= TJSONMemberIndex::kMinMembers) {
+        const TJSONMemberIndex* index = object.Indexed() ? IndexOf(object) : &MakeIndex(object);
+        TJSONPair* pair = index->Find(key);
+        return pair != nullptr ? &pair->JsonValue() : nullptr;
+    }
+    for (TJSONPair* pair : object.Members())
+        if (pair->Key() == key)
+            return &pair->JsonValue();
+    return nullptr;
+}
+
+void TJSONTree::Free(TJSONValue& holder, TJSONAncestor& node)
+{
     // Search from the end: the node freed is most often the one added last.
-    const auto indexOf = [&unit](const auto& list) {
-        std::size_t i = list.size();
-        while (i-- > 0)
-            if (list[i] == &unit)
-                return i;
-        throw EJSONError("JSON node missing from its parent");
-    };
-    if (parent->IsArray()) {
-        auto& elements = static_cast<TJSONArray*>(parent)->FElements;
-        elements.Erase(indexOf(elements));
-    } else if (parent->IsObject()) {
-        auto& object = *static_cast<TJSONObject*>(parent);
-        object.FMembers.Erase(indexOf(object.FMembers));
-        if (object.FIndexed)
-            IndexOf(object)->Removed(object, static_cast<TJSONPair&>(unit));
-    } else {
-        return false; // the key or value of a pair: detach the pair instead (JSONFreeUnit)
-    }
-    Loose(unit);
-    return true;
-}
-
-void TJSONTree::Free(TJSONAncestor& node)
-{
-    TJSONAncestor& unit = JSONFreeUnit(node);
-    if (unit.Parent() != nullptr && !Detach(unit))
+    if (holder.IsArray()) {
+        auto& elements = static_cast<TJSONArray&>(holder).FElements;
+        std::size_t i = elements.size();
+        while (i-- > 0 && elements[i] != &node) {
+        }
+        RequireListed(i < elements.size());
+        elements.Erase(i);
+        Release(node);
         return;
-    if (&unit == FRoot)
-        FRoot = nullptr;
-    Release(unit);
+    }
+    RequireListed(holder.IsObject());
+    auto& object = static_cast<TJSONObject&>(holder);
+    auto& members = object.FMembers;
+    std::size_t i = members.size();
+    while (i-- > 0 && members[i] != &node && &members[i]->JsonValue() != &node) {
+    }
+    RequireListed(i < members.size());
+    TJSONPair& pair = *members[i];
+    members.Erase(i);
+    if (object.Indexed())
+        IndexOf(object)->Removed(object, pair);
+    Release(pair);
 }
 
-// Visits the nodes below `node` without recursion (a tree built node by node can be far
+void TJSONTree::ForgetHandle(TJSONAncestor& node)
+{
+    if (node.HasHandle())
+        FHandleTable->Forget(node, *this);
+}
+
+// Visits the nodes below `unit` without recursion (a tree built node by node can be far
 // deeper than the parser's nesting limit) and gives every block back to the arena. Only
 // handles and member indexes need attention; nothing else has a destructor.
-void TJSONTree::Release(TJSONAncestor& node)
+void TJSONTree::Release(TJSONAncestor& unit)
 {
-    std::vector<TJSONAncestor*> pending{&node};
+    std::vector<TJSONAncestor*> pending{&unit};
     while (!pending.empty()) {
-        TJSONAncestor* n = pending.back();
+        TJSONAncestor& block = *pending.back();
         pending.pop_back();
-        if (n->FHandle != 0)
-            FHandleTable->Forget(*n, *this);
-        switch (n->Kind()) {
-        case TJSONKind::jkObject: {
-            auto& object = static_cast<TJSONObject&>(*n);
-            if (object.FIndexed)
+        ForgetHandle(block);
+        TJSONValue& value =
+            block.IsPair() ? static_cast<TJSONPair&>(block).JsonValue() : static_cast<TJSONValue&>(block);
+        if (&value != &block)
+            ForgetHandle(value);
+        if (value.IsObject()) {
+            auto& object = static_cast<TJSONObject&>(value);
+            if (object.Indexed())
                 DropIndex(object);
             pending.insert(pending.end(), object.FMembers.begin(), object.FMembers.end());
-            object.FMembers.Release(FArena);
-            break;
-        }
-        case TJSONKind::jkArray: {
-            auto& array = static_cast<TJSONArray&>(*n);
+            ReleaseList(object.FMembers);
+        } else if (value.IsArray()) {
+            auto& array = static_cast<TJSONArray&>(value);
             pending.insert(pending.end(), array.FElements.begin(), array.FElements.end());
-            array.FElements.Release(FArena);
-            break;
+            ReleaseList(array.FElements);
         }
-        case TJSONKind::jkPair: {
-            auto& pair = static_cast<TJSONPair&>(*n);
-            if (pair.FJsonString.FHandle != 0)
-                FHandleTable->Forget(pair.FJsonString, *this);
-            if (pair.FJsonValue != nullptr)
-                pending.push_back(pair.FJsonValue);
-            break;
-        }
-        default:
-            break;
-        }
-        Deallocate(n, NodeBytes(*n));
+        Deallocate(&block, block.IsPair() ? MemberBytes(static_cast<TJSONPair&>(block)) : NodeBytes(value));
     }
 }
 
@@ -191,7 +251,7 @@ TJSONMemberIndex* TJSONTree::IndexOf(const TJSONObject& object)
     return it == FIndexes.end() ? nullptr : it->second;
 }
 
-TJSONMemberIndex& TJSONTree::MakeIndex(const TJSONObject& object)
+TJSONMemberIndex& TJSONTree::MakeIndex(TJSONObject& object)
 {
     FIndexes.reserve(FIndexes.size() + 1); // the emplace below cannot fail then
     void* p = FArena.allocate(sizeof(TJSONMemberIndex), alignof(TJSONMemberIndex));
@@ -203,11 +263,11 @@ TJSONMemberIndex& TJSONTree::MakeIndex(const TJSONObject& object)
         throw;
     }
     FIndexes.emplace(&object, index);
-    object.FIndexed = true;
+    object.SetFlag(true);
     return *index;
 }
 
-void TJSONTree::DropIndex(const TJSONObject& object)
+void TJSONTree::DropIndex(TJSONObject& object)
 {
     const auto it = FIndexes.find(&object);
     if (it != FIndexes.end()) {
@@ -215,7 +275,14 @@ void TJSONTree::DropIndex(const TJSONObject& object)
         FArena.deallocate(it->second, sizeof(TJSONMemberIndex), alignof(TJSONMemberIndex));
         FIndexes.erase(it);
     }
-    object.FIndexed = false;
+    object.SetFlag(false);
+}
+
+TJSONRoot TJSONRoot::Make(const TJSONNewNode& value)
+{
+    auto tree = std::make_unique<TJSONTree>();
+    tree->MakeRoot(value);
+    return TJSONRoot(std::move(tree));
 }
 
 } // namespace bramolt::json

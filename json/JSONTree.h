@@ -1,24 +1,31 @@
 #pragma once
 
 // One JSON tree and its memory. A tree is made for each root (a parsed text, or a new
-// node without a parent); every node of it is allocated from its arena and stays in it.
-// Freeing a node inside the tree gives its blocks back for reuse; ending the tree
-// releases all of its memory at once, without visiting its nodes.
+// node without a parent); every node of it is made from its arena where it is to live
+// and stays there. Freeing a node inside the tree gives its blocks back for reuse; ending
+// the tree releases all of its memory at once, without visiting its nodes.
 
 #include "json/JSONArena.h"
 #include "json/JSONValue.h"
 
 #include <cstdint>
 #include <memory>
-#include <new>
+#include <span>
 #include <string_view>
-#include <type_traits>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace bramolt::json {
 
 class TJSONMemberIndex;
+
+// A node together with what the node itself does not record: its tree and the container
+// that lists it (an object for a pair and for a member's value, an array for an element;
+// nullptr for a root).
+struct TJSONNodeRef {
+    TJSONAncestor* Node = nullptr;
+    TJSONTree* Tree = nullptr;
+    TJSONValue* Holder = nullptr;
+};
 
 class TJSONTree {
   public:
@@ -28,40 +35,34 @@ class TJSONTree {
     // Forgets the handles of its nodes that are still issued.
     ~TJSONTree();
 
-    // The root value, nullptr until one is set.
+    // The root value, nullptr until one is made.
     TJSONValue* Root() const { return FRoot; }
-    // `root` must be a node of this tree not attached anywhere.
-    void SetRoot(TJSONValue& root);
+    // Makes the root; the tree must not have one yet.
+    TJSONValue& MakeRoot(const TJSONNewNode& value);
 
-    // New nodes, not attached to anything yet: attach them (TJSONObject::AddPair,
-    // TJSONArray::AddElement), make one the root, or give them back with Release.
-    template <typename T> T& New();
-    TJSONBool& NewBool(bool value);
-    TJSONString& NewString(std::u16string_view text);
-    // `text` must be a valid JSON number; it is kept as it is.
-    TJSONNumber& NewNumber(std::u16string_view text);
+    // Makes `value` as the member `key` at the end of `object` (a node of this tree). Keys
+    // are not compared: a repeated key gives a second member.
+    TJSONPair& AddMember(TJSONObject& object, std::u16string_view key, const TJSONNewNode& value);
+    // Makes `value` as the last element of `array` (a node of this tree).
+    TJSONValue& AddElement(TJSONArray& array, const TJSONNewNode& value);
 
-    // Building in bulk, for the parser: a member without a value yet, its value, and the
-    // whole list of children of a container, each child already pointing to it as parent
-    // (AttachTo) and none in another list.
-    TJSONPair& NewMember(std::u16string_view key) { return NewPair(key, nullptr); }
-    static void SetMemberValue(TJSONPair& pair, TJSONValue& value);
-    static void AttachTo(TJSONAncestor& parent, TJSONAncestor& child)
-    {
-        child.FUp = reinterpret_cast<std::uintptr_t>(&parent);
-    }
-    void SetMembers(TJSONObject& object, TJSONPair* const* members, std::size_t count);
-    void SetElements(TJSONArray& array, TJSONValue* const* elements, std::size_t count);
+    // The value of the first member of `object` (a node of this tree) whose key equals
+    // `key` code unit by code unit.
+    TJSONValue* Find(TJSONObject& object, std::u16string_view key);
 
-    // Takes `node` (a node of this tree, not the root) out of its parent, or for the key or
-    // value of a pair the pair out of its object (JSONFreeUnit), and releases it with all
-    // it holds, forgetting their handles. A node without a parent is only released.
-    void Free(TJSONAncestor& node);
+    // Takes `node` out of `holder`, the container that lists it, and releases it with all
+    // it holds, forgetting their handles. For a pair, or the value of a member, the whole
+    // member goes. Throws EJSONError when `holder` does not list `node`.
+    void Free(TJSONValue& holder, TJSONAncestor& node);
 
-    // Takes `unit` (an array element or an object member) out of its parent and leaves it
-    // in the tree without a parent. Returns false when `unit` has no parent or its
-    // parent is a pair.
-    bool Detach(TJSONAncestor& unit);
+    // Building in bulk, for the parser: members and elements not listed anywhere yet, and
+    // the whole list of a container's children, which the caller fills in.
+    TJSONPair& NewMember(std::u16string_view key, const TJSONNewNode& value);
+    TJSONValue& NewElement(const TJSONNewNode& value);
+    std::span<TJSONPair*> SetMemberCount(TJSONObject& object, std::size_t count);
+    std::span<TJSONValue*> SetElementCount(TJSONArray& array, std::size_t count);
+    // `root` must have been made by NewElement.
+    void SetRoot(TJSONValue& root) { FRoot = &root; }
 
     // Bytes this tree holds on the heap, whether its nodes use them now or not.
     std::size_t ReservedBytes() const { return FArena.ReservedBytes(); }
@@ -69,30 +70,27 @@ class TJSONTree {
 
   private:
     friend class TJSONHandleTable;
-    friend class TJSONObject;
-    friend class TJSONArray;
-    friend class TJSONMemberIndex;
-
-    // Where the units of a text start in a string node, and in a pair (behind its key node).
-    static const std::size_t kStringTextOffset;
-    static const std::size_t kPairTextOffset;
 
     void* Allocate(std::size_t bytes) { return FArena.AllocateBlock(bytes); }
     void Deallocate(void* p, std::size_t bytes) { FArena.deallocate(p, bytes, TJSONArena::kGrain); }
-    template <typename T> T& Loose(T& node);
-    static std::size_t NodeBytes(const TJSONAncestor& node);
-    TJSONPair& NewPair(std::u16string_view key, TJSONValue* value);
-    // Releases a node without a parent and all it holds.
-    void Release(TJSONAncestor& node);
+    static std::size_t MemberBytes(std::u16string_view key, const TJSONNewNode& value);
+    static std::size_t MemberBytes(const TJSONPair& pair);
+    static std::size_t NodeBytes(const TJSONValue& value);
+    template <typename T> std::span<T*> SetCount(TJSONNodeList<T>& list, std::size_t count);
+    template <typename T> void Push(TJSONNodeList<T>& list, T* item);
+    template <typename T> void ReleaseList(TJSONNodeList<T>& list);
+    // Releases a member or element no longer listed anywhere, and all it holds.
+    void Release(TJSONAncestor& unit);
+    void ForgetHandle(TJSONAncestor& node);
 
     // Member indexes of big objects, made on demand (JSONMemberIndex.h).
     TJSONMemberIndex* IndexOf(const TJSONObject& object);
-    TJSONMemberIndex& MakeIndex(const TJSONObject& object);
-    void DropIndex(const TJSONObject& object);
+    TJSONMemberIndex& MakeIndex(TJSONObject& object);
+    void DropIndex(TJSONObject& object);
 
     // The handle table that issued handles to nodes of this tree, and those handles.
     TJSONHandleTable* FHandleTable = nullptr;
-    std::unordered_set<std::uint32_t> FHandles;
+    std::unordered_map<const TJSONAncestor*, std::uint32_t> FHandles;
 
     TJSONArena FArena;
     TJSONValue* FRoot = nullptr;
@@ -108,8 +106,8 @@ class TJSONRoot {
     // `tree` must have a root.
     explicit TJSONRoot(std::unique_ptr<TJSONTree> tree) : FTree(std::move(tree)) {}
 
-    // A new tree whose root is a new node of type T.
-    template <typename T> static TJSONRoot Make();
+    // A new tree whose root is `value`.
+    static TJSONRoot Make(const TJSONNewNode& value);
 
     TJSONValue* get() const { return FTree ? FTree->Root() : nullptr; }
     TJSONValue& operator*() const { return *get(); }
@@ -118,34 +116,13 @@ class TJSONRoot {
     friend bool operator==(const TJSONRoot& root, std::nullptr_t) { return root.FTree == nullptr; }
 
     TJSONTree* Tree() const { return FTree.get(); }
+    // The root as a reference for paths and handles.
+    TJSONNodeRef Ref() const { return {get(), FTree.get(), nullptr}; }
     std::unique_ptr<TJSONTree> ReleaseTree() { return std::move(FTree); }
     void reset() { FTree.reset(); }
 
   private:
     std::unique_ptr<TJSONTree> FTree;
 };
-
-template <typename T> T& TJSONTree::Loose(T& node)
-{
-    node.FUp = reinterpret_cast<std::uintptr_t>(this) | TJSONAncestor::kTreeTag;
-    return node;
-}
-
-template <typename T> T& TJSONTree::New()
-{
-    T* node;
-    if constexpr (std::is_same_v<T, TJSONObject> || std::is_same_v<T, TJSONArray>)
-        node = new (Allocate(sizeof(T))) T(*this);
-    else
-        node = new (Allocate(sizeof(T))) T();
-    return Loose(*node);
-}
-
-template <typename T> TJSONRoot TJSONRoot::Make()
-{
-    auto tree = std::make_unique<TJSONTree>();
-    tree->SetRoot(tree->New<T>());
-    return TJSONRoot(std::move(tree));
-}
 
 } // namespace bramolt::json

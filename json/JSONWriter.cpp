@@ -113,7 +113,7 @@ template <typename TSink> class TTreeWalker {
             FSink.PutString(static_cast<const TJSONString&>(value).Value());
             break;
         case TJSONKind::jkNumber:
-            FSink.PutRaw(static_cast<const TJSONNumber&>(value).Value());
+            FSink.PutAscii(static_cast<const TJSONNumber&>(value).Value());
             break;
         case TJSONKind::jkBool:
             FSink.PutAscii(static_cast<const TJSONBool&>(value).Value() ? "true" : "false");

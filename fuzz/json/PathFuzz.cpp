@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto steps = ParseJSONPath(path);
     if (!steps)
         return 0;
-    EvaluateJSONPath(*tree, *steps);
+    EvaluateJSONPath(tree.Ref(), *steps);
     const auto rewritten = Rewrite(*steps);
     if (!rewritten)
         return 0;

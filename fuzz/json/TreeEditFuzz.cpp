@@ -32,11 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     TJSONHandleTable table;
     const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"{\"a\":[1,{\"b\":null}],\"c\":\"x\"}"));
-    auto& top = static_cast<TJSONObject&>(*table.Find(root));
-    auto& list = static_cast<TJSONArray&>(top.Pair(0).JsonValue());
+    const TJSONNodeRef top = *table.Lookup(root);
+    TJSONTree& tree = *top.Tree;
+    auto& list = static_cast<TJSONArray&>(static_cast<TJSONObject&>(*top.Node).Pair(0).JsonValue());
     // Containers that may receive children, and every node made, by handle. Freed ones stay
     // listed: their handles then designate nothing.
-    std::vector<std::uint32_t> containers{root, table.Issue(list), table.Issue(list.Element(1))};
+    std::vector<std::uint32_t> containers{root,
+                                          table.Issue({&list, &tree, static_cast<TJSONValue*>(top.Node)}),
+                                          table.Issue({&list.Element(1), &tree, &list})};
     std::vector<std::uint32_t> nodes = containers;
     for (std::size_t i = 0; i + 1 < size; i += 2) {
         const std::uint8_t op = data[i] % 4;
@@ -45,26 +48,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::u16string key(1, static_cast<char16_t>(u'a' + arg % 24));
         if (op == 0 && target != nullptr && target->IsObject()) {
             auto& object = static_cast<TJSONObject&>(*target);
-            TJSONValue& value = arg & 0x80 ? static_cast<TJSONValue&>(object.Tree().New<TJSONObject>())
-                                           : object.Tree().NewString(key);
-            const std::uint32_t added = table.Issue(object.AddPair(key, value).JsonValue());
+            const bool container = arg & 0x80;
+            TJSONValue& value =
+                tree.AddMember(object, key, container ? TJSONNewNode::Object() : TJSONNewNode::String(key))
+                    .JsonValue();
+            const std::uint32_t added = table.Issue({&value, &tree, &object});
             nodes.push_back(added);
-            if (value.IsObject())
+            if (container)
                 containers.push_back(added);
         } else if (op == 1 && target != nullptr && target->IsArray()) {
             auto& array = static_cast<TJSONArray&>(*target);
-            TJSONValue& value = arg & 0x80 ? static_cast<TJSONValue&>(array.Tree().New<TJSONArray>())
-                                           : array.Tree().NewNumber(u"7");
-            const std::uint32_t added = table.Issue(array.AddElement(value));
+            const bool container = arg & 0x80;
+            TJSONValue& value =
+                tree.AddElement(array, container ? TJSONNewNode::Array() : TJSONNewNode::Number("7"));
+            const std::uint32_t added = table.Issue({&value, &tree, &array});
             nodes.push_back(added);
-            if (value.IsArray())
+            if (container)
                 containers.push_back(added);
         } else if (op == 2 && nodes.size() > 1) {
             const std::uint32_t handle = nodes[1 + arg % (nodes.size() - 1)];
             table.Free(handle); // may be gone already with an ancestor: then nothing happens
         } else if (op == 3 && target != nullptr && target->IsObject()) {
-            const auto& object = static_cast<const TJSONObject&>(*target);
-            if (object.Find(key) != FindByScan(object, key))
+            auto& object = static_cast<TJSONObject&>(*target);
+            if (tree.Find(object, key) != FindByScan(object, key))
                 std::abort();
         }
     }

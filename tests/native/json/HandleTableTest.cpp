@@ -27,27 +27,31 @@ TEST(HandleTable, IssuesHandlesLazilyAndOncePerNode)
 {
     TJSONHandleTable table;
     auto root = Parse(u"{\"a\":[1,2,3]}");
-    TJSONAncestor* raw = root.get();
+    const TJSONNodeRef ref = root.Ref();
     EXPECT_EQ(table.LiveCount(), 0u); // parsing registers nothing
     const std::uint32_t handle = table.AdoptRoot(std::move(root));
     EXPECT_NE(handle, 0u);
     EXPECT_EQ(table.LiveCount(), 1u);
-    EXPECT_EQ(table.Issue(*raw), handle);
-    EXPECT_EQ(table.Find(handle), raw);
-    TJSONAncestor& pair = static_cast<TJSONObject*>(raw)->Pair(0);
+    EXPECT_EQ(table.Issue(ref), handle);
+    EXPECT_EQ(table.Find(handle), ref.Node);
+    auto& object = static_cast<TJSONObject&>(*ref.Node);
+    const TJSONNodeRef pair{&object.Pair(0), ref.Tree, &object};
     const std::uint32_t pairHandle = table.Issue(pair);
     EXPECT_NE(pairHandle, handle);
-    EXPECT_EQ(pair.Handle(), pairHandle);
-    EXPECT_EQ(table.Find(pairHandle), &pair);
+    EXPECT_EQ(table.Issue(pair), pairHandle);
+    EXPECT_EQ(table.Find(pairHandle), pair.Node);
+    EXPECT_EQ(table.Lookup(pairHandle)->Holder, &object);
 }
 
 TEST(HandleTable, FindsNothingForHandlesThatDesignateNoLiveNode)
 {
     TJSONHandleTable table;
     const std::uint32_t root = table.AdoptRoot(Parse(u"[[1],2]"));
+    TJSONTree* tree = table.Lookup(root)->Tree;
     auto& array = static_cast<TJSONArray&>(*table.Find(root));
-    const std::uint32_t inner = table.Issue(array.Element(0));
-    const std::uint32_t leaf = table.Issue(static_cast<TJSONArray&>(array.Element(0)).Element(0));
+    auto& innerArray = static_cast<TJSONArray&>(array.Element(0));
+    const std::uint32_t inner = table.Issue({&innerArray, tree, &array});
+    const std::uint32_t leaf = table.Issue({&innerArray.Element(0), tree, &innerArray});
     EXPECT_EQ(table.Find(0), nullptr);
     EXPECT_EQ(table.Find(0xDEADBEEF), nullptr); // never issued
     EXPECT_TRUE(table.Free(root));
@@ -62,9 +66,9 @@ TEST(HandleTable, FindsNothingForHandlesThatDesignateNoLiveNode)
 TEST(HandleTable, DoesNotReuseAFreedHandleSoon)
 {
     TJSONHandleTable table;
-    const std::uint32_t first = table.AdoptRoot(TJSONRoot::Make<TJSONObject>());
+    const std::uint32_t first = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Object()));
     table.Free(first);
-    const std::uint32_t second = table.AdoptRoot(TJSONRoot::Make<TJSONObject>());
+    const std::uint32_t second = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Object()));
     EXPECT_NE(second, first);
     EXPECT_EQ(table.Find(first), nullptr);
 }
@@ -72,25 +76,25 @@ TEST(HandleTable, DoesNotReuseAFreedHandleSoon)
 TEST(HandleTable, SkipsZeroAndLiveHandlesOnWrapAround)
 {
     TTestHandleTable table(1);
-    const std::uint32_t a = table.AdoptRoot(TJSONRoot::Make<TJSONNull>());
-    const std::uint32_t b = table.AdoptRoot(TJSONRoot::Make<TJSONNull>());
-    const std::uint32_t c = table.AdoptRoot(TJSONRoot::Make<TJSONNull>());
+    const std::uint32_t a = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null()));
+    const std::uint32_t b = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null()));
+    const std::uint32_t c = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null()));
     ASSERT_EQ(a, 1u);
     ASSERT_EQ(c, 3u);
     table.Free(b);
     table.SetNextHandle(0xFFFFFFFF);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 0xFFFFFFFFu);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 2u); // 0 and live 1 skipped
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 4u); // live 3 skipped
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0xFFFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 2u); // 0 and live 1 skipped
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 4u); // live 3 skipped
     EXPECT_TRUE(table.Find(a)->IsNull());
 }
 
 TEST(HandleTable, StartsFromAnInjectedCounter)
 {
     TJSONHandleTable table(0xFFFFFFFE);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 0xFFFFFFFEu);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 0xFFFFFFFFu);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make<TJSONNull>()), 1u);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0xFFFFFFFEu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0xFFFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 1u);
 }
 
 TEST(HandleTable, FreeingANodeWithAParentDetachesItFirst)
@@ -103,25 +107,25 @@ TEST(HandleTable, FreeingANodeWithAParentDetachesItFirst)
         {"array element", u"element", u"{\"a\":[1,3],\"b\":{\"c\":true},\"d\":null}"},
         {"pair", u"pair", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
         {"value of a pair", u"value", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
-        {"key of a pair", u"key", u"{\"a\":[1,{\"x\":2},3],\"d\":null}"},
     };
     for (const auto& c : cases) {
         TJSONHandleTable table;
         const std::uint32_t root =
             table.AdoptRoot(Parse(u"{\"a\":[1,{\"x\":2},3],\"b\":{\"c\":true},\"d\":null}"));
+        TJSONTree* tree = table.Lookup(root)->Tree;
         auto& object = static_cast<TJSONObject&>(*table.Find(root));
         auto& array = static_cast<TJSONArray&>(object.Pair(0).JsonValue());
         TJSONPair& pairB = object.Pair(1);
-        TJSONAncestor& target = c.Path == u"element" ? static_cast<TJSONAncestor&>(array.Element(1))
-                                : c.Path == u"pair"  ? static_cast<TJSONAncestor&>(pairB)
-                                : c.Path == u"value" ? static_cast<TJSONAncestor&>(pairB.JsonValue())
-                                                     : static_cast<TJSONAncestor&>(pairB.JsonString());
+        const TJSONNodeRef target = c.Path == u"element" ? TJSONNodeRef{&array.Element(1), tree, &array}
+                                    : c.Path == u"pair"  ? TJSONNodeRef{&pairB, tree, &object}
+                                                         : TJSONNodeRef{&pairB.JsonValue(), tree, &object};
         // Handles inside the freed part die with it; the others stay.
-        const std::uint32_t inside =
-            c.Path == u"element"
-                ? table.Issue(static_cast<TJSONObject&>(array.Element(1)).Pair(0).JsonValue())
-                : table.Issue(static_cast<TJSONObject&>(pairB.JsonValue()).Pair(0));
-        const std::uint32_t outside = table.Issue(array.Element(2));
+        auto& innerObject =
+            static_cast<TJSONObject&>(c.Path == u"element" ? array.Element(1) : pairB.JsonValue());
+        const std::uint32_t inside = c.Path == u"element"
+                                         ? table.Issue({&innerObject.Pair(0).JsonValue(), tree, &innerObject})
+                                         : table.Issue({&innerObject.Pair(0), tree, &innerObject});
+        const std::uint32_t outside = table.Issue({&array.Element(2), tree, &array});
         const std::uint32_t handle = table.Issue(target);
         EXPECT_TRUE(table.Free(handle)) << c.Why;
         EXPECT_EQ(ToJSON(object, {}), c.Remaining) << c.Why;
@@ -138,18 +142,20 @@ TEST(HandleTable, FreesRootsItStillHoldsWhenItEnds)
     // Leak checkers (ASan) see whether the trees are freed.
     TJSONHandleTable table;
     table.AdoptRoot(Parse(u"{\"a\":[1,2,{\"b\":[]}]}"));
-    table.Issue(*TJSONRoot::Make<TJSONObject>()); // handle forgotten when the tree dies
+    table.Issue(TJSONRoot::Make(TJSONNewNode::Object()).Ref()); // handle forgotten when the tree dies
     EXPECT_EQ(table.LiveCount(), 1u);
 }
 
 TEST(HandleTable, ANodeOutlivingItsTableForgetsNothing)
 {
-    auto node = TJSONRoot::Make<TJSONObject>();
+    auto node = TJSONRoot::Make(TJSONNewNode::Object());
     {
         TJSONHandleTable table;
-        EXPECT_NE(table.Issue(*node), 0u);
+        EXPECT_NE(table.Issue(node.Ref()), 0u);
     }
-    EXPECT_EQ(node->Handle(), 0u);
+    TJSONHandleTable next; // the node is free for another table
+    EXPECT_EQ(next.Issue(node.Ref()), 1u);
+    EXPECT_EQ(next.Find(1), node.get());
     node.reset(); // must not reach the dead table
 }
 
@@ -159,11 +165,11 @@ TEST(HandleTable, RefusesWhatItCannotOwnOrDoesNotKnow)
     TJSONHandleTable other;
     auto root = Parse(u"[1]");
     EXPECT_THROW(table.AdoptRoot(nullptr), EJSONError);
-    other.Issue(*root);
-    EXPECT_THROW(table.Issue(*root), EJSONError);
+    other.Issue(root.Ref());
+    EXPECT_THROW(table.Issue(root.Ref()), EJSONError);
     // A parentless node the table does not own is not freed through it.
-    auto loose = TJSONRoot::Make<TJSONObject>();
-    const std::uint32_t handle = table.Issue(*loose);
+    auto loose = TJSONRoot::Make(TJSONNewNode::Object());
+    const std::uint32_t handle = table.Issue(loose.Ref());
     EXPECT_FALSE(table.Free(handle));
     EXPECT_EQ(table.Find(handle), loose.get());
 }

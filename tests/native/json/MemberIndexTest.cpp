@@ -32,6 +32,7 @@ TEST(MemberIndex, AgreesWithAKeyByKeySearchThroughAddsAndFrees)
     TJSONHandleTable table;
     const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"{\"k1\":0,\"k2\":0,\"k1\":1}"));
     auto& object = static_cast<TJSONObject&>(*table.Find(root));
+    TJSONTree& tree = *table.Lookup(root)->Tree;
     std::vector<std::pair<std::u16string, std::u16string>> model{{u"k1", u"0"}, {u"k2", u"0"}, {u"k1", u"1"}};
     std::mt19937 rng(7);
     for (int step = 0; step < 3000; ++step) {
@@ -40,11 +41,11 @@ TEST(MemberIndex, AgreesWithAKeyByKeySearchThroughAddsAndFrees)
         if (add) {
             const std::u16string key = Key(rng() % kKeys);
             const std::u16string value = Key(static_cast<unsigned>(step));
-            object.AddPair(key, object.Tree().NewString(value));
+            tree.AddMember(object, key, TJSONNewNode::String(value));
             model.emplace_back(key, std::u16string(u"\"").append(value).append(u"\""));
         } else {
             const std::size_t at = rng() % model.size();
-            ASSERT_TRUE(table.Free(table.Issue(object.Pair(at))));
+            ASSERT_TRUE(table.Free(table.Issue({&object.Pair(at), &tree, &object})));
             model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
         }
         for (unsigned k = 0; k <= kKeys; ++k) {
@@ -55,7 +56,7 @@ TEST(MemberIndex, AgreesWithAKeyByKeySearchThroughAddsAndFrees)
                     expected = printed;
                     break;
                 }
-            const TJSONValue* found = object.Find(key);
+            const TJSONValue* found = tree.Find(object, key);
             ASSERT_EQ(found == nullptr ? u"<none>" : ToJSON(*found, {}), expected)
                 << "step " << step << ", " << model.size() << " members, key k" << k;
         }
@@ -68,15 +69,17 @@ TEST(MemberIndex, AnIndexedObjectFreedAndMadeAgainInItsPlace)
 {
     TJSONHandleTable table;
     const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"[]"));
-    auto& array = static_cast<TJSONArray&>(*table.Find(root));
+    const TJSONNodeRef top = *table.Lookup(root);
+    TJSONTree& tree = *top.Tree;
+    auto& array = static_cast<TJSONArray&>(*top.Node);
     for (unsigned round = 0; round < 20; ++round) {
-        auto& object = static_cast<TJSONObject&>(array.AddElement(array.Tree().New<TJSONObject>()));
+        auto& object = static_cast<TJSONObject&>(tree.AddElement(array, TJSONNewNode::Object()));
         for (unsigned i = 0; i < 100; ++i)
-            object.AddPair(Key(i + round), object.Tree().NewNumber(u"1"));
-        ASSERT_NE(object.Find(Key(round)), nullptr) << round;
-        ASSERT_EQ(object.Find(Key(round + 100)), nullptr) << round;
-        ASSERT_NE(FindJSONPath(array, std::u16string(u"[0].").append(Key(round + 99))), nullptr) << round;
-        ASSERT_TRUE(table.Free(table.Issue(object)));
+            tree.AddMember(object, Key(i + round), TJSONNewNode::Number("1"));
+        ASSERT_NE(tree.Find(object, Key(round)), nullptr) << round;
+        ASSERT_EQ(tree.Find(object, Key(round + 100)), nullptr) << round;
+        ASSERT_NE(FindJSONPath(top, std::u16string(u"[0].").append(Key(round + 99))).Node, nullptr) << round;
+        ASSERT_TRUE(table.Free(table.Issue({&object, &tree, &array})));
     }
 }
 
@@ -93,7 +96,7 @@ TEST(MemberIndex, SmallObjectsCostNothingExtra)
         const auto root = ParseJSONValue(text + u"}");
         const std::size_t before = root.Tree()->ReservedBytes();
         for (unsigned i = 0; i < 1000; ++i)
-            ASSERT_NE(static_cast<TJSONObject&>(*root).Find(Key(i % members)), nullptr);
+            ASSERT_NE(root.Tree()->Find(static_cast<TJSONObject&>(*root), Key(i % members)), nullptr);
         EXPECT_EQ(root.Tree()->ReservedBytes() > before, grows) << members;
     }
 }

@@ -114,7 +114,7 @@ class PathEvaluation : public ::testing::Test {
     }
     std::u16string At(std::u16string_view path)
     {
-        TJSONValue* node = FindJSONPath(*FRoot, path);
+        TJSONAncestor* node = FindJSONPath(FRoot.Ref(), path).Node;
         return node == nullptr ? u"<none>" : ToJSON(*node, {});
     }
     TJSONRoot FRoot;
@@ -156,18 +156,21 @@ TEST_F(PathEvaluation, FindsNodesByNameAndIndex)
 
 TEST_F(PathEvaluation, TheEmptyPathDesignatesTheStart)
 {
-    EXPECT_EQ(FindJSONPath(*FRoot, u""), FRoot.get());
-    EXPECT_EQ(FindJSONPath(*FRoot, u"  "), FRoot.get());
-    TJSONValue* text = FindJSONPath(*FRoot, u"a.b");
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(FindJSONPath(*text, u""), text);
+    EXPECT_EQ(FindJSONPath(FRoot.Ref(), u"").Node, FRoot.get());
+    EXPECT_EQ(FindJSONPath(FRoot.Ref(), u"  ").Node, FRoot.get());
+    const TJSONNodeRef text = FindJSONPath(FRoot.Ref(), u"a.b");
+    ASSERT_NE(text.Node, nullptr);
+    EXPECT_EQ(text.Holder, FindJSONPath(FRoot.Ref(), u"a").Node); // the object that lists it
+    EXPECT_EQ(FindJSONPath(FRoot.Ref(), u"arr[2][1]").Holder, FindJSONPath(FRoot.Ref(), u"arr[2]").Node);
+    EXPECT_EQ(FindJSONPath(text, u"").Node, text.Node);
 }
 
 TEST_F(PathEvaluation, APairIsNoStartingPoint)
 {
-    TJSONPair& pair = static_cast<TJSONObject&>(*FRoot).Pair(0);
-    EXPECT_EQ(FindJSONPath(pair, u""), nullptr);
-    EXPECT_EQ(FindJSONPath(pair, u"k"), nullptr);
+    auto& object = static_cast<TJSONObject&>(*FRoot);
+    const TJSONNodeRef pair{&object.Pair(0), FRoot.Tree(), &object};
+    EXPECT_EQ(FindJSONPath(pair, u"").Node, nullptr);
+    EXPECT_EQ(FindJSONPath(pair, u"k").Node, nullptr);
 }
 
 } // namespace

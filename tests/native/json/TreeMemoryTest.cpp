@@ -34,26 +34,25 @@ TEST(TreeMemory, FreeingANodeKeepsTheHandlesAroundItAndKillsThoseBelowIt)
     TJSONHandleTable table;
     const std::uint32_t root =
         table.AdoptRoot(ParseJSONValue(u"{\"a\":{\"x\":[1,{\"deep\":2}],\"y\":3},\"b\":[4,5]}"));
-    TJSONAncestor* top = table.Find(root);
-    const auto at = [&](std::u16string_view path) { return table.Issue(*FindJSONPath(*top, path)); };
+    const TJSONNodeRef top = *table.Lookup(root);
+    const auto at = [&](std::u16string_view path) { return table.Issue(FindJSONPath(top, path)); };
     const std::uint32_t parent = at(u"a");
     const std::uint32_t freed = at(u"a.x");
     const std::uint32_t child = at(u"a.x[1]");
     const std::uint32_t grandchild = at(u"a.x[1].deep");
     const std::uint32_t sibling = at(u"a.y");
     const std::uint32_t cousin = at(u"b");
-    const std::uint32_t freedPair = table.Issue(static_cast<TJSONObject*>(table.Find(parent))->Pair(0));
+    auto& object = static_cast<TJSONObject&>(*table.Find(parent));
+    const std::uint32_t freedPair = table.Issue({&object.Pair(0), top.Tree, &object});
 
     ASSERT_TRUE(table.Free(freed));
     for (std::uint32_t dead : {freed, child, grandchild, freedPair})
         EXPECT_EQ(table.Find(dead), nullptr) << dead;
     EXPECT_EQ(Print(table.Find(parent)), u"{\"y\":3}");
     EXPECT_EQ(Print(table.Find(sibling)), u"3");
-    auto& object = static_cast<TJSONObject&>(*table.Find(parent));
-    object.AddPair(u"z", object.Tree().NewString(u"new"));
-    auto& array = static_cast<TJSONArray&>(*table.Find(cousin));
-    array.AddElement(array.Tree().New<TJSONNull>());
-    EXPECT_EQ(Print(top), u"{\"a\":{\"y\":3,\"z\":\"new\"},\"b\":[4,5,null]}");
+    top.Tree->AddMember(object, u"z", TJSONNewNode::String(u"new"));
+    top.Tree->AddElement(static_cast<TJSONArray&>(*table.Find(cousin)), TJSONNewNode::Null());
+    EXPECT_EQ(Print(top.Node), u"{\"a\":{\"y\":3,\"z\":\"new\"},\"b\":[4,5,null]}");
     EXPECT_TRUE(table.Free(root));
     for (std::uint32_t dead : {root, parent, sibling, cousin})
         EXPECT_EQ(table.Find(dead), nullptr) << dead;
@@ -67,13 +66,13 @@ TEST(TreeMemory, AddAndFreeCyclesKeepATreeFlat)
     TJSONHandleTable table;
     const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"{\"keep\":[1,2,3]}"));
     auto& object = static_cast<TJSONObject&>(*table.Find(root));
-    const TJSONTree& tree = object.Tree();
+    TJSONTree& tree = *table.Lookup(root)->Tree;
     std::size_t settled = 0;
     for (int cycle = 1; cycle <= 1'000'000; ++cycle) {
-        TJSONValue& added = object.AddPair(u"item", object.Tree().New<TJSONObject>()).JsonValue();
-        const std::uint32_t handle = table.Issue(added);
-        auto& inner = static_cast<TJSONObject&>(added);
-        inner.AddPair(cycle % 2 ? u"text" : u"a longer key", inner.Tree().NewString(u"some value"));
+        auto& added =
+            static_cast<TJSONObject&>(tree.AddMember(object, u"item", TJSONNewNode::Object()).JsonValue());
+        const std::uint32_t handle = table.Issue({&added, &tree, &object});
+        tree.AddMember(added, cycle % 2 ? u"text" : u"a longer key", TJSONNewNode::String(u"some value"));
         ASSERT_TRUE(table.Free(handle));
         if (cycle == 1000)
             settled = tree.ReservedBytes();
@@ -90,14 +89,15 @@ TEST(TreeMemory, ATreeGrowsAgainAfterFrees)
     TJSONHandleTable table;
     const std::uint32_t root = table.AdoptRoot(ParseJSONValue(u"[]"));
     auto& array = static_cast<TJSONArray&>(*table.Find(root));
+    TJSONTree& tree = *table.Lookup(root)->Tree;
     std::u16string expected = u"[";
     std::mt19937 rng(5);
     for (int round = 0; round < 50; ++round) {
         std::vector<std::uint32_t> added;
         for (int i = 0; i < 20; ++i) {
-            auto& object = static_cast<TJSONObject&>(array.AddElement(array.Tree().New<TJSONObject>()));
-            object.AddPair(u"n", object.Tree().NewNumber(u"1"));
-            added.push_back(table.Issue(object));
+            auto& object = static_cast<TJSONObject&>(tree.AddElement(array, TJSONNewNode::Object()));
+            tree.AddMember(object, u"n", TJSONNewNode::Number("1"));
+            added.push_back(table.Issue({&object, &tree, &array}));
         }
         // Keep the first of each round, free the others in an order that mixes the free lists.
         std::vector<std::uint32_t> doomed(added.begin() + 1, added.end());
@@ -105,11 +105,11 @@ TEST(TreeMemory, ATreeGrowsAgainAfterFrees)
         for (std::uint32_t handle : doomed)
             ASSERT_TRUE(table.Free(handle));
         auto& kept = static_cast<TJSONObject&>(*table.Find(added[0]));
-        const std::u16string digit(1, static_cast<char16_t>(u'0' + round % 10));
-        kept.AddPair(u"round", kept.Tree().NewNumber(digit));
+        const std::string digit(1, static_cast<char>('0' + round % 10));
+        tree.AddMember(kept, u"round", TJSONNewNode::Number(digit));
         expected += round ? u"," : u"";
         expected += u"{\"n\":1,\"round\":";
-        expected += digit;
+        expected += static_cast<char16_t>(digit[0]);
         expected += u"}";
     }
     EXPECT_EQ(Print(&array), expected + u"]");
@@ -131,8 +131,8 @@ TEST(TreeMemory, ManyTreesLiveAtOnceAndAreFreedInAnyOrder)
             text += u"]}";
             root = ParseJSONValue(text);
         } else {
-            root = TJSONRoot::Make<TJSONArray>();
-            static_cast<TJSONArray&>(*root).AddElement(root.Tree()->NewNumber(digits));
+            root = TJSONRoot::Make(TJSONNewNode::Array());
+            root.Tree()->AddElement(static_cast<TJSONArray&>(*root), TJSONNewNode::Number(number));
         }
         ASSERT_NE(root, nullptr) << i;
         const std::u16string printed = Print(root.get());

@@ -14,8 +14,7 @@ using namespace std::string_literals;
 
 std::u16string PrintString(const std::u16string& value, TJSONOutputOptions options)
 {
-    TJSONTree tree;
-    return ToJSON(tree.NewString(value), options);
+    return ToJSON(*TJSONRoot::Make(TJSONNewNode::String(value)), options);
 }
 
 TEST(WriterEscapes, FollowTheTableForEachOptionSet)
@@ -97,12 +96,13 @@ TEST(Writer, PrintsAPairAsKeyColonValueWithoutBraces)
 
 TEST(Writer, PrintsBuiltBooleansAndANodeInsideATree)
 {
-    const auto root = TJSONRoot::Make<TJSONObject>();
+    const auto root = TJSONRoot::Make(TJSONNewNode::Object());
     auto& object = static_cast<TJSONObject&>(*root);
-    TJSONTree& tree = object.Tree();
-    object.AddPair(u"ok", tree.NewBool(true));
-    auto& inner = static_cast<TJSONArray&>(object.AddPair(u"list", tree.New<TJSONArray>()).JsonValue());
-    inner.AddElement(tree.NewBool(false));
+    TJSONTree& tree = *root.Tree();
+    tree.AddMember(object, u"ok", TJSONNewNode::Bool(true));
+    auto& inner =
+        static_cast<TJSONArray&>(tree.AddMember(object, u"list", TJSONNewNode::Array()).JsonValue());
+    tree.AddElement(inner, TJSONNewNode::Bool(false));
     EXPECT_EQ(ToJSON(object, {}), u"{\"ok\":true,\"list\":[false]}");
     EXPECT_EQ(ToJSON(inner, {}), u"[false]");
 }
