@@ -223,7 +223,8 @@ std::u16string RegionalNumberText(const VARIANT& value, double number)
 {
     if (!std::isfinite(number))
         return SystemText(value);
-    std::u16string text = bramolt::json::FormatJSONNumber(number);
+    const std::string ascii = bramolt::json::FormatJSONNumber(number);
+    std::u16string text(ascii.begin(), ascii.end());
     const auto point = text.find(u'.');
     if (point != std::u16string::npos)
         text.replace(point, 1, UserLocaleText(LOCALE_SDECIMAL, u"."));
