@@ -153,18 +153,18 @@ TEST(StringEscapeInTree, EscapesAtTheEndOfNeighbouringStringsDoNotLeak)
 {
     const std::u16string values[] = {u"\u00E9", u"", u"a", u"abcdefg\u00E9", u"abcdefgh\x01", u"\U0001F600"};
     for (const TJSONOutputOptions options : kAllOptions) {
-        TJSONTree tree;
-        auto& array = tree.New<TJSONArray>();
+        const auto root = TJSONRoot::Make(TJSONNewNode::Array());
+        TJSONTree& tree = *root.Tree();
+        auto& array = static_cast<TJSONArray&>(*root);
         std::u16string expected = u"[";
         for (const auto& value : values) {
-            array.AddElement(tree.NewString(value));
+            tree.AddElement(array, TJSONNewNode::String(value));
             if (expected.size() > 1)
                 expected += u',';
             expected += Expected(value, options);
         }
-        auto& object = tree.New<TJSONObject>();
-        object.AddPair(u"\u00E9/", tree.NewString(u"\x1F"));
-        array.AddElement(object);
+        auto& object = static_cast<TJSONObject&>(tree.AddElement(array, TJSONNewNode::Object()));
+        tree.AddMember(object, u"\u00E9/", TJSONNewNode::String(u"\x1F"));
         expected += u",{";
         expected += Expected(u"\u00E9/", options);
         expected += u':';
