@@ -126,6 +126,37 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   R"(<PARAMS CHANGE_LOG="1 0 2"/></METADATA><ROWDATA><ROW RowState="2" ID="1"/><ROW ID="2"/>)"
                   R"(<ROW ID="3"/></ROWDATA>)"},
+        // Row numbers of later changes must still find rows that an edit replaced or dropped.
+        TSequence{"a cancelled edit of an insert leaves it deletable in its place", "", "<PARAMS/>",
+                  [](TDataSet& d) {
+                      AppendId(d, 1);
+                      AppendId(d, 2);
+                      d.MoveTo(1);
+                      d.Edit();
+                      d.FieldByName(u"NAME").SetAsString(u"x");
+                      d.Cancel();
+                      d.Delete();
+                  },
+                  R"(<PARAMS CHANGE_LOG="1 0 4"/></METADATA><ROWDATA><ROW RowState="4" ID="2"/></ROWDATA>)"},
+        TSequence{"a cancelled second edit leaves the version that deleting drops", kThree, "<PARAMS/>",
+                  [](TDataSet& d) {
+                      SetName(d, u"a");
+                      d.Edit();
+                      d.FieldByName(u"NAME").SetAsString(u"b");
+                      d.Cancel();
+                      d.Delete();
+                  },
+                  R"(<PARAMS CHANGE_LOG="1 0 2"/></METADATA><ROWDATA><ROW RowState="2" ID="1"/><ROW ID="2"/>)"
+                  R"(<ROW ID="3"/></ROWDATA>)"},
+        TSequence{"an edit that changes nothing leaves no version behind", kThree, "<PARAMS/>",
+                  [](TDataSet& d) {
+                      d.Edit();
+                      d.FieldByName(u"ID").SetAsInteger(1);
+                      d.Post();
+                      AppendId(d, 4);
+                  },
+                  R"(<PARAMS CHANGE_LOG="4 0 4"/></METADATA><ROWDATA><ROW ID="1"/><ROW ID="2"/><ROW ID="3"/>)"
+                  R"(<ROW RowState="4" ID="4"/></ROWDATA>)"},
         TSequence{"a changed detail row keeps its image right before its version; the master records 64",
                   kThree, "<PARAMS/>",
                   [](TDataSet& d) {
