@@ -51,6 +51,12 @@ class TJSONAncestor {
     // their length in the word after the head; lists cannot grow past it.
     static constexpr std::uint32_t kMaxSize = (1u << 27) - 1;
 
+    // The bytes of a head word and a text of `length` units of `unitBytes` bytes each.
+    static std::size_t TextBytes(std::size_t length, std::size_t unitBytes)
+    {
+        return TextOffset(length > kMaxSize) + length * unitBytes;
+    }
+
   protected:
     explicit TJSONAncestor(TJSONKind kind) : FHead(static_cast<std::uint32_t>(kind)) {}
     ~TJSONAncestor() = default;
@@ -68,12 +74,8 @@ class TJSONAncestor {
     // Sets the length of the text and returns where its units go; the node must have been
     // allocated with TextBytes for it.
     void* InitText(std::size_t length);
-    // Where the units of a text of `length` start, and the bytes of head and text together.
+    // Where the units of a text start, behind the head word or the long length after it.
     static std::size_t TextOffset(bool isLong) { return isLong ? 8 : 4; }
-    static std::size_t TextBytes(std::size_t length, std::size_t unitBytes)
-    {
-        return TextOffset(length > kMaxSize) + length * unitBytes;
-    }
 
   private:
     friend class TJSONHandleTable;
