@@ -34,22 +34,7 @@ std::size_t TJSONTree::MemberBytes(std::u16string_view key, const TJSONNewNode& 
 
 std::size_t TJSONTree::NodeBytes(const TJSONValue& value)
 {
-    switch (value.Kind()) {
-    case TJSONKind::jkObject:
-        return sizeof(TJSONObject);
-    case TJSONKind::jkArray:
-        return sizeof(TJSONArray);
-    case TJSONKind::jkString:
-        return TJSONAncestor::TextBytes(value.TextLength(), sizeof(char16_t));
-    case TJSONKind::jkNumber:
-        return TJSONAncestor::TextBytes(value.TextLength(), 1);
-    case TJSONKind::jkBool:
-        return sizeof(TJSONBool);
-    case TJSONKind::jkNull:
-    case TJSONKind::jkPair:
-        break;
-    }
-    return sizeof(TJSONNull);
+    return JSONNodeBytes(value.Kind(), value.IsString() ? value.TextLength() : 0);
 }
 
 std::size_t TJSONTree::MemberBytes(const TJSONPair& pair)

@@ -79,17 +79,17 @@ TJSONNewNode TJSONNewNode::Number(std::u16string_view text)
     return node;
 }
 
-std::size_t TJSONNewNode::Bytes() const
+std::size_t JSONNodeBytes(TJSONKind kind, std::size_t textLength)
 {
-    switch (FKind) {
+    switch (kind) {
     case TJSONKind::jkObject:
         return sizeof(TJSONObject);
     case TJSONKind::jkArray:
         return sizeof(TJSONArray);
     case TJSONKind::jkString:
-        return TJSONAncestor::TextBytes(FLength, sizeof(char16_t));
+        return TJSONAncestor::TextBytes(textLength, sizeof(char16_t));
     case TJSONKind::jkNumber:
-        return TJSONAncestor::TextBytes(FLength, 1);
+        return TJSONAncestor::TextBytes(textLength, 1);
     case TJSONKind::jkBool:
         return sizeof(TJSONBool);
     case TJSONKind::jkNull:
@@ -97,6 +97,11 @@ std::size_t TJSONNewNode::Bytes() const
         break;
     }
     return sizeof(TJSONNull);
+}
+
+std::size_t TJSONNewNode::Bytes() const
+{
+    return JSONNodeBytes(FKind, FLength);
 }
 
 TJSONValue& TJSONNewNode::MakeAt(void* place) const

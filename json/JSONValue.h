@@ -246,6 +246,10 @@ class TJSONPair : public TJSONAncestor {
     }
 };
 
+// The bytes a value node of `kind` takes, with a text of `textLength` units for a string
+// or a number.
+std::size_t JSONNodeBytes(TJSONKind kind, std::size_t textLength);
+
 // What a new node is to be. Trees make nodes only where they are to live (JSONTree.h), so
 // the building calls take the description and the tree makes the node in place.
 class TJSONNewNode {
