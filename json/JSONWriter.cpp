@@ -2,7 +2,6 @@
 
 #include <cassert>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "json/JSONStringEscape.h"
@@ -19,7 +18,6 @@ class TLengthCounter {
     explicit TLengthCounter(const TStringEscaper<TFastUnits>& escaper) : FEscaper(escaper) {}
     void Put(char16_t) { ++FLength; }
     void PutAscii(std::string_view text) { FLength += text.size(); }
-    void PutRaw(std::u16string_view text) { FLength += text.size(); }
     void PutString(std::u16string_view text) { FLength += FEscaper.Length(text); }
     std::size_t Length() const { return FLength; }
 
@@ -36,11 +34,6 @@ class TTextWriter {
     {
         for (char c : text)
             *FOut++ = static_cast<char16_t>(c);
-    }
-    void PutRaw(std::u16string_view text)
-    {
-        std::memcpy(FOut, text.data(), text.size() * sizeof(char16_t));
-        FOut += text.size();
     }
     void PutString(std::u16string_view text) { FOut = FEscaper.Write(text, FOut); }
     const char16_t* End() const { return FOut; }
