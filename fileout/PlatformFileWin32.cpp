@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 
+#include "text/SystemMessage.h"
 #include "text/Utf8.h"
 #include "text/WideView.h"
 
@@ -16,10 +16,6 @@ namespace {
 {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
 }
-
-struct TLocalFree {
-    void operator()(wchar_t* buffer) const noexcept { ::LocalFree(buffer); }
-};
 
 } // namespace
 
@@ -146,18 +142,11 @@ std::u16string SystemErrorText(const std::error_code& error)
 {
     if (error.category() != std::system_category())
         return text::FromUtf8(error.message());
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(error.value()), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const std::unique_ptr<wchar_t, TLocalFree> owner(buffer);
-    if (length == 0) {
+    std::u16string text = text::SystemMessage(static_cast<std::uint32_t>(error.value()));
+    if (text.empty()) {
         const std::string number = std::to_string(error.value());
-        return u"System error " + std::u16string(number.begin(), number.end());
+        text = u"System error " + std::u16string(number.begin(), number.end());
     }
-    std::u16string text(buffer, buffer + length);
-    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' '))
-        text.pop_back();
     return text;
 }
 

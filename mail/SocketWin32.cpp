@@ -1,5 +1,6 @@
 #include "mail/MailError.h"
 #include "mail/Socket.h"
+#include "text/SystemMessage.h"
 #include "text/Utf8.h"
 #include "text/WideView.h"
 
@@ -19,16 +20,8 @@ constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
 
 [[noreturn]] void ThrowSocketError(int number)
 {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(number), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string description =
-        length ? text::ToUtf8(text::AsUtf16(std::wstring_view(buffer, length))) : std::string();
-    ::LocalFree(buffer);
-    while (!description.empty() && (description.back() == '\r' || description.back() == '\n'))
-        description.pop_back();
-    throw TMailError("Socket Error # " + std::to_string(number) + "\r\n" + description);
+    throw TMailError("Socket Error # " + std::to_string(number) + "\r\n" +
+                     text::ToUtf8(text::SystemMessage(static_cast<std::uint32_t>(number))));
 }
 
 // Winsock is started for each socket and for each host name query, and stopped with them:
