@@ -463,12 +463,28 @@ TEST_F(JSONMethodsTest, FreeDetachesTheNodeFromItsParent)
     } rows[] = {
         {"array element leaves its array", [&] { return at(L"a[1]"); },
          R"({"a":[1,3],"b":{"c":true},"d":"x"})", nullptr},
-        {"value takes its pair along", [&] { return at(L"d"); }, R"({"a":[1,3],"b":{"c":true}})", nullptr},
+        {"element reached by its index leaves its array",
+         [&] {
+             return Handle(L"JSONGetArrayElement", {I8(a), I4(0)});
+         },
+         R"({"a":[3],"b":{"c":true},"d":"x"})", nullptr},
+        {"value takes its pair along", [&] { return at(L"d"); }, R"({"a":[3],"b":{"c":true}})", nullptr},
+        {"member made by a building method leaves its object",
+         [&] {
+             return Handle(L"JSONAddArray", {I8(root), Text(L"e")});
+         },
+         R"({"a":[3],"b":{"c":true}})", nullptr},
         {"pair leaves its object",
          [&] {
-             return Handle(L"JSONGetPair", {I8(root), I4(1)});
+             Handle(L"JSONAddElement", {I8(root), Text(L"f")});
+             return Handle(L"JSONGetPair", {I8(root), I4(2)});
          },
-         R"({"a":[1,3]})", [&] { return c; }},
+         R"({"a":[3],"b":{"c":true}})", nullptr},
+        {"value reached through its pair takes the pair along",
+         [&] {
+             return Handle(L"JSONGetPairValue", {I8(Handle(L"JSONGetPair", {I8(root), I4(1)}))});
+         },
+         R"({"a":[3]})", [&] { return c; }},
         {"the root goes with everything", [&] { return root; }, "", [&] { return a2; }},
     };
     for (const auto& row : rows) {
