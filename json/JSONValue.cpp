@@ -16,15 +16,6 @@ std::size_t AlignToHead(std::size_t bytes)
 
 } // namespace
 
-std::size_t TJSONAncestor::TextLength() const
-{
-    if (!Flag())
-        return Size();
-    std::uint32_t length;
-    std::memcpy(&length, reinterpret_cast<const char*>(this) + sizeof FHead, sizeof length);
-    return length;
-}
-
 void* TJSONAncestor::InitText(std::size_t length)
 {
     if (length > std::numeric_limits<std::uint32_t>::max())

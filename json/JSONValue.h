@@ -69,7 +69,14 @@ class TJSONAncestor {
     void SetSize(std::uint32_t size) { FHead = (FHead & ((1u << kSizeShift) - 1)) | size << kSizeShift; }
 
     // The text kept right behind the head word (or behind the long length after it).
-    std::size_t TextLength() const;
+    std::size_t TextLength() const
+    {
+        if (!Flag())
+            return Size();
+        std::uint32_t length;
+        std::memcpy(&length, reinterpret_cast<const char*>(this) + sizeof FHead, sizeof length);
+        return length;
+    }
     const void* TextUnits() const { return reinterpret_cast<const char*>(this) + TextOffset(Flag()); }
     // Sets the length of the text and returns where its units go; the node must have been
     // allocated with TextBytes for it.
