@@ -11,6 +11,7 @@
 
 #include "automation/ComOwners.h"
 #include "text/HexDigits.h"
+#include "text/Utf8.h"
 #include "text/WideView.h"
 #include "json/JSONNumberText.h"
 
@@ -216,19 +217,18 @@ template <typename Number> std::u16string DecimalText(Number number)
 {
     std::array<char, 24> digits{};
     const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    return std::u16string(digits.data(), end);
+    return text::FromUtf8(std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data())));
 }
 
 std::u16string RegionalNumberText(const VARIANT& value, double number)
 {
     if (!std::isfinite(number))
         return SystemText(value);
-    const std::string ascii = bramolt::json::FormatJSONNumber(number);
-    std::u16string text(ascii.begin(), ascii.end());
-    const auto point = text.find(u'.');
+    std::u16string formatted = text::FromUtf8(bramolt::json::FormatJSONNumber(number));
+    const auto point = formatted.find(u'.');
     if (point != std::u16string::npos)
-        text.replace(point, 1, UserLocaleText(LOCALE_SDECIMAL, u"."));
-    return text;
+        formatted.replace(point, 1, UserLocaleText(LOCALE_SDECIMAL, u"."));
+    return formatted;
 }
 
 // The value of an integer VARIANT (VT_I1 to VT_UI8, VT_INT, VT_UINT), or none for any other

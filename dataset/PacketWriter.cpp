@@ -131,8 +131,7 @@ void StoreChangeLog(TPacketDocument& packet)
 std::u16string WritePacket(TPacketDocument& packet)
 {
     StoreChangeLog(packet);
-    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" standalone=\"yes\"?>  ";
-    std::u16string text(kDeclaration.begin(), kDeclaration.end());
+    std::u16string text = u"<?xml version=\"1.0\" standalone=\"yes\"?>  ";
     text.reserve(packet.FLength + packet.FLength / 8 + 256);
     TAsciiWriter writer(text);
     packet.FDocument.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);

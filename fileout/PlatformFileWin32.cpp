@@ -143,10 +143,8 @@ std::u16string SystemErrorText(const std::error_code& error)
     if (error.category() != std::system_category())
         return text::FromUtf8(error.message());
     std::u16string text = text::SystemMessage(static_cast<std::uint32_t>(error.value()));
-    if (text.empty()) {
-        const std::string number = std::to_string(error.value());
-        text = u"System error " + std::u16string(number.begin(), number.end());
-    }
+    if (text.empty())
+        text = u"System error " + text::FromUtf8(std::to_string(error.value()));
     return text;
 }
 

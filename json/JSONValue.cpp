@@ -1,5 +1,6 @@
 #include "json/JSONValue.h"
 
+#include "text/Utf8.h"
 #include "json/JSONError.h"
 
 #include <limits>
@@ -35,8 +36,7 @@ std::u16string TJSONString::Text() const
 {
     if (Kind() == TJSONKind::jkString)
         return std::u16string(Value());
-    const std::string_view ascii = static_cast<const TJSONNumber*>(this)->Value();
-    return std::u16string(ascii.begin(), ascii.end());
+    return text::FromUtf8(static_cast<const TJSONNumber*>(this)->Value()); // ASCII is UTF-8
 }
 
 std::size_t TJSONPair::ValueOffset(std::size_t keyLength)
@@ -63,7 +63,7 @@ TJSONNewNode TJSONNewNode::Number(std::string_view text)
 
 TJSONNewNode TJSONNewNode::Number(std::u16string_view text)
 {
-    TJSONNewNode node = Number(std::string_view());
+    TJSONNewNode node(TJSONKind::jkNumber);
     node.FWide = true;
     node.FUnits = text.data();
     node.FLength = text.size();
