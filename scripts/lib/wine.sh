@@ -7,6 +7,20 @@
 
 BW_SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# bw_can_run_32bit - succeeds when this machine runs 32-bit x86 programs. Some kernels
+# are built or booted without that ability; there Wine's 32-bit half (the 32-bit script
+# host, the NSIS installer) cannot start, and neither can Wine's launcher once that half
+# is installed.
+bw_can_run_32bit() {
+  [[ -x /usr/lib/wine/wine ]] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Without 32-bit programs, every `wine` (and `winepath`, which calls `wine-stable`) goes
+# straight to the 64-bit loader.
+if [[ -x /usr/lib/wine/wine64 ]] && ! bw_can_run_32bit && [[ ":$PATH:" != *":$BW_SCRIPTS_DIR/wine64-only:"* ]]; then
+  export PATH="$BW_SCRIPTS_DIR/wine64-only:$PATH"
+fi
+
 bw_prefix() {
   if [[ -n "${BRAMOLT_WINEPREFIX:-}" ]]; then
     echo "$BRAMOLT_WINEPREFIX"

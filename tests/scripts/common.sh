@@ -8,6 +8,11 @@ SCRIPTS_TEST_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$SCRIPTS_TEST_DIR/../../scripts/lib/wine.sh"
 : "${BRAMOLT_EXE:?path of Bramolt.exe}" "${BRAMOLT_DRIVER:?path of bramolt_driver.exe}"
 
+if [[ ${BRAMOLT_SCRIPT_HOST:-64} == 32 ]] && ! bw_can_run_32bit; then
+  echo "skipped: this machine cannot run 32-bit programs, so Wine has no 32-bit script host"
+  exit 77
+fi
+
 CLSID='{FA6857A6-C300-427C-89F4-956C60691E56}'
 LIBID='{91885C72-F458-447E-98EB-4E806896ADED}'
 PROGID='Bramolt.BramoltCOM'

@@ -4,13 +4,18 @@
 # STARTTLS to a real SMTP server on 127.0.0.1; installing again ends a running server and
 # keeps one registration; a per-user installation replaces the machine-wide one; the
 # silent uninstallers leave no file and no key behind.
-# Exit code 77 (skipped) when the installer has not been built (scripts/package).
+# Exit code 77 (skipped) when the installer has not been built (scripts/package), or on a
+# machine that cannot run 32-bit programs.
 export BRAMOLT_WINEPREFIX=$BRAMOLT_BUILD_DIR/installer-prefix
 source "$(dirname "$0")/common.sh"
 source "$SCRIPTS_TEST_DIR/smtp.sh"
 : "${BRAMOLT_SETUP:?path of BramoltSetup.exe}"
 if [[ ! -f "$BRAMOLT_SETUP" ]]; then
   echo "skipped: $BRAMOLT_SETUP has not been built (scripts/package builds it)"
+  exit 77
+fi
+if ! bw_can_run_32bit; then
+  echo "skipped: BramoltSetup.exe is a 32-bit program and this machine cannot run those"
   exit 77
 fi
 
