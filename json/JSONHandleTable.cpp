@@ -2,7 +2,6 @@
 
 #include "json/JSONError.h"
 
-#include <limits>
 #include <vector>
 
 namespace bramolt::json {
@@ -31,13 +30,13 @@ std::uint32_t TJSONHandleTable::Issue(const TJSONNodeRef& ref)
         throw EJSONError("JSON node belongs to another handle table");
     if (ref.Node->HasHandle())
         return tree.FHandles.at(ref.Node);
-    if (FNodes.size() >= std::numeric_limits<std::uint32_t>::max())
+    if (FNodes.size() >= kLastHandle)
         throw EJSONError("No free JSON handle");
-    // After wrap-around, skip 0 and every number still in use: an old handle must never
-    // come to designate a different node while the first one lives.
-    std::uint32_t handle = FNext++;
-    while (handle == 0 || FNodes.contains(handle))
-        handle = FNext++;
+    // After wrap-around, skip every number still in use: an old handle must never come to
+    // designate a different node while the first one lives.
+    std::uint32_t handle = NextCandidate();
+    while (FNodes.contains(handle))
+        handle = NextCandidate();
     tree.FHandles.emplace(ref.Node, handle);
     try {
         FNodes.emplace(handle, TEntry{ref, nullptr});
@@ -48,6 +47,14 @@ std::uint32_t TJSONHandleTable::Issue(const TJSONNodeRef& ref)
     ref.Node->SetHasHandle(true);
     tree.FHandleTable = this;
     return handle;
+}
+
+std::uint32_t TJSONHandleTable::NextCandidate()
+{
+    // Past kLastHandle, or from a counter set outside the range, counting starts again at 1.
+    if (FNext == 0 || FNext > kLastHandle)
+        FNext = 1;
+    return FNext++;
 }
 
 std::uint32_t TJSONHandleTable::AdoptRoot(TJSONRoot root)

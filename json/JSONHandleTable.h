@@ -17,15 +17,22 @@ namespace bramolt::json {
 
 class TJSONHandleTable {
   public:
-    // `firstHandle` is the first number tried; tests start near 2^32 to exercise wrap-around.
+    // The largest handle. Handles stay within a signed 32-bit integer so that every script
+    // host can hold one as a Long, also for the life of a long-running server; the values
+    // above it are never issued and designate nothing.
+    static constexpr std::uint32_t kLastHandle = 0x7FFFFFFF;
+
+    // `firstHandle` (1 to kLastHandle) is the first number tried; tests start near
+    // kLastHandle to exercise wrap-around.
     explicit TJSONHandleTable(std::uint32_t firstHandle = 1);
     TJSONHandleTable(const TJSONHandleTable&) = delete;
     TJSONHandleTable& operator=(const TJSONHandleTable&) = delete;
     // Frees every root still held and clears the handles of every other node.
     ~TJSONHandleTable();
 
-    // The handle of `ref.Node`, issued on first use: a nonzero number that is neither live
-    // nor 0. Numbers count upward and are reused only after 2^32 - 1 others were issued.
+    // The handle of `ref.Node`, issued on first use: a number from 1 to kLastHandle that is
+    // not live. Numbers count upward, wrap from kLastHandle to 1, and are reused only after
+    // every other number was issued.
     // Throws EJSONError if the tree already has handles of another table, or if every
     // number is live.
     std::uint32_t Issue(const TJSONNodeRef& ref);
@@ -49,8 +56,8 @@ class TJSONHandleTable {
     std::size_t LiveCount() const { return FNodes.size(); }
 
   protected:
-    // Moves the counter, so that tests can reach wrap-around. Safe at any time: Issue still
-    // skips every live number.
+    // Moves the counter (1 to kLastHandle), so that tests can reach wrap-around. Safe at any
+    // time: Issue still skips every live number.
     void SetNextHandle(std::uint32_t next) { FNext = next; }
 
   private:
@@ -63,6 +70,8 @@ class TJSONHandleTable {
     // Called by a tree for a node it releases, and for each handle when it ends.
     void Forget(TJSONAncestor& node, TJSONTree& tree);
     void Drop(std::uint32_t handle) { FNodes.erase(handle); }
+    // The number after the last one tried, wrapping from kLastHandle to 1.
+    std::uint32_t NextCandidate();
 
     std::unordered_map<std::uint32_t, TEntry> FNodes;
     std::uint32_t FNext;

@@ -73,7 +73,7 @@ TEST(HandleTable, DoesNotReuseAFreedHandleSoon)
     EXPECT_EQ(table.Find(first), nullptr);
 }
 
-TEST(HandleTable, SkipsZeroAndLiveHandlesOnWrapAround)
+TEST(HandleTable, SkipsLiveHandlesOnWrapAround)
 {
     TTestHandleTable table(1);
     const std::uint32_t a = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null()));
@@ -82,18 +82,46 @@ TEST(HandleTable, SkipsZeroAndLiveHandlesOnWrapAround)
     ASSERT_EQ(a, 1u);
     ASSERT_EQ(c, 3u);
     table.Free(b);
-    table.SetNextHandle(0xFFFFFFFF);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0xFFFFFFFFu);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 2u); // 0 and live 1 skipped
+    table.SetNextHandle(TJSONHandleTable::kLastHandle);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0x7FFFFFFFu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 2u); // live 1 skipped
     EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 4u); // live 3 skipped
     EXPECT_TRUE(table.Find(a)->IsNull());
 }
 
+// Every handle fits a signed 32-bit integer, the Long of script hosts that have no 64-bit
+// integer: the counter wraps at 2^31 - 1, and values above it are never issued.
+TEST(HandleTable, IssuesHandlesWithinASigned32BitInteger)
+{
+    const struct {
+        const char* Why;
+        std::uint32_t Counter;
+        std::uint32_t Expected[3];
+    } rows[] = {
+        {"2^31 - 1 is the last handle, 1 follows it", 0x7FFFFFFE, {0x7FFFFFFE, 0x7FFFFFFF, 1}},
+        {"2^31 is never issued", 0x80000000, {1, 2, 3}},
+        {"2^32 - 1 is never issued, nor 0 after it", 0xFFFFFFFF, {1, 2, 3}},
+        {"0 is never issued", 0, {1, 2, 3}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        TTestHandleTable table;
+        table.SetNextHandle(row.Counter);
+        for (const std::uint32_t expected : row.Expected) {
+            const std::uint32_t handle = table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null()));
+            EXPECT_EQ(handle, expected);
+            EXPECT_NE(table.Find(handle), nullptr);
+        }
+        EXPECT_EQ(table.Find(0x80000000), nullptr);
+        EXPECT_EQ(table.Find(0xFFFFFFFF), nullptr);
+    }
+}
+
 TEST(HandleTable, StartsFromAnInjectedCounter)
 {
-    TJSONHandleTable table(0xFFFFFFFE);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0xFFFFFFFEu);
-    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0xFFFFFFFFu);
+    TJSONHandleTable table(0x7FFFFFFE);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0x7FFFFFFEu);
+    EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 0x7FFFFFFFu);
     EXPECT_EQ(table.AdoptRoot(TJSONRoot::Make(TJSONNewNode::Null())), 1u);
 }
 
