@@ -1,26 +1,28 @@
 #include "app/ClassDescriptor.h"
 
-#include "automation/BramoltIdentity.h"
 #include "automation/ComFailure.h"
 
 #include <array>
 
 namespace bramolt {
 
-TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary)
+TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary, const TAutomationClass& automationClass)
 {
     TBstr libraryName;
     ThrowIfFailed(
         typeLibrary.Library()->GetDocumentation(-1, libraryName.Receive(), nullptr, nullptr, nullptr),
         "cannot read the type library's name");
+    ITypeInfo* coclass = typeLibrary.CoclassInfo(automationClass);
+    if (coclass == nullptr)
+        throw ComError(TYPE_E_ELEMENTNOTFOUND, "the type library does not describe the class");
     TBstr className;
     TBstr description;
-    ThrowIfFailed(typeLibrary.CoclassInfo()->GetDocumentation(MEMBERID_NIL, className.Receive(),
-                                                              description.Receive(), nullptr, nullptr),
-                  "cannot read the class's name");
+    ThrowIfFailed(
+        coclass->GetDocumentation(MEMBERID_NIL, className.Receive(), description.Receive(), nullptr, nullptr),
+        "cannot read the class's name");
 
     TClassDescriptor descriptor;
-    descriptor.ClassID = CLSID_BramoltCOM;
+    descriptor.ClassID = automationClass.ClassID;
     descriptor.ClassName = className.View();
     descriptor.Description = description.View();
     descriptor.ProgID = std::wstring(libraryName.View()) + L"." + descriptor.ClassName;

@@ -1,6 +1,6 @@
 #pragma once
 
-// What COM needs to know about the class, read from the type library so that
+// What COM needs to know about a class, read from the type library so that
 // the registry can never disagree with it.
 
 #include "automation/TypeLibrary.h"
@@ -11,13 +11,13 @@ namespace bramolt {
 
 struct TClassDescriptor {
     CLSID ClassID{};
-    std::wstring ClassName;   // the coclass's name, "BramoltCOM"
+    std::wstring ClassName;   // the coclass's name, such as "BramoltCOM"
     std::wstring Description; // the coclass's documentation string
     std::wstring ProgID;      // library name "." class name
 };
 
 // Throws ComError when the library does not describe the class.
-TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary);
+TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary, const TAutomationClass& automationClass);
 
 // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, upper case, as the registry stores GUIDs.
 std::wstring GuidText(const GUID& guid);

@@ -5,9 +5,9 @@
 
 namespace bramolt {
 
-TClassFactory::TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
-                             json::TJSONHandleTable& jsonHandles) noexcept
-    : FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
+TClassFactory::TClassFactory(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
+                             IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept
+    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
 {
 }
 
@@ -41,7 +41,7 @@ HRESULT STDMETHODCALLTYPE TClassFactory::CreateInstance(IUnknown* outer, REFIID 
     *result = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    return TBramoltCOM::Create(FTypeLibrary, FObjectCount, FJSONHandles, iid, result);
+    return TBramoltCOM::Create(FClass, FTypeLibrary, FObjectCount, FJSONHandles, iid, result);
 }
 
 HRESULT STDMETHODCALLTYPE TClassFactory::LockServer(BOOL lock)
@@ -54,15 +54,12 @@ HRESULT STDMETHODCALLTYPE TClassFactory::LockServer(BOOL lock)
     return hr;
 }
 
-TClassObjectRegistration::TClassObjectRegistration(REFCLSID classID, IClassFactory& factory,
-                                                   HRESULT(STDAPICALLTYPE* resume)())
+TClassObjectRegistration::TClassObjectRegistration(REFCLSID classID, IClassFactory& factory, bool suspended)
 {
-    const DWORD flags = REGCLS_MULTIPLEUSE | (resume ? REGCLS_SUSPENDED : 0);
+    const DWORD flags = REGCLS_MULTIPLEUSE | (suspended ? REGCLS_SUSPENDED : 0);
     ThrowIfFailed(::CoRegisterClassObject(classID, &factory, CLSCTX_LOCAL_SERVER, flags, &FCookie),
                   "Cannot register the class object with COM");
     FRegistered = true;
-    if (resume)
-        resume();
 }
 
 void TClassObjectRegistration::Revoke() noexcept

@@ -1,7 +1,8 @@
 #pragma once
 
-// The class object of TBramoltCOM: multiple use, so one process serves every
-// client and each creation request makes a new object. It lives as long as the
+// The class object of one of the server's classes: multiple use, so one process
+// serves every client and each creation request makes a new object of that
+// class. It lives as long as the
 // server process (it must outlive COM's use of it), so its reference count
 // only reports and never deletes.
 
@@ -15,8 +16,8 @@ namespace bramolt {
 
 class TClassFactory final : public IClassFactory {
   public:
-    TClassFactory(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
-                  json::TJSONHandleTable& jsonHandles) noexcept;
+    TClassFactory(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
+                  IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -29,6 +30,7 @@ class TClassFactory final : public IClassFactory {
 
   private:
     LONG FRefCount = 0;
+    const TAutomationClass& FClass;
     const TTypeLibrary& FTypeLibrary;
     IObjectCount& FObjectCount;
     json::TJSONHandleTable& FJSONHandles;
@@ -38,10 +40,10 @@ class TClassFactory final : public IClassFactory {
 // on Revoke() or destruction, whichever comes first.
 class TClassObjectRegistration {
   public:
-    // Throws ComError when COM refuses the registration. Given `resume`
-    // (CoResumeClassObjects), the class object is registered suspended and then
-    // resumed, so that all class objects of the process become available together.
-    TClassObjectRegistration(REFCLSID classID, IClassFactory& factory, HRESULT(STDAPICALLTYPE* resume)());
+    // Throws ComError when COM refuses the registration. A class object
+    // registered `suspended` is available only once CoResumeClassObjects has
+    // run, so that all class objects of the process become available together.
+    TClassObjectRegistration(REFCLSID classID, IClassFactory& factory, bool suspended);
     ~TClassObjectRegistration() { Revoke(); }
     TClassObjectRegistration(const TClassObjectRegistration&) = delete;
     TClassObjectRegistration& operator=(const TClassObjectRegistration&) = delete;

@@ -107,26 +107,30 @@ void UnregisterTypeLibrary(const TTypeLibrary& typeLibrary, bool perUser) noexce
 
 } // namespace
 
-void RegisterServer(const TTypeLibrary& typeLibrary, const TClassDescriptor& descriptor, bool perUser)
+void RegisterServer(const TTypeLibrary& typeLibrary, std::span<const TClassDescriptor> classes, bool perUser)
 {
     RegisterTypeLibrary(typeLibrary, perUser);
     const HKEY root = RegistryRoot(perUser);
     const std::wstring prefix = RegistryPrefix(perUser);
-    for (const TRegistryEntry& entry : EntriesToWrite(DescribeRegistration(typeLibrary, descriptor)))
-        WriteEntry(root, prefix + entry.Key, entry.Value);
+    for (const TClassDescriptor& descriptor : classes)
+        for (const TRegistryEntry& entry : EntriesToWrite(DescribeRegistration(typeLibrary, descriptor)))
+            WriteEntry(root, prefix + entry.Key, entry.Value);
 }
 
-void UnregisterServer(const TTypeLibrary& typeLibrary, const TClassDescriptor& descriptor,
+void UnregisterServer(const TTypeLibrary& typeLibrary, std::span<const TClassDescriptor> classes,
                       bool perUser) noexcept
 {
     UnregisterTypeLibrary(typeLibrary, perUser);
-    try {
-        const HKEY root = RegistryRoot(perUser);
-        const std::wstring prefix = RegistryPrefix(perUser);
-        for (const std::wstring& key : KeysToDelete(DescribeRegistration(typeLibrary, descriptor)))
-            ::RegDeleteKeyW(root, (prefix + key).c_str());
-    } catch (...) {
-        // Unregistration removes what it can and reports nothing.
+    const HKEY root = RegistryRoot(perUser);
+    // Each class on its own: a failure with one still removes the other.
+    for (const TClassDescriptor& descriptor : classes) {
+        try {
+            const std::wstring prefix = RegistryPrefix(perUser);
+            for (const std::wstring& key : KeysToDelete(DescribeRegistration(typeLibrary, descriptor)))
+                ::RegDeleteKeyW(root, (prefix + key).c_str());
+        } catch (...) {
+            // Unregistration removes what it can and reports nothing.
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/ClassDescriptor.h"
 
+#include <span>
 #include <stdexcept>
 
 namespace bramolt {
@@ -16,14 +17,14 @@ class RegistrationError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Registers the type library, then writes the entries in order. Throws
-// ComError when the type library is refused and RegistrationError when an
-// entry fails; entries written before the failure stay.
-void RegisterServer(const TTypeLibrary& typeLibrary, const TClassDescriptor& descriptor, bool perUser);
+// Registers the type library, then writes the entries of each class in order.
+// Throws ComError when the type library is refused and RegistrationError when
+// an entry fails; entries written before the failure stay.
+void RegisterServer(const TTypeLibrary& typeLibrary, std::span<const TClassDescriptor> classes, bool perUser);
 
-// Unregisters the type library and deletes the entries; every failure (a key
-// that is missing or cannot be deleted) is ignored.
-void UnregisterServer(const TTypeLibrary& typeLibrary, const TClassDescriptor& descriptor,
+// Unregisters the type library and deletes the entries of each class; every
+// failure (a key that is missing or cannot be deleted) is ignored.
+void UnregisterServer(const TTypeLibrary& typeLibrary, std::span<const TClassDescriptor> classes,
                       bool perUser) noexcept;
 
 } // namespace bramolt

@@ -8,7 +8,9 @@
 #include "app/ServerShutdown.h"
 #include "app/SystemEntries.h"
 
+#include <deque>
 #include <optional>
+#include <vector>
 
 namespace bramolt {
 
@@ -84,37 +86,49 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
     const TOle32Entries ole32 = TOle32Entries::Lookup();
     TServerObjectCount objectCount(options.Mode == TStartMode::smAutomation, ole32);
     const TTypeLibrary typeLibrary;
-    const TClassDescriptor descriptor = DescribeClass(typeLibrary);
-    // The JSON trees of all clients; they live until freed or until the process ends.
+    std::vector<TClassDescriptor> descriptors;
+    // The JSON trees of all clients, of every class; they live until freed or until the
+    // process ends.
     json::TJSONHandleTable jsonHandles;
-    TClassFactory classFactory(typeLibrary, objectCount, jsonHandles);
+    // A deque: class objects are COM objects and never move.
+    std::deque<TClassFactory> classFactories;
+    for (const TAutomationClass* automationClass : kAutomationClasses) {
+        descriptors.push_back(DescribeClass(typeLibrary, *automationClass));
+        classFactories.emplace_back(*automationClass, typeLibrary, objectCount, jsonHandles);
+    }
 
     const TComApartment apartment(ole32);
     const bool startSuspended = ole32.CoInitializeEx && ole32.CoResumeClassObjects;
 
     if (options.Mode == TStartMode::smRegister) {
-        RegisterServer(typeLibrary, descriptor, options.PerUser);
+        RegisterServer(typeLibrary, descriptors, options.PerUser);
         return 0;
     }
     if (options.Mode == TStartMode::smUnregister) {
-        UnregisterServer(typeLibrary, descriptor, options.PerUser);
+        UnregisterServer(typeLibrary, descriptors, options.PerUser);
         return 0;
     }
 
-    TClassObjectRegistration registration(descriptor.ClassID, classFactory,
-                                          startSuspended ? ole32.CoResumeClassObjects : nullptr);
+    std::deque<TClassObjectRegistration> registrations;
+    for (std::size_t index = 0; index < descriptors.size(); ++index)
+        registrations.emplace_back(descriptors[index].ClassID, classFactories[index], startSuspended);
+    if (startSuspended)
+        ole32.CoResumeClassObjects();
+    const auto revokeAll = [&registrations]() noexcept {
+        for (TClassObjectRegistration& registration : registrations)
+            registration.Revoke();
+    };
     {
         const TFormMain form(instance, objectCount);
         if (options.Mode == TStartMode::smAutomation) {
-            TServerShutdown shutdown(
-                objectCount, ole32, [&] { registration.Revoke(); }, ::GetTickCount64());
+            TServerShutdown shutdown(objectCount, ole32, revokeAll, ::GetTickCount64());
             RunMessageLoop(&shutdown);
         } else {
             RunMessageLoop(nullptr);
         }
         // New clients must not reach a process that is ending; then the
         // window goes (with the tray icon) and finally the apartment.
-        registration.Revoke();
+        revokeAll();
     }
     return 0;
 }

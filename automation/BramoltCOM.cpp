@@ -6,13 +6,14 @@
 
 namespace bramolt {
 
-HRESULT TBramoltCOM::Create(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
-                            json::TJSONHandleTable& jsonHandles, REFIID iid, void** result)
+HRESULT TBramoltCOM::Create(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
+                            IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles, REFIID iid,
+                            void** result)
 {
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    auto* object = new (std::nothrow) TBramoltCOM(typeLibrary, objectCount, jsonHandles);
+    auto* object = new (std::nothrow) TBramoltCOM(automationClass, typeLibrary, objectCount, jsonHandles);
     if (!object)
         return E_OUTOFMEMORY;
     // The creation reference is dropped after the query: a refused interface
@@ -22,9 +23,9 @@ HRESULT TBramoltCOM::Create(const TTypeLibrary& typeLibrary, IObjectCount& objec
     return hr;
 }
 
-TBramoltCOM::TBramoltCOM(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
-                         json::TJSONHandleTable& jsonHandles) noexcept
-    : FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
+TBramoltCOM::TBramoltCOM(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
+                         IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept
+    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
 {
     FObjectCount.ObjectCreated();
 }
@@ -114,7 +115,9 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::GetClassInfo(ITypeInfo** info)
 {
     if (!info)
         return E_POINTER;
-    *info = FTypeLibrary.CoclassInfo();
+    *info = FTypeLibrary.CoclassInfo(FClass);
+    if (!*info)
+        return TYPE_E_ELEMENTNOTFOUND;
     (*info)->AddRef();
     return S_OK;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// TBramoltCOM, the automation object of the server. It answers for IUnknown,
+// TBramoltCOM, the automation object of the server's classes (BramoltIdentity.h):
+// one implementation, whose objects know their class. It answers for IUnknown,
 // IDispatch, IBramoltCOM, IProvideClassInfo and ISupportErrorInfo; IDispatch
 // is served entirely from the type library, and every method maps what it
 // throws to its failure value, or to an HRESULT and an error object, in one
@@ -23,13 +24,15 @@ class TBramoltCOM final : public IBramoltCOM,
                           public IProvideClassInfo,
                           public ISupportErrorInfo {
   public:
-    // Creates an object and returns its interface `iid` in `result`. The
-    // object counts itself in `objectCount` for as long as it lives. JSON trees
-    // belong to the process, not to an object: every object works on the one
-    // `jsonHandles` table, so a handle from one client is valid for all. All
-    // three arguments must outlive every object.
-    static HRESULT Create(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
-                          json::TJSONHandleTable& jsonHandles, REFIID iid, void** result);
+    // Creates an object of class `automationClass` and returns its interface
+    // `iid` in `result`. The object counts itself in `objectCount` for as long
+    // as it lives. JSON trees belong to the process, not to an object: every
+    // object, of either class, works on the one `jsonHandles` table, so a
+    // handle from one client is valid for all. The references must outlive
+    // every object.
+    static HRESULT Create(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
+                          IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles, REFIID iid,
+                          void** result);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
@@ -82,13 +85,14 @@ class TBramoltCOM final : public IBramoltCOM,
     HRESULT STDMETHODCALLTYPE GenerateQR(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res) override;
 
   private:
-    TBramoltCOM(const TTypeLibrary& typeLibrary, IObjectCount& objectCount,
-                json::TJSONHandleTable& jsonHandles) noexcept;
+    TBramoltCOM(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
+                IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept;
     ~TBramoltCOM();
     TBramoltCOM(const TBramoltCOM&) = delete;
     TBramoltCOM& operator=(const TBramoltCOM&) = delete;
 
     LONG FRefCount = 1;
+    const TAutomationClass& FClass;
     const TTypeLibrary& FTypeLibrary;
     IObjectCount& FObjectCount;
     json::TJSONHandleTable& FJSONHandles;

@@ -1,6 +1,5 @@
 #include "automation/ComFailure.h"
 
-#include "automation/BramoltIdentity.h"
 #include "automation/ComOwners.h"
 #include "fileout/FileCreateError.h"
 #include "text/Utf8.h"
@@ -21,13 +20,13 @@ void ThrowIfFailed(HRESULT hr, const std::string& utf8Message)
         throw ComError(hr, utf8Message);
 }
 
-HRESULT ReportFailure(HRESULT code, std::wstring_view description) noexcept
+HRESULT ReportFailure(const TAutomationClass& failing, HRESULT code, std::wstring_view description) noexcept
 {
     TComPtr<ICreateErrorInfo> creator;
     if (FAILED(::CreateErrorInfo(creator.Receive())))
         return code;
     creator->SetGUID(IID_IBramoltCOM);
-    creator->SetSource(const_cast<LPOLESTR>(kProgID));
+    creator->SetSource(const_cast<LPOLESTR>(failing.ProgID));
     if (!description.empty()) {
         // SetDescription takes a null-terminated text; the view may not be one.
         const std::wstring terminated(description);
@@ -39,10 +38,10 @@ HRESULT ReportFailure(HRESULT code, std::wstring_view description) noexcept
     return code;
 }
 
-HRESULT ReportException(const std::exception* error) noexcept
+HRESULT ReportException(const TAutomationClass& failing, const std::exception* error) noexcept
 {
     if (error == nullptr)
-        return ReportFailure(E_UNEXPECTED, {});
+        return ReportFailure(failing, E_UNEXPECTED, {});
     const auto* comError = dynamic_cast<const ComError*>(error);
     const HRESULT code = comError != nullptr && comError->Code() < 0 ? comError->Code() : E_UNEXPECTED;
     // Converting the message may itself run out of memory; then the caller
@@ -51,10 +50,10 @@ HRESULT ReportException(const std::exception* error) noexcept
         // what() holds UTF-8, which cannot carry an unpaired surrogate, and
         // Windows file names may hold one: such a message is taken as UTF-16.
         if (const auto* fileError = dynamic_cast<const fileout::TFileCreateError*>(error))
-            return ReportFailure(code, text::AsWide(fileError->Message()));
-        return ReportFailure(code, Utf8ToWide(error->what()));
+            return ReportFailure(failing, code, text::AsWide(fileError->Message()));
+        return ReportFailure(failing, code, Utf8ToWide(error->what()));
     } catch (const std::exception&) {
-        return ReportFailure(code, {});
+        return ReportFailure(failing, code, {});
     }
 }
 

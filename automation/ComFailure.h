@@ -8,10 +8,13 @@
 //   - a file that cannot be created  -> E_UNEXPECTED, with its UTF-16 message;
 //   - any other std::exception       -> E_UNEXPECTED, with what();
 //   - anything else                  -> E_UNEXPECTED, no description.
-// The error object names IBramoltCOM as its interface and the ProgID as its
-// source, which late-bound callers see as the error's source.
+// The error object names IBramoltCOM as its interface and the ProgID of the
+// failing object's class as its source, which late-bound callers see as the
+// error's source.
 
 #include <windows.h>
+
+#include "automation/BramoltIdentity.h"
 
 #include <stdexcept>
 #include <string>
@@ -33,12 +36,13 @@ class ComError : public std::runtime_error {
 void ThrowIfFailed(HRESULT hr, const std::string& utf8Message);
 
 // Sets the thread's error object for a failed call of an IBramoltCOM method
-// and returns `code`. An empty description leaves the description unset.
-HRESULT ReportFailure(HRESULT code, std::wstring_view description) noexcept;
+// of an object of class `failing` and returns `code`. An empty description
+// leaves the description unset.
+HRESULT ReportFailure(const TAutomationClass& failing, HRESULT code, std::wstring_view description) noexcept;
 
 // Maps a caught exception to its HRESULT and error object; nullptr stands for
 // one that is no std::exception.
-HRESULT ReportException(const std::exception* error) noexcept;
+HRESULT ReportException(const TAutomationClass& failing, const std::exception* error) noexcept;
 
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);

@@ -48,7 +48,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DSToJSON(BSTR* iXML, BSTR* iJSON, BSTR* i
                                                 BSTR* iTypeOper, BSTR* oXML)
 {
     return Answer(
-        oXML, EmptyTextOnFailure,
+        FClass, oXML, EmptyTextOnFailure,
         [&] {
             auto dataSet = std::make_unique<dataset::TDataSet>();
             dataSet->LoadFromXML(TextOf(iXML));

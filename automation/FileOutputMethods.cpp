@@ -10,7 +10,7 @@ namespace bramolt {
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::EncodeBase64(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res)
 {
-    return Answer(Res, FalseOnFailure, [&] {
+    return Answer(FClass, Res, FalseOnFailure, [&] {
         fileout::EncodeBase64ToFile(TextFromBstr(InputText), TextFromBstr(OutputPath));
         return true;
     });
@@ -18,7 +18,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::EncodeBase64(BSTR InputText, BSTR OutputP
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::DecodeBase64(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res)
 {
-    return Answer(Res, FalseOnFailure, [&] {
+    return Answer(FClass, Res, FalseOnFailure, [&] {
         fileout::DecodeBase64ToFile(TextFromBstr(InputText), TextFromBstr(OutputPath));
         return true;
     });
@@ -26,7 +26,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DecodeBase64(BSTR InputText, BSTR OutputP
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::GenerateQR(BSTR InputText, BSTR OutputPath, VARIANT_BOOL* Res)
 {
-    return Answer(Res, RaiseError, [&] {
+    return Answer(FClass, Res, RaiseError, [&] {
         GenerateQRImageFile(TextFromBstr(InputText), TextFromBstr(OutputPath));
         return true;
     });

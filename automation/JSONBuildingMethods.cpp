@@ -57,7 +57,7 @@ void AddNamedMember(const json::TJSONNodeRef& parent, const VARIANT& key, const 
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         return THandle{NewObject(
             FJSONHandles, iJSON, [&](json::TJSONTree & tree, json::TJSONValue & parent) -> auto& {
                 return tree.AddMember(RequireObject(parent), TextFromBstr(key), json::TJSONNewNode::Object())
@@ -68,7 +68,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddElement(VARIANT* iJSON, BSTR key, 
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         return THandle{NewObject(
             FJSONHandles, iJSON, [](json::TJSONTree & tree, json::TJSONValue & parent) -> auto& {
                 return tree.AddElement(RequireArray(parent), json::TJSONNewNode::Object());
@@ -78,7 +78,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElement(VARIANT* iJSON, VARIA
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         if (parent.Node == nullptr)
             throw EWrongParent();
@@ -92,7 +92,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArray(VARIANT* iJSON, BSTR key, VA
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON, BSTR value, VARIANT* oJSON)
 {
     // Answers nothing (VT_EMPTY) when the element is added.
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         // The text is stored as a string, never parsed: JSON in it prints escaped.
         const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         if (parent.Node != nullptr)
@@ -105,7 +105,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddArrayElementNested(VARIANT* iJSON,
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNode(VARIANT* iJSON, BSTR key, VARIANT value)
 {
-    return Answer(IgnoreFailure, [&] {
+    return Answer(FClass, IgnoreFailure, [&] {
         const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         const std::u16string text = TextFromVariant(value);
         if (parent.Node != nullptr)
@@ -116,7 +116,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNode(VARIANT* iJSON, BSTR key, VAR
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIANT key, VARIANT* value)
 {
-    return Answer(IgnoreFailure, [&] {
+    return Answer(FClass, IgnoreFailure, [&] {
         const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         if (value == nullptr)
             return;
@@ -128,7 +128,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsNumber(VARIANT* iJSON, VARIA
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONAddNodeAsBool(VARIANT* iJSON, VARIANT key, VARIANT* value)
 {
-    return Answer(IgnoreFailure, [&] {
+    return Answer(FClass, IgnoreFailure, [&] {
         const json::TJSONNodeRef parent = NodeFromArgument(FJSONHandles, iJSON);
         if (value == nullptr)
             return;

@@ -95,10 +95,10 @@ TNodeValue ValueOf(const json::TJSONValue& node)
 }
 
 // JSONIsObject and JSONIsArray: handle 0 is no node of any kind, not a failure.
-HRESULT AnswerKindTest(const json::TJSONHandleTable& handles, VARIANT* iJSON, VARIANT* oJSON,
-                       bool (json::TJSONAncestor::*isKind)() const)
+HRESULT AnswerKindTest(const TAutomationClass& answering, const json::TJSONHandleTable& handles,
+                       VARIANT* iJSON, VARIANT* oJSON, bool (json::TJSONAncestor::*isKind)() const)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(answering, oJSON, ZeroOnFailure, [&] {
         const json::TJSONAncestor* node = NodeFromArgument(handles, iJSON).Node;
         return node != nullptr && (node->*isKind)();
     });
@@ -108,13 +108,13 @@ HRESULT AnswerKindTest(const json::TJSONHandleTable& handles, VARIANT* iJSON, VA
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetElement(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure,
+    return Answer(FClass, oJSON, ZeroOnFailure,
                   [&] { return HandleOf(FJSONHandles, NodeAtPath(FJSONHandles, iJSON, key)); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetNodeValue(VARIANT* iJSON, BSTR key, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&]() -> std::optional<TNodeValue> {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&]() -> std::optional<TNodeValue> {
         const json::TJSONAncestor* node = NodeAtPath(FJSONHandles, iJSON, key).Node;
         if (node == nullptr)
             return std::nullopt;
@@ -124,7 +124,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetNodeValue(VARIANT* iJSON, BSTR key
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetArrayElement(VARIANT* iJSON, LONG index, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         return HandleOf(FJSONHandles, ItemOf<json::TJSONArray>(FJSONHandles, iJSON, index));
     });
 }
@@ -132,7 +132,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetArrayElement(VARIANT* iJSON, LONG 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONArrayCount(VARIANT* iJSON, LONG* count)
 {
     return Answer(
-        count, [] { return LONG{-2}; },
+        FClass, count, [] { return LONG{-2}; },
         [&] {
             const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON).Node;
             return LONG{node != nullptr && node->IsArray() ? CountOf(node) : -1};
@@ -141,22 +141,23 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONArrayCount(VARIANT* iJSON, LONG* coun
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON).Node); });
+    return Answer(FClass, oJSON, ZeroOnFailure,
+                  [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON).Node); });
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsObject(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return AnswerKindTest(FJSONHandles, iJSON, oJSON, &json::TJSONAncestor::IsObject);
+    return AnswerKindTest(FClass, FJSONHandles, iJSON, oJSON, &json::TJSONAncestor::IsObject);
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONIsArray(VARIANT* iJSON, VARIANT* oJSON)
 {
-    return AnswerKindTest(FJSONHandles, iJSON, oJSON, &json::TJSONAncestor::IsArray);
+    return AnswerKindTest(FClass, FJSONHandles, iJSON, oJSON, &json::TJSONAncestor::IsArray);
 }
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPair(VARIANT* iJSON, LONG index, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         return HandleOf(FJSONHandles, ItemOf<json::TJSONObject>(FJSONHandles, iJSON, index));
     });
 }
@@ -164,7 +165,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPair(VARIANT* iJSON, LONG index, V
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairKey(VARIANT* iJSON, VARIANT* key)
 {
     return Answer(
-        key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
+        FClass, key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
         [&](std::int64_t handle) -> std::optional<std::u16string_view> {
             const json::TJSONAncestor* pair = PairOf(FJSONHandles, handle).Node;
             if (pair == nullptr)
@@ -176,7 +177,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairKey(VARIANT* iJSON, VARIANT* k
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONGetPairValue(VARIANT* iJSON, VARIANT* oJSON)
 {
     return Answer(
-        oJSON, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
+        FClass, oJSON, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
         [&](std::int64_t handle) {
             const json::TJSONNodeRef pair = PairOf(FJSONHandles, handle);
             if (pair.Node == nullptr)

@@ -21,7 +21,7 @@ std::u16string FormatFailureText(const std::exception* error)
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCreate(BSTR strJSON, VARIANT* oJSON)
 {
-    return Answer(oJSON, ZeroOnFailure, [&] {
+    return Answer(FClass, oJSON, ZeroOnFailure, [&] {
         // Text that is not JSON is an ordinary answer (handle 0), not a failure.
         auto root = json::ParseJSONValue(TextFromBstr(strJSON));
         return THandle{root ? FJSONHandles.AdoptRoot(std::move(root)) : 0};
@@ -30,7 +30,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCreate(BSTR strJSON, VARIANT* oJSON)
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFormat(VARIANT* iJSON, BSTR* oStrJSON)
 {
-    return Answer(oStrJSON, FormatFailureText, [&] {
+    return Answer(FClass, oStrJSON, FormatFailureText, [&] {
         const json::TJSONAncestor* node = NodeFromArgument(FJSONHandles, iJSON).Node;
         if (node == nullptr)
             throw std::invalid_argument("JSON handle 0 designates no node");
@@ -41,7 +41,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFormat(VARIANT* iJSON, BSTR* oStrJSON
 HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONFree(VARIANT* iJSON)
 {
     // Freeing reports nothing, a handle that cannot be converted included.
-    return Answer(IgnoreFailure, [&] { FJSONHandles.Free(HandleInRange(HandleArgument(iJSON))); });
+    return Answer(FClass, IgnoreFailure, [&] { FJSONHandles.Free(HandleInRange(HandleArgument(iJSON))); });
 }
 
 } // namespace bramolt

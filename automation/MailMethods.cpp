@@ -12,7 +12,7 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR Destino, BSTR CC, BSTR CCO,
                                                 BSTR Adjuntos, BSTR UserName, BSTR UserPass, BSTR Server,
                                                 int Port, VARIANT_BOOL TSL, BSTR* Res)
 {
-    return Answer(Res, RaiseError, [&] {
+    return Answer(FClass, Res, RaiseError, [&] {
         std::u16string status;
         mail::DeliverMail(TextFromBstr(Destino), TextFromBstr(CC), TextFromBstr(CCO), TextFromBstr(Asunto),
                           TextFromBstr(Mensaje), TextFromBstr(Adjuntos), TextFromBstr(UserName),

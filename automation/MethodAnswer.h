@@ -1,17 +1,20 @@
 #pragma once
 
-// How every automation method answers. A method names its value (the [out] parameter), what
-// that value holds when the call fails, and its steps, which return the answer:
+// How every automation method answers. A method names the class of its object, its value
+// (the [out] parameter), what that value holds when the call fails, and its steps, which
+// return the answer:
 //
 //   HRESULT STDMETHODCALLTYPE TBramoltCOM::JSONCount(VARIANT* iJSON, VARIANT* oJSON)
 //   {
-//       return Answer(oJSON, ZeroOnFailure, [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON).Node);
-//       });
+//       return Answer(FClass, oJSON, ZeroOnFailure,
+//                     [&] { return CountOf(NodeFromArgument(FJSONHandles, iJSON).Node); });
 //   }
 //
+// - The class decides how a handle is answered (VT_I8 or VT_I4) and which ProgID an error
+//   object names as its source; everything else is the same for every class.
 // - A missing value pointer fails the call with E_POINTER. A VARIANT or BSTR value is cleared
 //   before the steps run; a LONG or VARIANT_BOOL is written only when the call answers.
-// - The steps return what the value holds. For a VARIANT: THandle (VT_I8), std::int32_t
+// - The steps return what the value holds. For a VARIANT: THandle (VT_I8 or VT_I4), std::int32_t
 //   (VT_I4), bool (VT_BOOL), double (VT_R8), text (VT_BSTR), TNull (VT_NULL), nothing
 //   (void, or TEmpty: VT_EMPTY), or a std::variant of these. For a BSTR: text; for a LONG: a
 //   LONG; for a VARIANT_BOOL: bool. Any of them may come as a std::optional: std::nullopt
@@ -23,9 +26,10 @@
 // - Steps that must fail the call even where the method has a failure value (an argument
 //   some methods refuse outright) come first, as their own function; the steps receive its
 //   result:
-//     Answer(key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
+//     Answer(FClass, key, EmptyTextOnFailure, [&] { return HandleArgument(iJSON); },
 //            [&](std::int64_t handle) -> std::optional<std::u16string_view> { ... });
-// - A method without a value: Answer(IgnoreFailure, steps) or Answer(RaiseError, steps).
+// - A method without a value: Answer(FClass, IgnoreFailure, steps) or
+//   Answer(FClass, RaiseError, steps).
 //
 // This is the only place where the automation layer catches every exception.
 
@@ -40,13 +44,14 @@
 #include <oleauto.h>
 #include <windows.h>
 
+#include "automation/BramoltIdentity.h"
 #include "automation/ComFailure.h"
 #include "automation/ComOwners.h"
 #include "text/WideView.h"
 
 namespace bramolt {
 
-// A JSON handle, answered as VT_I8.
+// A JSON handle, answered as the class's handle width says.
 struct THandle {
     std::uint32_t Value;
 };
@@ -75,10 +80,16 @@ inline void Clear(BSTR* value)
 inline void Clear(LONG*) {}
 inline void Clear(VARIANT_BOOL*) {}
 
-inline void Put(VARIANT* value, THandle handle)
+inline void Put(VARIANT* value, THandleWidth width, THandle handle)
 {
-    V_VT(value) = VT_I8;
-    V_I8(value) = handle.Value;
+    if (width == THandleWidth::hwInt32) {
+        // Issued handles never exceed 2^31 - 1: the Long holds the number unchanged.
+        V_VT(value) = VT_I4;
+        V_I4(value) = static_cast<LONG>(handle.Value);
+    } else {
+        V_VT(value) = VT_I8;
+        V_I8(value) = handle.Value;
+    }
 }
 inline void Put(VARIANT* value, std::int32_t number)
 {
@@ -105,10 +116,6 @@ inline void Put(VARIANT* value, TNull)
     V_VT(value) = VT_NULL;
 }
 inline void Put(VARIANT*, TEmpty) {}
-template <typename... Kinds> void Put(VARIANT* value, const std::variant<Kinds...>& answer)
-{
-    std::visit([value](const auto& kind) { Put(value, kind); }, answer);
-}
 inline void Put(BSTR* value, std::u16string_view text)
 {
     *value = TBstr(text::AsWide(text)).Detach();
@@ -120,6 +127,23 @@ inline void Put(LONG* value, LONG number)
 inline void Put(VARIANT_BOOL* value, bool flag)
 {
     *value = flag ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+template <typename T> struct IsVariant : std::false_type {
+};
+template <typename... Kinds> struct IsVariant<std::variant<Kinds...>> : std::true_type {
+};
+
+// Writes an answer; only a handle needs to know the width of the answering class.
+template <typename Out, typename TAnswer>
+void PutAnswer(Out* value, THandleWidth width, const TAnswer& answer)
+{
+    if constexpr (std::is_same_v<TAnswer, THandle>)
+        Put(value, width, answer);
+    else if constexpr (IsVariant<TAnswer>::value)
+        std::visit([value, width](const auto& kind) { PutAnswer(value, width, kind); }, answer);
+    else
+        Put(value, answer);
 }
 
 template <typename Failure> auto FailureValue(const Failure& failure, const std::exception* error)
@@ -136,7 +160,7 @@ template <typename T> struct IsOptional<std::optional<T>> : std::true_type {
 };
 
 template <typename Out, typename Failure, typename Steps, typename... Arguments>
-void RunSteps(Out* value, const Failure& failure, Steps& steps, Arguments&&... arguments)
+void RunSteps(THandleWidth width, Out* value, const Failure& failure, Steps& steps, Arguments&&... arguments)
 {
     using TResult = std::invoke_result_t<Steps&, Arguments...>;
     if constexpr (std::is_void_v<TResult>) {
@@ -145,11 +169,11 @@ void RunSteps(Out* value, const Failure& failure, Steps& steps, Arguments&&... a
         static_assert(!std::is_same_v<Failure, TRaiseError>, "nothing there needs a failure value");
         const TResult answer = steps(std::forward<Arguments>(arguments)...);
         if (answer)
-            Put(value, *answer);
+            PutAnswer(value, width, *answer);
         else
-            Put(value, FailureValue(failure, nullptr));
+            PutAnswer(value, width, FailureValue(failure, nullptr));
     } else {
-        Put(value, steps(std::forward<Arguments>(arguments)...));
+        PutAnswer(value, width, steps(std::forward<Arguments>(arguments)...));
     }
 }
 
@@ -158,7 +182,8 @@ struct TNoArguments {};
 
 // The failure of a call: the error of the exception, or the method's failure value.
 template <typename Out, typename Failure>
-HRESULT Fail(Out* value, const Failure& failure, bool raise, const std::exception* error) noexcept
+HRESULT Fail(const TAutomationClass& answering, Out* value, const Failure& failure, bool raise,
+             const std::exception* error) noexcept
 {
     if constexpr (std::is_same_v<Failure, TIgnoreFailure>) {
         if (!raise)
@@ -166,64 +191,67 @@ HRESULT Fail(Out* value, const Failure& failure, bool raise, const std::exceptio
     } else if constexpr (!std::is_same_v<Failure, TRaiseError>) {
         if (!raise) {
             try {
-                Put(value, FailureValue(failure, error));
+                PutAnswer(value, answering.HandleWidth, FailureValue(failure, error));
                 return S_OK;
             } catch (const std::exception& failed) {
-                return ReportException(&failed); // no memory for the failure value
+                return ReportException(answering, &failed); // no memory for the failure value
             }
         }
     }
-    return ReportException(error);
+    return ReportException(answering, error);
 }
 
 template <typename Out, typename Failure, typename Raising, typename Steps>
-HRESULT Run(Out* value, const Failure& failure, Raising& raising, Steps& steps) noexcept
+HRESULT Run(const TAutomationClass& answering, Out* value, const Failure& failure, Raising& raising,
+            Steps& steps) noexcept
 {
     if constexpr (!std::is_same_v<Out, TNoValue>) {
         if (value == nullptr)
-            return ReportFailure(E_POINTER, L"the value parameter is missing");
+            return ReportFailure(answering, E_POINTER, L"the value parameter is missing");
         Clear(value);
     }
     bool raise = true;
     try {
         if constexpr (std::is_same_v<Raising, TNoArguments>) {
             raise = std::is_same_v<Failure, TRaiseError>;
-            RunSteps(value, failure, steps);
+            RunSteps(answering.HandleWidth, value, failure, steps);
         } else {
             auto arguments = raising();
             raise = std::is_same_v<Failure, TRaiseError>;
-            RunSteps(value, failure, steps, std::move(arguments));
+            RunSteps(answering.HandleWidth, value, failure, steps, std::move(arguments));
         }
         return S_OK;
     } catch (const std::exception& error) {
-        return Fail(value, failure, raise, &error);
+        return Fail(answering, value, failure, raise, &error);
     } catch (...) {
-        return Fail(value, failure, raise, nullptr);
+        return Fail(answering, value, failure, raise, nullptr);
     }
 }
 
 } // namespace answer
 
 template <typename Out, typename Failure, typename Steps>
-HRESULT Answer(Out* value, const Failure& failure, Steps&& steps) noexcept
+HRESULT Answer(const TAutomationClass& answering, Out* value, const Failure& failure, Steps&& steps) noexcept
 {
     answer::TNoArguments none;
-    return answer::Run(value, failure, none, steps);
+    return answer::Run(answering, value, failure, none, steps);
 }
 
 template <typename Out, typename Failure, typename Raising, typename Steps>
-HRESULT Answer(Out* value, const Failure& failure, Raising&& raising, Steps&& steps) noexcept
+HRESULT Answer(const TAutomationClass& answering, Out* value, const Failure& failure, Raising&& raising,
+               Steps&& steps) noexcept
 {
-    return answer::Run(value, failure, raising, steps);
+    return answer::Run(answering, value, failure, raising, steps);
 }
 
-template <typename Failure, typename Steps> HRESULT Answer(const Failure& failure, Steps&& steps) noexcept
+template <typename Failure, typename Steps>
+HRESULT Answer(const TAutomationClass& answering, const Failure& failure, Steps&& steps) noexcept
 {
     static_assert(std::is_same_v<Failure, TRaiseError> || std::is_same_v<Failure, TIgnoreFailure>,
                   "a method without a value either raises its errors or ignores them");
     answer::TNoValue* none = nullptr;
     answer::TNoArguments noArguments;
-    return answer::Run(none, failure, noArguments, steps);
+    return answer::Run(answering, none, failure, noArguments, steps);
 }
 
 } // namespace bramolt

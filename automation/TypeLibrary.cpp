@@ -1,6 +1,5 @@
 #include "automation/TypeLibrary.h"
 
-#include "automation/BramoltIdentity.h"
 #include "automation/ComFailure.h"
 
 namespace bramolt {
@@ -28,8 +27,10 @@ TTypeLibrary::TTypeLibrary() : FModulePath(ExecutablePath())
                   "cannot load the type library embedded in the executable");
     ThrowIfFailed(FLibrary->GetTypeInfoOfGuid(IID_IBramoltCOM, FInterfaceInfo.Receive()),
                   "the type library does not describe IBramoltCOM");
-    ThrowIfFailed(FLibrary->GetTypeInfoOfGuid(CLSID_BramoltCOM, FCoclassInfo.Receive()),
-                  "the type library does not describe the class BramoltCOM");
+    for (std::size_t index = 0; index < FCoclassInfos.size(); ++index)
+        ThrowIfFailed(
+            FLibrary->GetTypeInfoOfGuid(kAutomationClasses[index]->ClassID, FCoclassInfos[index].Receive()),
+            "the type library does not describe every class of the server");
 
     // For a dual interface the library's entry is the dispatch side; its
     // implemented type -1 is the vtable side that type-information Invoke
@@ -39,6 +40,14 @@ TTypeLibrary::TTypeLibrary() : FModulePath(ExecutablePath())
                   "IBramoltCOM is not a dual interface");
     ThrowIfFailed(FInterfaceInfo->GetRefTypeInfo(vtableType, FVtableInfo.Receive()),
                   "cannot read the vtable side of IBramoltCOM");
+}
+
+ITypeInfo* TTypeLibrary::CoclassInfo(const TAutomationClass& automationClass) const noexcept
+{
+    for (std::size_t index = 0; index < FCoclassInfos.size(); ++index)
+        if (IsEqualGUID(kAutomationClasses[index]->ClassID, automationClass.ClassID))
+            return FCoclassInfos[index].Get();
+    return nullptr;
 }
 
 } // namespace bramolt

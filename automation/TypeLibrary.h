@@ -4,10 +4,13 @@
 // loaded once per process and shared by every object. Loading uses
 // REGKIND_NONE so that merely starting the server never touches the registry.
 
+#include "automation/BramoltIdentity.h"
 #include "automation/ComOwners.h"
 
 #include <oaidl.h>
 
+#include <array>
+#include <iterator>
 #include <string>
 
 namespace bramolt {
@@ -23,7 +26,9 @@ class TTypeLibrary {
     ITypeInfo* InterfaceInfo() const noexcept { return FInterfaceInfo.Get(); }
     // The vtable side of IBramoltCOM, through which Invoke calls the methods.
     ITypeInfo* VtableInfo() const noexcept { return FVtableInfo.Get(); }
-    ITypeInfo* CoclassInfo() const noexcept { return FCoclassInfo.Get(); }
+    // The coclass of one of the server's classes (kAutomationClasses); nullptr
+    // for any other class.
+    ITypeInfo* CoclassInfo(const TAutomationClass& automationClass) const noexcept;
     // Full path of the executable the library was loaded from.
     const std::wstring& ModulePath() const noexcept { return FModulePath; }
 
@@ -32,7 +37,8 @@ class TTypeLibrary {
     TComPtr<ITypeLib> FLibrary;
     TComPtr<ITypeInfo> FInterfaceInfo;
     TComPtr<ITypeInfo> FVtableInfo;
-    TComPtr<ITypeInfo> FCoclassInfo;
+    // In the order of kAutomationClasses.
+    std::array<TComPtr<ITypeInfo>, std::size(kAutomationClasses)> FCoclassInfos;
 };
 
 // Full path of this process's executable, however long it is.

@@ -10,7 +10,7 @@ constexpr std::u16string_view kServerVersion = u"1.0.002";
 
 HRESULT STDMETHODCALLTYPE TBramoltCOM::Version(BSTR* Version)
 {
-    return Answer(Version, RaiseError, [] { return kServerVersion; });
+    return Answer(FClass, Version, RaiseError, [] { return kServerVersion; });
 }
 
 } // namespace bramolt

@@ -1,14 +1,15 @@
 Attribute VB_Name = "Bramolt"
-' Bramolt.BramoltCOM from VBA (Excel, Access, Word), late-bound: no reference to set.
+' Bramolt from VBA (Excel, Access, Word), late-bound: no reference to set.
 ' Import this module (File > Import File...), then call its functions from your code.
 ' One function per service. Each returns its result, or a failure value after it has shown
 ' the error (Err.Source and Err.Description) in the Immediate window.
-' JSON handles are 64-bit integers: keep them in Variants. 64-bit Office holds them
-' (LongLong); 32-bit VBA has no 64-bit integer type and may refuse them, as JScript does.
+' The module uses Bramolt.BramoltCOMLong, whose JSON handles are Longs, so it runs in 32-bit
+' and 64-bit Office alike. (Bramolt.BramoltCOM answers 64-bit handles, which 32-bit VBA
+' cannot hold: error 458.) Both classes have the same methods and share the same trees.
 Option Explicit
 
 Private Function NewServer() As Object
-    Set NewServer = CreateObject("Bramolt.BramoltCOM")
+    Set NewServer = CreateObject("Bramolt.BramoltCOMLong")
 End Function
 
 Private Sub Report(ByVal what As String)
@@ -28,7 +29,7 @@ End Function
 ' The value at a path of a JSON text, e.g. JsonValue("{""a"":[1,2]}", "a[1]") = 2.
 ' Null when the text is not JSON or the path leads nowhere.
 Public Function JsonValue(ByVal jsonText As String, ByVal path As String) As Variant
-    Dim server As Object, root As Variant, node As Variant
+    Dim server As Object, root As Long, node As Long
     JsonValue = Null
     On Error GoTo Failed
     Set server = NewServer()
@@ -41,13 +42,13 @@ Public Function JsonValue(ByVal jsonText As String, ByVal path As String) As Var
 Failed:
     Report "JsonValue"
     ' Trees live in the server until freed, also after an error.
-    If Not IsEmpty(root) Then server.JSONFree root
+    If root <> 0 Then server.JSONFree root
 End Function
 
 ' A JSON text built node by node: {"name":...,"amount":...,"paid":...,"lines":[...]}.
 Public Function InvoiceJson(ByVal name As String, ByVal amount As Double, ByVal paid As Boolean, _
                             lines As Variant) As String
-    Dim server As Object, root As Variant, list As Variant, i As Long
+    Dim server As Object, root As Long, list As Long, i As Long
     On Error GoTo Failed
     Set server = NewServer()
     root = server.JSONAddElement(0, "")
@@ -66,7 +67,7 @@ Public Function InvoiceJson(ByVal name As String, ByVal amount As Double, ByVal 
 Failed:
     Report "InvoiceJson"
     InvoiceJson = ""
-    If Not IsEmpty(root) Then server.JSONFree root
+    If root <> 0 Then server.JSONFree root
 End Function
 
 ' A data packet with one record created ("C") or modified ("M") from a JSON object, or

@@ -4,12 +4,13 @@
 ' {"greeting":"Hola, Ana","items":2}; a body that is not such an object gets status 400
 ' and {"error":"..."}.
 ' JSON trees live in the server until freed: free every tree on every way out.
+' Bramolt.BramoltCOMLong answers handles as Longs, which VBScript can compare with 0.
 Option Explicit
 Response.ContentType = "application/json"
 Response.CharSet = "utf-8"
 
 Dim bramolt, received, answer, name, items
-Set bramolt = Server.CreateObject("Bramolt.BramoltCOM")
+Set bramolt = Server.CreateObject("Bramolt.BramoltCOMLong")
 received = bramolt.JSONCreate(RequestBody())
 If received = 0 Then
     Refuse "the body is not JSON"

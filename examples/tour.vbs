@@ -1,4 +1,6 @@
-' A tour of Bramolt.BramoltCOM: what each method does in this build.
+' A tour of Bramolt.BramoltCOMLong: what each method does in this build. The class
+' Bramolt.BramoltCOM has the same methods and trees, but answers JSON handles as 64-bit
+' integers, which VBScript on Windows cannot compare or print.
 ' Run it with the console script host once the server is registered:
 '     Bramolt.exe /regserver
 '     cscript //nologo tour.vbs
@@ -7,7 +9,7 @@
 ' argument, or else next to the script.
 Option Explicit
 Dim server, folder
-Set server = CreateObject("Bramolt.BramoltCOM")
+Set server = CreateObject("Bramolt.BramoltCOMLong")
 If WScript.Arguments.Count > 0 Then
     folder = WScript.Arguments(0) & "\"
 Else
@@ -38,7 +40,7 @@ Show "the server's version", server.Version
 WScript.Echo "JSONCreate, JSONFormat, JSONFree: JSON text into a tree held by the server"
 Dim root, copy
 root = server.JSONCreate("{ ""name"" : ""Ana"", ""tags"" : [1, 2.50, -0, 1E+2], ""caf\u00e9"" : true }")
-Show "handle of the root (a VT_I8)", root
+Show "handle of the root (a Long)", root
 Show "printed compactly, numbers as written, non-ASCII escaped", server.JSONFormat(root)
 Show "text that is not JSON gives handle", server.JSONCreate("{""a"":01}")
 

@@ -16,6 +16,9 @@ fi
 CLSID='{FA6857A6-C300-427C-89F4-956C60691E56}'
 LIBID='{91885C72-F458-447E-98EB-4E806896ADED}'
 PROGID='Bramolt.BramoltCOM'
+# The class that answers JSON handles as Longs.
+CLSID_LONG='{10ABE6C8-D389-4894-96C1-EAAAECF6275E}'
+PROGID_LONG='Bramolt.BramoltCOMLong'
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/bramolt-e2e.XXXXXX")
 STARTED_PIDS=()
@@ -128,14 +131,17 @@ expect_no_key() {
   if bw_reg_exists "$1"; then fail "registry key $1 still exists"; fi
 }
 
-# The seven keys of the class below a root prefix ("HKCR\" or "HKCU\Software\Classes\").
+# The seven keys of each class below a root prefix ("HKCR\" or "HKCU\Software\Classes\").
 class_keys() {
-  local root=$1
-  echo "${root}CLSID\\$CLSID"
-  echo "${root}CLSID\\$CLSID\\LocalServer32"
-  echo "${root}$PROGID"
-  echo "${root}$PROGID\\Clsid"
-  echo "${root}CLSID\\$CLSID\\ProgID"
-  echo "${root}CLSID\\$CLSID\\Version"
-  echo "${root}CLSID\\$CLSID\\TypeLib"
+  local root=$1 clsid progid clsid_progid
+  for clsid_progid in "$CLSID $PROGID" "$CLSID_LONG $PROGID_LONG"; do
+    read -r clsid progid <<<"$clsid_progid"
+    echo "${root}CLSID\\$clsid"
+    echo "${root}CLSID\\$clsid\\LocalServer32"
+    echo "${root}$progid"
+    echo "${root}$progid\\Clsid"
+    echo "${root}CLSID\\$clsid\\ProgID"
+    echo "${root}CLSID\\$clsid\\Version"
+    echo "${root}CLSID\\$clsid\\TypeLib"
+  done
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # BramoltSetup.exe in a fresh Wine prefix of its own: a silent machine-wide installation
-# serves the script suite to the 64-bit and the 32-bit script host and sends mail over
+# registers both classes and serves the script suite (JSON trees from JScript through the
+# class with Long handles included) to the 64-bit and the 32-bit script host and sends mail over
 # STARTTLS to a real SMTP server on 127.0.0.1; installing again ends a running server and
 # keeps one registration; a per-user installation replaces the machine-wide one; the
 # silent uninstallers leave no file and no key behind.
@@ -56,12 +57,18 @@ suite() {
     fail "tour.vbs exited with $?"
   [[ "$(tail -n 1 <<<"$output")" == "Tour done; its files are in $folder\\" ]] || fail "tour.vbs stopped early: $output"
   driver wait-processes Bramolt.exe 0 30 || fail "the server did not end after tour.vbs"
+  output=$(BRAMOLT_SCRIPT_HOST=$1 bw_cscript 120 "$SCRIPTS_TEST_DIR/../../examples/jscript-tour.js" "$folder" 2>&1 |
+    tr -d '\r') || fail "jscript-tour.js exited with $?"
+  [[ "$(tail -n 1 <<<"$output")" == "JScript tour done; its files are in $folder" ]] ||
+    fail "jscript-tour.js stopped early: $output"
+  driver wait-processes Bramolt.exe 0 30 || fail "the server did not end after jscript-tour.js"
 }
 
 setup /S
 [[ $(files_in "$machine_dir") == "$installed_files" ]] || fail "Program Files\\Bramolt holds: $(files_in "$machine_dir")"
 cmp -s "$BRAMOLT_EXE" "$machine_dir/Bramolt.exe" || fail "the installed Bramolt.exe is not the one built"
 expect_key "HKCR\\$PROGID\\Clsid" "$CLSID"
+expect_key "HKCR\\$PROGID_LONG\\Clsid" "$CLSID_LONG"
 local_server=$(bw_reg_value "HKCR\\CLSID\\$CLSID\\LocalServer32")
 [[ "$local_server" == *'\Bramolt\Bramolt.exe' && "$local_server" != *' '* ]] ||
   fail "LocalServer32 is '$local_server'"
@@ -87,6 +94,7 @@ setup /S
 driver wait-processes Bramolt.exe 0 30 || fail "the running server was not ended by the upgrade"
 wait "$SERVER_PID" || fail "the running server's exit code is $?"
 expect_key "HKCR\\CLSID\\$CLSID\\LocalServer32" "$local_server"
+expect_key "HKCR\\CLSID\\$CLSID_LONG\\LocalServer32" "$local_server"
 expect_no_key "HKCU\\$uninstall_key"
 expect_no_key "HKCU\\Software\\Classes\\CLSID\\$CLSID"
 run_script version.vbs "Version 1.0.002"
@@ -98,6 +106,7 @@ while read -r key; do expect_no_key "$key"; done < <(class_keys 'HKCR\')
 expect_no_key "HKLM\\$uninstall_key"
 [[ $(files_in "$user_dir") == "$installed_files" ]] || fail "the per-user folder holds: $(files_in "$user_dir")"
 expect_key "HKCU\\Software\\Classes\\$PROGID\\Clsid" "$CLSID"
+expect_key "HKCU\\Software\\Classes\\$PROGID_LONG\\Clsid" "$CLSID_LONG"
 expect_key "HKCU\\$uninstall_key"
 pass "a per-user installation replaces the machine-wide one"
 

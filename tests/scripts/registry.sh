@@ -4,15 +4,18 @@
 source "$(dirname "$0")/common.sh"
 exe_path=$(bw_winpath "$BRAMOLT_EXE")
 
-check_class_keys() { # ROOT LOCALSERVER
-  local root=$1
-  expect_key "${root}CLSID\\$CLSID" "BramoltCOM"
-  expect_key "${root}CLSID\\$CLSID\\LocalServer32" "$2"
-  expect_key "${root}$PROGID" "BramoltCOM"
-  expect_key "${root}$PROGID\\Clsid" "$CLSID"
-  expect_key "${root}CLSID\\$CLSID\\ProgID" "$PROGID"
-  expect_key "${root}CLSID\\$CLSID\\Version" "1.0"
-  expect_key "${root}CLSID\\$CLSID\\TypeLib" "$LIBID"
+check_class_keys() { # ROOT LOCALSERVER - both classes, served by the one executable
+  local root=$1 clsid progid description class
+  for class in "$CLSID|$PROGID|BramoltCOM" "$CLSID_LONG|$PROGID_LONG|BramoltCOM with Long JSON handles"; do
+    IFS='|' read -r clsid progid description <<<"$class"
+    expect_key "${root}CLSID\\$clsid" "$description"
+    expect_key "${root}CLSID\\$clsid\\LocalServer32" "$2"
+    expect_key "${root}$progid" "$description"
+    expect_key "${root}$progid\\Clsid" "$clsid"
+    expect_key "${root}CLSID\\$clsid\\ProgID" "$progid"
+    expect_key "${root}CLSID\\$clsid\\Version" "1.0"
+    expect_key "${root}CLSID\\$clsid\\TypeLib" "$LIBID"
+  done
 }
 
 check_no_class_keys() { # ROOT
@@ -27,7 +30,7 @@ if bw_env timeout 60 wine reg query "HKCR\\CLSID\\$CLSID\\LocalServer32" /v Thre
   >/dev/null 2>&1; then
   fail "a local server must not register a ThreadingModel"
 fi
-pass "/regserver writes the class, ProgID and type library entries"
+pass "/regserver writes the entries of both classes, their ProgIDs and the type library"
 
 server /unregserver || fail "/unregserver exited with $?"
 check_no_class_keys 'HKCR\'

@@ -65,7 +65,7 @@ TEST(ComFailureTest, EscapingExceptionsBecomeCodeAndErrorObject)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Case);
         ::SetErrorInfo(0, nullptr);
-        EXPECT_TRUE(HResultIs(row.Expected, Answer(RaiseError, row.Body)));
+        EXPECT_TRUE(HResultIs(row.Expected, Answer(kBramoltCOM, RaiseError, row.Body)));
         const TErrorObject error = TakeErrorObject();
         EXPECT_TRUE(IsEqualGUID(error.Guid, IID_IBramoltCOM));
         EXPECT_EQ(error.Source, L"Bramolt.BramoltCOM");
@@ -73,11 +73,32 @@ TEST(ComFailureTest, EscapingExceptionsBecomeCodeAndErrorObject)
     }
 }
 
+TEST(ComFailureTest, TheErrorSourceIsTheProgIDOfTheFailingClass)
+{
+    const struct {
+        const char* Why;
+        const TAutomationClass& Class;
+        const wchar_t* Source;
+    } rows[] = {
+        {"existing callers keep their source", kBramoltCOM, L"Bramolt.BramoltCOM"},
+        {"the Long-handle class names itself", kBramoltCOMLong, L"Bramolt.BramoltCOMLong"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        ::SetErrorInfo(0, nullptr);
+        EXPECT_TRUE(
+            HResultIs(E_UNEXPECTED, Answer(row.Class, RaiseError, [] { throw std::runtime_error("x"); })));
+        const TErrorObject error = TakeErrorObject();
+        EXPECT_EQ(error.Source, row.Source);
+        EXPECT_TRUE(IsEqualGUID(error.Guid, IID_IBramoltCOM)) << "both classes implement the one interface";
+    }
+}
+
 TEST(ComFailureTest, SuccessSetsNoErrorObject)
 {
     ::SetErrorInfo(0, nullptr);
     bool ran = false;
-    EXPECT_TRUE(HResultIs(S_OK, Answer(RaiseError, [&] { ran = true; })));
+    EXPECT_TRUE(HResultIs(S_OK, Answer(kBramoltCOM, RaiseError, [&] { ran = true; })));
     EXPECT_TRUE(ran);
     TComPtr<IErrorInfo> info;
     EXPECT_TRUE(HResultIs(S_FALSE, ::GetErrorInfo(0, info.Receive())));

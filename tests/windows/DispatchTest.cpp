@@ -221,17 +221,21 @@ TEST_F(BramoltCOMTest, QueryInterfaceAnswersForItsInterfacesOnly)
     }
 }
 
-TEST_F(BramoltCOMTest, ClassInfoIsTheCoclass)
+TEST_F(BramoltCOMTest, ClassInfoIsTheCoclassOfTheObjectsClass)
 {
-    TComPtr<IProvideClassInfo> provider;
-    ASSERT_TRUE(HResultIs(S_OK, FDispatch->QueryInterface(IID_IProvideClassInfo, provider.ReceiveVoid())));
-    TComPtr<ITypeInfo> info;
-    ASSERT_TRUE(HResultIs(S_OK, provider->GetClassInfo(info.Receive())));
-    TYPEATTR* attr = nullptr;
-    ASSERT_TRUE(HResultIs(S_OK, info->GetTypeAttr(&attr)));
-    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
-    EXPECT_TRUE(IsEqualGUID(attr->guid, CLSID_BramoltCOM));
-    info->ReleaseTypeAttr(attr);
+    for (const TAutomationClass* automationClass : kAutomationClasses) {
+        SCOPED_TRACE(Narrow(automationClass->ProgID));
+        TComPtr<IProvideClassInfo> provider;
+        ASSERT_TRUE(
+            HResultIs(S_OK, CreateObject(IID_IProvideClassInfo, provider.ReceiveVoid(), *automationClass)));
+        TComPtr<ITypeInfo> info;
+        ASSERT_TRUE(HResultIs(S_OK, provider->GetClassInfo(info.Receive())));
+        TYPEATTR* attr = nullptr;
+        ASSERT_TRUE(HResultIs(S_OK, info->GetTypeAttr(&attr)));
+        EXPECT_EQ(attr->typekind, TKIND_COCLASS);
+        EXPECT_TRUE(IsEqualGUID(attr->guid, automationClass->ClassID));
+        info->ReleaseTypeAttr(attr);
+    }
 }
 
 TEST_F(BramoltCOMTest, ObjectCountsItselfUntilTheLastReference)
@@ -249,8 +253,7 @@ TEST_F(BramoltCOMTest, ObjectCountsItselfUntilTheLastReference)
 TEST_F(BramoltCOMTest, CreationForARefusedInterfaceLeavesNoObject)
 {
     TComPtr<IUnknown> refused;
-    EXPECT_TRUE(HResultIs(E_NOINTERFACE, TBramoltCOM::Create(FLibrary, FCount, FJSONHandles,
-                                                             IID_IClassFactory, refused.ReceiveVoid())));
+    EXPECT_TRUE(HResultIs(E_NOINTERFACE, CreateObject(IID_IClassFactory, refused.ReceiveVoid())));
     EXPECT_EQ(refused.Get(), nullptr);
     EXPECT_EQ(FCount.Created, 2);
     EXPECT_EQ(FCount.Live(), 1) << "only the fixture's object is alive";

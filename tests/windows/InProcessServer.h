@@ -1,7 +1,7 @@
 #pragma once
 
-// The fixture of the tests that create TBramoltCOM in-process, as the server's class factory
-// does: the object's apartment, this executable's type library, an object count and the JSON
+// The fixture of the tests that create TBramoltCOM in-process, as the server's class factories
+// do: the object's apartment, this executable's type library, an object count and the JSON
 // handle table live as long as the test. `Base` is the GoogleTest fixture it extends.
 
 #include "ComTestSupport.h"
@@ -14,10 +14,10 @@ namespace bramolt::test {
 
 template <typename Base = ::testing::Test> class TInProcessServer : public Base {
   protected:
-    // A new object, asked for its interface `iid`.
-    HRESULT CreateObject(REFIID iid, void** result)
+    // A new object of class `automationClass`, asked for its interface `iid`.
+    HRESULT CreateObject(REFIID iid, void** result, const TAutomationClass& automationClass = kBramoltCOM)
     {
-        return TBramoltCOM::Create(FLibrary, FCount, FJSONHandles, iid, result);
+        return TBramoltCOM::Create(automationClass, FLibrary, FCount, FJSONHandles, iid, result);
     }
 
     TApartment FApartment;

@@ -98,24 +98,33 @@ struct TCallResult {
     std::string Value;            // Describe() of the value
     std::uint32_t Handle = 0;     // the value, when it is a handle
     std::string ErrorDescription; // of the exception, for DISP_E_EXCEPTION
-    HRESULT ErrorCode = S_OK;     // scode of the exception
+    std::string ErrorSource;
+    HRESULT ErrorCode = S_OK; // scode of the exception
 };
 
+// Objects of both classes, over the fixture's one handle table: FDispatch answers handles as
+// VT_I8, FLong as VT_I4.
 class JSONMethodsTest : public TInProcessServer<> {
   protected:
     void SetUp() override
     {
         ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IDispatch, FDispatch.ReceiveVoid())));
+        ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IDispatch, FLong.ReceiveVoid(), kBramoltCOMLong)));
     }
 
     // Calls `name` late-bound with `args` in their written order; without `wantValue`
     // as a script statement does, with no place for the value.
     TCallResult Call(const wchar_t* name, std::vector<TArg> args, bool wantValue = true)
     {
+        return CallOn(FDispatch.Get(), name, std::move(args), wantValue);
+    }
+
+    TCallResult CallOn(IDispatch* object, const wchar_t* name, std::vector<TArg> args, bool wantValue = true)
+    {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
         DISPID id = 0;
         TCallResult result;
-        result.Code = FDispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        result.Code = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
         if (FAILED(result.Code))
             return result;
         // IDispatch takes arguments last to first.
@@ -126,15 +135,19 @@ class JSONMethodsTest : public TInProcessServer<> {
         TVariant value;
         EXCEPINFO exception{};
         result.Code =
-            FDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                              &params, wantValue ? value.Pointer() : nullptr, &exception, nullptr);
+            object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
+                           wantValue ? value.Pointer() : nullptr, &exception, nullptr);
         result.Value = Describe(value.Get());
         if (V_VT(&value.Get()) == VT_I8)
             result.Handle = static_cast<std::uint32_t>(V_I8(&value.Get()));
+        else if (V_VT(&value.Get()) == VT_I4)
+            result.Handle = static_cast<std::uint32_t>(V_I4(&value.Get()));
         if (result.Code == DISP_E_EXCEPTION) {
             result.ErrorCode = exception.scode;
             if (exception.bstrDescription != nullptr)
                 result.ErrorDescription = Narrow(exception.bstrDescription);
+            if (exception.bstrSource != nullptr)
+                result.ErrorSource = Narrow(exception.bstrSource);
         }
         ::SysFreeString(exception.bstrSource);
         ::SysFreeString(exception.bstrDescription);
@@ -168,6 +181,7 @@ class JSONMethodsTest : public TInProcessServer<> {
     }
 
     TComPtr<IDispatch> FDispatch;
+    TComPtr<IDispatch> FLong;
 };
 
 struct TCallRow {
@@ -250,11 +264,13 @@ TEST_F(JSONMethodsTest, EveryMethodReportsFailureThroughItsValue)
     const std::uint32_t freed = Create(L"{}");
     Call(L"JSONFree", {I8(freed)});
     const std::uint32_t neverIssued = 0x7654321;
+    // Stands for handle 0 in the width of the class that answers.
+    const std::string noRoot = "no root";
 
     std::vector<TCallRow> rows = {
-        {"not JSON", L"JSONCreate", {Text(L"[1,]")}, "I8 0"},
-        {"empty text", L"JSONCreate", {Text(L"")}, "I8 0"},
-        {"blank after a scalar", L"JSONCreate", {Text(L"true ")}, "I8 0"},
+        {"not JSON", L"JSONCreate", {Text(L"[1,]")}, noRoot},
+        {"empty text", L"JSONCreate", {Text(L"")}, noRoot},
+        {"blank after a scalar", L"JSONCreate", {Text(L"true ")}, noRoot},
         {"pair key of handle 0", L"JSONGetPairKey", {I8(0)}, "BSTR ''"},
         {"pair key of a non-pair", L"JSONGetPairKey", {I8(object)}, "BSTR ''"},
         {"pair value of a non-pair", L"JSONGetPairValue", {I8(array)}, "BSTR ''"},
@@ -311,11 +327,24 @@ TEST_F(JSONMethodsTest, EveryMethodReportsFailureThroughItsValue)
         rows.push_back({"no integer", method, {Null()}, "I4 0"});
     rows.push_back({"no integer", L"JSONGetPair", {Null(), I4(0)}, "I4 0"});
 
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Why);
-        const TCallResult result = Call(row.Method, row.Args);
-        EXPECT_TRUE(HResultIs(S_OK, result.Code)) << Narrow(row.Method);
-        EXPECT_EQ(result.Value, row.Expected) << Narrow(row.Method);
+    // Both classes fail alike; only handle 0 for text that is not JSON has their width.
+    const struct {
+        const char* Class;
+        IDispatch* Object;
+        std::string NoRoot;
+    } classes[] = {
+        {"VT_I8 handles", FDispatch.Get(), "I8 0"},
+        {"VT_I4 handles", FLong.Get(), "I4 0"},
+    };
+    for (const auto& answering : classes) {
+        SCOPED_TRACE(answering.Class);
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.Why);
+            const TCallResult result = CallOn(answering.Object, row.Method, row.Args);
+            EXPECT_TRUE(HResultIs(S_OK, result.Code)) << Narrow(row.Method);
+            EXPECT_EQ(result.Value, row.Expected == noRoot ? answering.NoRoot : row.Expected)
+                << Narrow(row.Method);
+        }
     }
     EXPECT_EQ(Format(object), R"({"k":[1]})") << "a failed call changed the tree";
     EXPECT_EQ(FJSONHandles.LiveCount(), 2u) << "a failed call kept a node";
@@ -334,17 +363,23 @@ TEST_F(JSONMethodsTest, PairMethodsFailWhenTheHandleIsNoInteger)
         {"text", Text(L"abc"), "Could not convert variant of type (OleStr) into type (Int64)"},
         {"overflow", R8(1e30), "Overflow while converting variant of type (Double) into type (Int64)"},
     };
-    for (const auto& row : rows) {
-        for (const wchar_t* method : {L"JSONGetPairKey", L"JSONGetPairValue"}) {
-            SCOPED_TRACE(std::string(row.Why) + " " + Narrow(method));
-            const TCallResult result = Call(method, {row.Argument});
-            EXPECT_TRUE(HResultIs(DISP_E_EXCEPTION, result.Code));
-            EXPECT_TRUE(HResultIs(E_UNEXPECTED, result.ErrorCode));
-            EXPECT_EQ(result.ErrorDescription, row.Message);
+    // The error names the class of the object that failed as its source.
+    const std::pair<IDispatch*, std::string> objects[] = {{FDispatch.Get(), "Bramolt.BramoltCOM"},
+                                                          {FLong.Get(), "Bramolt.BramoltCOMLong"}};
+    for (const auto& [object, source] : objects) {
+        for (const auto& row : rows) {
+            for (const wchar_t* method : {L"JSONGetPairKey", L"JSONGetPairValue"}) {
+                SCOPED_TRACE(std::string(row.Why) + " " + Narrow(method) + " " + source);
+                const TCallResult result = CallOn(object, method, {row.Argument});
+                EXPECT_TRUE(HResultIs(DISP_E_EXCEPTION, result.Code));
+                EXPECT_TRUE(HResultIs(E_UNEXPECTED, result.ErrorCode));
+                EXPECT_EQ(result.ErrorDescription, row.Message);
+                EXPECT_EQ(result.ErrorSource, source);
+            }
+            const TCallResult element = CallOn(object, L"JSONGetElement", {row.Argument, Text(L"")});
+            EXPECT_TRUE(HResultIs(S_OK, element.Code)) << row.Why;
+            EXPECT_EQ(element.Value, "I4 0") << row.Why;
         }
-        const TCallResult element = Call(L"JSONGetElement", {row.Argument, Text(L"")});
-        EXPECT_TRUE(HResultIs(S_OK, element.Code)) << row.Why;
-        EXPECT_EQ(element.Value, "I4 0") << row.Why;
     }
 }
 
@@ -420,6 +455,8 @@ TEST_F(JSONMethodsTest, OnlyTheIssuedValueReachesTheNode)
         {"h + 2^32", handle + k2To32},
         {"h - 2^32", handle - k2To32},
         {"-h", -LONGLONG{handle}},
+        // Handles stay below 2^31, so that a Long holds each: the bit above is no alias.
+        {"h + 2^31", handle + (LONGLONG{1} << 31)},
     };
     for (const auto& carrier : carriers) {
         SCOPED_TRACE(carrier.Name);
@@ -443,6 +480,81 @@ TEST_F(JSONMethodsTest, OnlyTheIssuedValueReachesTheNode)
         EXPECT_EQ(Call(L"JSONAddArrayElement", {I8(zeroAlias)}).Value, "I4 0") << zeroAlias;
     }
     EXPECT_EQ(FJSONHandles.LiveCount(), 1u);
+}
+
+// Every method that answers a handle answers it in the width of the object's class: VT_I8
+// or VT_I4 (a Long), the same number either way for the same node.
+TEST_F(JSONMethodsTest, EachClassAnswersHandlesInItsOwnWidth)
+{
+    const std::uint32_t object = Create(LR"({"k":[1,{"p":2}]})");
+    const std::uint32_t array = Handle(L"JSONGetElement", {I8(object), Text(L"k")});
+    const std::uint32_t pair = Handle(L"JSONGetPair", {I8(object), I4(0)});
+
+    const struct {
+        const char* Why;
+        const wchar_t* Method;
+        std::vector<TArg> Args;
+        bool SameNode; // both calls reach an existing node, not one they make
+    } rows[] = {
+        {"root of a parsed text", L"JSONCreate", {Text(L"[1]")}, false},
+        {"node at a path", L"JSONGetElement", {I8(object), Text(L"k[1].p")}, true},
+        {"array element", L"JSONGetArrayElement", {I8(array), I4(1)}, true},
+        {"member of an object", L"JSONGetPair", {I8(object), I4(0)}, true},
+        {"value of a member", L"JSONGetPairValue", {I8(pair)}, true},
+        {"object added to an object", L"JSONAddElement", {I8(object), Text(L"x")}, false},
+        {"new root object", L"JSONAddElement", {I8(0), Text(L"")}, false},
+        {"array added to an object", L"JSONAddArray", {I8(object), Text(L"y")}, false},
+        {"object added to an array", L"JSONAddArrayElement", {I8(array)}, false},
+        {"new root array", L"JSONAddArrayElement", {Empty()}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        const TCallResult wide = CallOn(FDispatch.Get(), row.Method, row.Args);
+        const TCallResult narrow = CallOn(FLong.Get(), row.Method, row.Args);
+        EXPECT_NE(wide.Handle, 0u);
+        EXPECT_NE(narrow.Handle, 0u);
+        EXPECT_EQ(wide.Value, "I8 " + std::to_string(wide.Handle));
+        EXPECT_EQ(narrow.Value, "I4 " + std::to_string(narrow.Handle));
+        if (row.SameNode)
+            EXPECT_EQ(narrow.Handle, wide.Handle) << "one node has one handle, whichever class issues it";
+        else
+            EXPECT_NE(narrow.Handle, wide.Handle);
+    }
+}
+
+// Objects of the two classes share the process's trees: a handle issued by one, as a
+// VT_I8, a Long or a text, reaches and changes the same tree through the other, and
+// freeing it through either frees it for both.
+TEST_F(JSONMethodsTest, BothClassesWorkOnTheSameTrees)
+{
+    const struct {
+        const char* Why;
+        IDispatch* Maker;
+        IDispatch* User;
+        TArg (*Carry)(std::uint32_t);
+    } rows[] = {
+        {"Long handle used by the VT_I8 class", FLong.Get(), FDispatch.Get(),
+         [](std::uint32_t h) { return I4(static_cast<LONG>(h)); }},
+        {"VT_I8 handle used by the Long class", FDispatch.Get(), FLong.Get(),
+         [](std::uint32_t h) { return I8(h); }},
+        {"Long handle written to a file and read back as text", FLong.Get(), FDispatch.Get(),
+         [](std::uint32_t h) { return Text(std::to_wstring(h)); }},
+        {"VT_I8 handle passed to the Long class as a double", FDispatch.Get(), FLong.Get(),
+         [](std::uint32_t h) { return R8(h); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        const TCallResult made = CallOn(row.Maker, L"JSONCreate", {Text(LR"({"a":1})")});
+        ASSERT_NE(made.Handle, 0u);
+        const TArg handle = row.Carry(made.Handle);
+        EXPECT_EQ(CallOn(row.User, L"JSONFormat", {handle}).Value, R"(BSTR '{"a":1}')");
+        CallOn(row.User, L"JSONAddNodeAsBool", {handle, Text(L"b"), Bool(true)});
+        EXPECT_EQ(CallOn(row.Maker, L"JSONFormat", {I8(made.Handle)}).Value, R"(BSTR '{"a":1,"b":true}')");
+        CallOn(row.User, L"JSONFree", {handle});
+        EXPECT_EQ(CallOn(row.Maker, L"JSONFormat", {I8(made.Handle)}).Value,
+                  "BSTR '" + Stale(made.Handle) + "'");
+    }
+    EXPECT_EQ(FJSONHandles.LiveCount(), 0u);
 }
 
 // Freeing a node that has a parent takes it out of its parent first; everything below

@@ -66,17 +66,34 @@ TEST(RegistryEntriesTest, PerUserEntriesGoBelowSoftwareClasses)
 TEST(ClassDescriptorTest, NamesComeFromTheTypeLibrary)
 {
     const TTypeLibrary library;
-    const TClassDescriptor descriptor = DescribeClass(library);
-    EXPECT_TRUE(IsEqualGUID(descriptor.ClassID, CLSID_BramoltCOM));
-    EXPECT_EQ(descriptor.ClassName, L"BramoltCOM");
-    EXPECT_EQ(descriptor.Description, L"BramoltCOM");
-    EXPECT_EQ(descriptor.ProgID, L"Bramolt.BramoltCOM");
-    EXPECT_EQ(descriptor.ProgID, kProgID) << "error objects name the registered ProgID as their source";
+    const struct {
+        const char* Why;
+        const TAutomationClass& Class;
+        const wchar_t* ClassName;
+        const wchar_t* Description;
+        const wchar_t* ProgID;
+    } rows[] = {
+        {"the class of existing callers keeps its names", kBramoltCOM, L"BramoltCOM", L"BramoltCOM",
+         L"Bramolt.BramoltCOM"},
+        {"the Long-handle class has names of its own", kBramoltCOMLong, L"BramoltCOMLong",
+         L"BramoltCOM with Long JSON handles", L"Bramolt.BramoltCOMLong"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        const TClassDescriptor descriptor = DescribeClass(library, row.Class);
+        EXPECT_TRUE(IsEqualGUID(descriptor.ClassID, row.Class.ClassID));
+        EXPECT_EQ(descriptor.ClassName, row.ClassName);
+        EXPECT_EQ(descriptor.Description, row.Description);
+        EXPECT_EQ(descriptor.ProgID, row.ProgID);
+        EXPECT_EQ(descriptor.ProgID, row.Class.ProgID)
+            << "error objects name the registered ProgID as their source";
+    }
 }
 
 TEST(ClassDescriptorTest, GuidTextIsTheRegistryForm)
 {
     EXPECT_EQ(GuidText(CLSID_BramoltCOM), L"{FA6857A6-C300-427C-89F4-956C60691E56}");
+    EXPECT_EQ(GuidText(CLSID_BramoltCOMLong), L"{10ABE6C8-D389-4894-96C1-EAAAECF6275E}");
     EXPECT_EQ(GuidText(GUID{}), L"{00000000-0000-0000-0000-000000000000}");
 }
 

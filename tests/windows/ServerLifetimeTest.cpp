@@ -227,7 +227,7 @@ TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
     TApartment apartment;
     TTypeLibrary library;
     json::TJSONHandleTable handles;
-    TClassFactory factory(library, FCount, handles);
+    TClassFactory factory(kBramoltCOM, library, FCount, handles);
     ASSERT_TRUE(HResultIs(S_OK, factory.LockServer(TRUE)));
     RunUntil(FNow + 10 * kGrace);
     EXPECT_EQ(Suspends(), 0);
@@ -238,7 +238,7 @@ TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
 
 class ClassFactoryTest : public TInProcessServer<> {
   protected:
-    TClassFactory FFactory{FLibrary, FCount, FJSONHandles};
+    TClassFactory FFactory{kBramoltCOM, FLibrary, FCount, FJSONHandles};
 };
 
 TEST_F(ClassFactoryTest, EachRequestCreatesANewObject)

@@ -250,29 +250,45 @@ TEST_F(TypeLibraryTest, MethodsMatchThePublishedTable)
     }
 }
 
-TEST_F(TypeLibraryTest, CoclassIsCreatableWithDefaultInterface)
+TEST_F(TypeLibraryTest, EachCoclassIsCreatableWithTheOneInterfaceAsDefault)
 {
-    ITypeInfo* coclass = FLibrary.CoclassInfo();
-    const TTypeAttr attr(coclass);
-    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
-    EXPECT_TRUE(IsEqualGUID(attr->guid, CLSID_BramoltCOM));
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
-    ASSERT_EQ(attr->cImplTypes, 1);
+    const struct {
+        const char* Why;
+        const TAutomationClass& Class;
+        const wchar_t* Name;
+        const wchar_t* Doc;
+    } rows[] = {
+        {"the class of existing callers", kBramoltCOM, L"BramoltCOM", L"BramoltCOM"},
+        {"the class with Long handles", kBramoltCOMLong, L"BramoltCOMLong",
+         L"BramoltCOM with Long JSON handles"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Why);
+        ITypeInfo* coclass = FLibrary.CoclassInfo(row.Class);
+        ASSERT_NE(coclass, nullptr);
+        const TTypeAttr attr(coclass);
+        EXPECT_EQ(attr->typekind, TKIND_COCLASS);
+        EXPECT_TRUE(IsEqualGUID(attr->guid, row.Class.ClassID));
+        EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
+        ASSERT_EQ(attr->cImplTypes, 1);
 
-    INT flags = 0;
-    ASSERT_TRUE(HResultIs(S_OK, coclass->GetImplTypeFlags(0, &flags)));
-    EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
-    HREFTYPE implemented = 0;
-    ASSERT_TRUE(HResultIs(S_OK, coclass->GetRefTypeOfImplType(0, &implemented)));
-    TComPtr<ITypeInfo> interfaceInfo;
-    ASSERT_TRUE(HResultIs(S_OK, coclass->GetRefTypeInfo(implemented, interfaceInfo.Receive())));
-    EXPECT_EQ(NameOf(interfaceInfo.Get(), MEMBERID_NIL), L"IBramoltCOM");
+        INT flags = 0;
+        ASSERT_TRUE(HResultIs(S_OK, coclass->GetImplTypeFlags(0, &flags)));
+        EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
+        HREFTYPE implemented = 0;
+        ASSERT_TRUE(HResultIs(S_OK, coclass->GetRefTypeOfImplType(0, &implemented)));
+        TComPtr<ITypeInfo> interfaceInfo;
+        ASSERT_TRUE(HResultIs(S_OK, coclass->GetRefTypeInfo(implemented, interfaceInfo.Receive())));
+        EXPECT_EQ(NameOf(interfaceInfo.Get(), MEMBERID_NIL), L"IBramoltCOM");
 
-    TBstr name;
-    TBstr doc;
-    coclass->GetDocumentation(MEMBERID_NIL, name.Receive(), doc.Receive(), nullptr, nullptr);
-    EXPECT_EQ(name.View(), L"BramoltCOM");
-    EXPECT_EQ(doc.View(), L"BramoltCOM");
+        TBstr name;
+        TBstr doc;
+        coclass->GetDocumentation(MEMBERID_NIL, name.Receive(), doc.Receive(), nullptr, nullptr);
+        EXPECT_EQ(name.View(), row.Name);
+        EXPECT_EQ(doc.View(), row.Doc);
+    }
+    const TAutomationClass unknown{IID_IBramoltCOM, L"Bramolt.NoSuchClass", THandleWidth::hwInt64};
+    EXPECT_EQ(FLibrary.CoclassInfo(unknown), nullptr) << "an interface is no class of the server";
 }
 
 } // namespace
