@@ -14,7 +14,7 @@ namespace bramolt {
 struct TClassRegistration {
     std::wstring Clsid;       // registry form: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
     std::wstring Libid;       // same form, the type library's GUID
-    std::wstring ProgID;      // "Bramolt.BramoltCOM"
+    std::wstring ProgID;      // such as "Bramolt.BramoltCOM"
     std::wstring Description; // the coclass's documentation string
     std::wstring Version;     // the type library's version, "major.minor"
     std::wstring LocalServer; // see LocalServer32Value
