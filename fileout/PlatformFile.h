@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-// The few file-system primitives that whole-file writing needs, each done with the platform's
+// The few file-system primitives that whole-file writing and reading need, each done with the platform's
 // own API so that failures carry the platform's own error codes (Win32 errors on Windows, errno
 // values elsewhere) and the system can describe them. One implementation per platform:
 // PlatformFilePosix.cpp and PlatformFileWin32.cpp.
@@ -52,12 +52,19 @@ void RefuseReadOnlyFile(const std::filesystem::path& path);
 // form, which takes paths longer than the 260 characters of the ordinary form.
 std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePath);
 
+// What a path names, opened for reading to find out (so that a file the process may not
+// read fails here). Throws std::system_error, for example when nothing is there.
+enum class TFileKind { fkFile, fkFolder, fkDevice };
+TFileKind KindOfFile(const std::filesystem::path& path);
+
 // Moves `source` over `target`, replacing a file there in one step and durably.
 void MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target);
 // Removes a file if it can; used for clean-up on paths that already failed.
 void RemoveFileQuietly(const std::filesystem::path& path) noexcept;
 
 bool IsAlreadyExists(const std::error_code& error) noexcept;
+// Nothing at the path, or a folder on the way missing.
+bool IsNotFound(const std::error_code& error) noexcept;
 // The platform's codes for a path whose syntax it refuses, for a path that is too long and for
 // a file that may not be written.
 std::error_code InvalidNameError() noexcept;

@@ -89,6 +89,23 @@ std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePat
     return absolutePath;
 }
 
+TFileKind KindOfFile(const std::filesystem::path& path)
+{
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        ThrowErrno();
+    struct stat status {};
+    const int result = ::fstat(descriptor, &status);
+    const int error = errno;
+    ::close(descriptor);
+    if (result != 0)
+        throw std::system_error(error, std::system_category());
+    if (S_ISDIR(status.st_mode))
+        return TFileKind::fkFolder;
+    return S_ISREG(status.st_mode) ? TFileKind::fkFile : TFileKind::fkDevice;
+}
+
 void MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target)
 {
     if (std::rename(source.c_str(), target.c_str()) != 0)
@@ -103,6 +120,11 @@ void RemoveFileQuietly(const std::filesystem::path& path) noexcept
 bool IsAlreadyExists(const std::error_code& error) noexcept
 {
     return error == std::errc::file_exists;
+}
+
+bool IsNotFound(const std::error_code& error) noexcept
+{
+    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
 }
 
 std::error_code InvalidNameError() noexcept

@@ -106,6 +106,28 @@ std::filesystem::path ForFileOperations(const std::filesystem::path& absolutePat
     return std::filesystem::path(text);
 }
 
+TFileKind KindOfFile(const std::filesystem::path& path)
+{
+    // Backup semantics let a folder be opened too, so that it is told apart from a file
+    // that may not be read.
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        ThrowLastError();
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool disk = ::GetFileType(handle) == FILE_TYPE_DISK;
+    const bool known = disk && ::GetFileInformationByHandle(handle, &information);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (!disk)
+        return TFileKind::fkDevice;
+    if (!known)
+        throw std::system_error(static_cast<int>(error), std::system_category());
+    return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TFileKind::fkFolder
+                                                                          : TFileKind::fkFile;
+}
+
 void MoveFileOver(const std::filesystem::path& source, const std::filesystem::path& target)
 {
     if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -121,6 +143,12 @@ bool IsAlreadyExists(const std::error_code& error) noexcept
 {
     return error.category() == std::system_category() &&
            (error.value() == ERROR_FILE_EXISTS || error.value() == ERROR_ALREADY_EXISTS);
+}
+
+bool IsNotFound(const std::error_code& error) noexcept
+{
+    return error.category() == std::system_category() &&
+           (error.value() == ERROR_FILE_NOT_FOUND || error.value() == ERROR_PATH_NOT_FOUND);
 }
 
 std::error_code InvalidNameError() noexcept

@@ -1,11 +1,12 @@
 #include "mail/DeliverMail.h"
 
-#include "fileout/PlatformFile.h"
+#include "fileout/InputFile.h"
 #include "mail/AddressList.h"
 #include "mail/CutToken.h"
 #include "mail/MailDate.h"
 #include "mail/MailError.h"
 #include "mail/MailMessage.h"
+#include "mail/MessageId.h"
 #include "mail/OpenSsl.h"
 #include "mail/SmtpChannel.h"
 #include "mail/SmtpSession.h"
@@ -13,8 +14,6 @@
 #include "text/Utf8.h"
 
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 
 namespace bramolt::mail {
 
@@ -22,28 +21,8 @@ namespace {
 
 constexpr std::uint16_t kImplicitTlsPort = 465;
 
-std::u16string_view TrimBlanks(std::u16string_view text)
-{
-    while (!text.empty() && text.front() == u' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == u' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-// An address goes into a command line: a line break in it would end the command and let
-// the rest of the text be read as commands of its own.
-std::string CheckedAddress(std::u16string_view address)
-{
-    if (address.find_first_of(u"\r\n") != std::u16string_view::npos) {
-        std::string shown;
-        for (const char c : text::ToUtf8(address))
-            shown += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
-        throw TMailError("Invalid e-mail address \"" + shown + "\": it contains a line break.");
-    }
-    return text::ToUtf8(address);
-}
-
+// Every attachment is opened before connecting: a path that names no readable file fails the
+// call before anything is sent, and a file removed meanwhile cannot cut the message short.
 std::vector<TAttachment> OpenAttachments(std::u16string_view list)
 {
     std::vector<TAttachment> attachments;
@@ -52,16 +31,15 @@ std::vector<TAttachment> OpenAttachments(std::u16string_view list)
         const std::u16string entry = CutToken(rest, u"|");
         if (entry.empty())
             continue;
-        const std::filesystem::path path = fileout::platform::ToNativePath(entry);
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error))
-            continue;
-        // Opened now, so that a file that cannot be read fails the call before anything is
-        // sent, and a file removed meanwhile cannot cut the message short.
-        auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
-        if (!stream->is_open())
-            throw TMailError("Could not open the attachment \"" + text::ToUtf8(entry) + "\".");
-        attachments.push_back({fileout::platform::FromNativePath(path.filename()), std::move(stream)});
+        try {
+            fileout::TInputFile file = fileout::OpenInputFile(entry);
+            attachments.push_back({text::ToUtf8(file.Name), std::move(file.Content)});
+        } catch (const fileout::TInputFileError& error) {
+            const std::string path = "\"" + text::ToUtf8(entry) + "\"";
+            if (error.Fault() == fileout::TInputFault::ifMissing)
+                throw TMailError("Attachment not found: " + path);
+            throw TMailError("Attachment not readable: " + path + ". " + error.what());
+        }
     }
     return attachments;
 }
@@ -87,25 +65,31 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
     if (serverPort == 0)
         throw TMailError("A Port is required");
 
+    // The caller's texts become UTF-8 here, once: everything after works on the bytes that
+    // go on the wire.
     TSmtpTransaction transaction;
     transaction.Tls = TlsModeFor(useTls, serverPort);
     transaction.ServerName = text::ToUtf8(server);
     transaction.UserName = text::ToUtf8(userName);
     transaction.Password = text::ToUtf8(password);
-    transaction.Sender = CheckedAddress(TrimBlanks(userName));
 
     TMailMessage message;
-    if (!userName.empty())
-        message.From = TMailAddress{std::u16string(userName), std::u16string(TrimBlanks(userName))};
-    message.To = ParseAddressList(to);
-    message.Cc = ParseAddressList(cc);
-    const std::vector<TMailAddress> blind = ParseAddressList(bcc);
+    message.From = ParseMailbox(transaction.UserName, "UserName");
+    if (message.From) {
+        transaction.Sender = message.From->Address;
+        // Without a display name of its own, the sender shows the name it signs in with.
+        if (message.From->Name.empty())
+            message.From->Name = message.From->Address;
+    }
+    message.To = ParseAddressList(text::ToUtf8(to), "To");
+    message.Cc = ParseAddressList(text::ToUtf8(cc), "Cc");
+    const std::vector<TMailAddress> blind = ParseAddressList(text::ToUtf8(bcc), "Bcc");
     for (const auto* list :
          std::initializer_list<const std::vector<TMailAddress>*>{&message.To, &message.Cc, &blind})
         for (const auto& recipient : *list)
-            transaction.Recipients.push_back(CheckedAddress(recipient.Address));
-    message.Subject = subject;
-    message.Body = body;
+            transaction.Recipients.push_back(recipient.Address);
+    message.Subject = text::ToUtf8(subject);
+    message.Body = text::ToUtf8(body);
 
     const TOpenSsl* tls = useTls ? &LoadOpenSsl() : nullptr;
     message.Attachments = OpenAttachments(attachments);
@@ -119,10 +103,11 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
         }
     }();
     transaction.ClientName = LocalHostName();
+    message.MessageId = NewMessageId(transaction.Sender, transaction.ClientName);
     const std::string date = FormatMailDate(std::time(nullptr));
     const std::string boundary = NewBoundary();
     try {
-        TSmtpChannel channel(std::move(socket), limits.Reply);
+        TSmtpChannel channel(std::move(socket), limits.Reply, limits.MessageReply);
         TSmtpSession session(channel, transaction, tls,
                              [&](TByteSink& out) { WriteMessage(message, boundary, date, out); });
         session.Run();

@@ -9,10 +9,12 @@
 
 namespace bramolt::mail {
 
-// Time limits of one delivery: for the TCP connection, and for each reply of the server.
+// Time limits of one delivery: for the TCP connection (all addresses of the host together),
+// for each reply of the server, and for its reply to the whole message (see TSmtpChannel).
 struct TMailLimits {
     std::chrono::milliseconds Connect{3000};
     std::chrono::milliseconds Reply{60000};
+    std::chrono::milliseconds MessageReply{600000};
 };
 
 // How a delivery uses TLS: none unless requested; then implicit TLS on port 465 (RFC 8314),
@@ -23,8 +25,9 @@ TTlsMode TlsModeFor(bool useTls, std::uint16_t port);
 // AUTH LOGIN (when `userName` is given and the server offers LOGIN), MAIL FROM, RCPT TO for
 // every To, Cc and Bcc recipient, DATA, QUIT.
 // - To, Cc and Bcc are address lists (AddressList.h); `attachments` holds file paths
-//   separated by "|", and paths that name no existing file are skipped.
-// - `userName` is the login and the sender (From and MAIL FROM).
+//   separated by "|" (empty entries ignored), each of which must name a readable file.
+// - `userName` is the login and the sender (From and MAIL FROM), one mailbox.
+// Lists, sender and attachments are all checked before connecting.
 // - Only the low 16 bits of `port` count. With `useTls`, port 465 means TLS from the first
 //   byte (RFC 8314); any other port starts in plain text and requires STARTTLS.
 // `status` is "OK" from the start; it tells which stage failed when a failure leaves.

@@ -1,16 +1,16 @@
 #include "mail/HeaderText.h"
 
 #include "fileout/Base64.h"
-#include "text/Utf8.h"
+
+#include <algorithm>
 
 namespace bramolt::mail {
 
 namespace {
 
-// RFC 5322 asks for lines of at most 78 characters; 76 leaves room as RFC 2047 wants.
-constexpr std::size_t kLineLimit = 76;
 // 39 bytes make 52 Base64 characters: "=?UTF-8?B?" + 52 + "?=" is 64 characters, which fits
-// beside "Subject: " within the line limit.
+// beside "Subject: " or "filename=\"" within the line limit, and within the 75 characters
+// RFC 2047 allows a word.
 constexpr std::size_t kWordBytes = 39;
 
 std::string QuotedString(std::string_view text)
@@ -29,6 +29,18 @@ bool IsContinuationByte(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// Text that reads like an encoded word would be decoded by the recipient's program.
+bool LooksEncoded(std::string_view text)
+{
+    return text.find("=?") != std::string_view::npos;
+}
+
+void AddEncoded(THeaderField& field, std::string_view utf8)
+{
+    for (const auto& word : EncodedWords(utf8))
+        field.Add(word);
+}
+
 } // namespace
 
 THeaderField::THeaderField(std::string_view name) : FText(std::string(name) + ":"), FLineLength(FText.size())
@@ -37,7 +49,7 @@ THeaderField::THeaderField(std::string_view name) : FText(std::string(name) + ":
 
 void THeaderField::Add(std::string_view piece)
 {
-    if (!FEmpty && FLineLength + 1 + piece.size() > kLineLimit) {
+    if (!FEmpty && FLineLength + 1 + piece.size() > kHeaderLineLimit) {
         FText += "\r\n";
         FLineLength = 0;
     }
@@ -53,21 +65,9 @@ void THeaderField::Attach(std::string_view text)
     FLineLength += text.size();
 }
 
-bool NeedsEncoding(std::u16string_view text)
+bool NeedsEncoding(std::string_view utf8)
 {
-    for (const char16_t c : text)
-        if (c < 0x20 || c > 0x7E)
-            return true;
-    return false;
-}
-
-std::u16string WithoutLineBreaks(std::u16string_view text)
-{
-    std::u16string result(text);
-    for (auto& c : result)
-        if (c == u'\r' || c == u'\n')
-            c = u' ';
-    return result;
+    return std::any_of(utf8.begin(), utf8.end(), [](char c) { return c < 0x20 || c > 0x7E; });
 }
 
 std::vector<std::string> EncodedWords(std::string_view utf8)
@@ -85,42 +85,42 @@ std::vector<std::string> EncodedWords(std::string_view utf8)
     return words;
 }
 
-void AddUnstructured(THeaderField& field, std::u16string_view text)
+void AddUnstructured(THeaderField& field, std::string_view utf8)
 {
-    const std::u16string clean = WithoutLineBreaks(text);
-    if (NeedsEncoding(clean)) {
-        for (const auto& word : EncodedWords(text::ToUtf8(clean)))
-            field.Add(word);
-        return;
-    }
-    // Folding happens only at the text's own blanks, so unfolding gives the text back.
-    const std::string plain = text::ToUtf8(clean);
-    std::size_t at = 0;
-    for (;;) {
-        const std::size_t blank = plain.find(' ', at);
-        field.Add(
-            std::string_view(plain).substr(at, blank == std::string::npos ? std::string::npos : blank - at));
+    std::string clean(utf8);
+    std::replace_if(
+        clean.begin(), clean.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::vector<std::string_view> words;
+    for (std::size_t at = 0;;) {
+        const std::size_t blank = clean.find(' ', at);
+        words.push_back(std::string_view(clean).substr(at, blank == std::string::npos ? blank : blank - at));
         if (blank == std::string::npos)
             break;
         at = blank + 1;
     }
+    // A word that no folded line can hold is encoded with the rest: encoded words can be cut
+    // anywhere between characters.
+    const bool tooLong =
+        std::any_of(words.begin(), words.end(), [](auto word) { return word.size() >= kHeaderLineLimit; });
+    if (tooLong || NeedsEncoding(clean) || LooksEncoded(clean))
+        return AddEncoded(field, clean);
+    // Folding happens only at the text's own blanks, so unfolding gives the text back.
+    for (const auto word : words)
+        field.Add(word);
 }
 
 void AddMailbox(THeaderField& field, const TMailAddress& mailbox)
 {
-    const std::u16string name = WithoutLineBreaks(mailbox.Name);
-    const std::string address = text::ToUtf8(mailbox.Address);
-    if (name.empty()) {
-        field.Add(address);
+    if (mailbox.Name.empty()) {
+        field.Add(mailbox.Address);
         return;
     }
-    if (NeedsEncoding(name)) {
-        for (const auto& word : EncodedWords(text::ToUtf8(name)))
-            field.Add(word);
-    } else {
-        field.Add(QuotedString(text::ToUtf8(name)));
-    }
-    field.Add("<" + address + ">");
+    const std::string quoted = QuotedString(mailbox.Name);
+    if (quoted.size() >= kHeaderLineLimit || NeedsEncoding(mailbox.Name) || LooksEncoded(mailbox.Name))
+        AddEncoded(field, mailbox.Name);
+    else
+        field.Add(quoted);
+    field.Add("<" + mailbox.Address + ">");
 }
 
 void AddMailboxList(THeaderField& field, const std::vector<TMailAddress>& list)
@@ -132,15 +132,16 @@ void AddMailboxList(THeaderField& field, const std::vector<TMailAddress>& list)
     }
 }
 
-std::string QuotedParameter(std::u16string_view value)
+void AddParameter(THeaderField& field, std::string_view attribute, std::string_view utf8)
 {
-    const std::u16string clean = WithoutLineBreaks(value);
-    if (!NeedsEncoding(clean))
-        return QuotedString(text::ToUtf8(clean));
-    std::string words;
-    for (const auto& word : EncodedWords(text::ToUtf8(clean)))
-        words += (words.empty() ? "" : " ") + word;
-    return "\"" + words + "\"";
+    field.Attach(";");
+    const std::string prefix = std::string(attribute) + "=";
+    const std::string quoted = prefix + QuotedString(utf8);
+    if (quoted.size() < kHeaderLineLimit && !NeedsEncoding(utf8) && !LooksEncoded(utf8))
+        return field.Add(quoted);
+    const auto words = EncodedWords(utf8);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        field.Add((i == 0 ? prefix + "\"" : std::string()) + words[i] + (i + 1 == words.size() ? "\"" : ""));
 }
 
 } // namespace bramolt::mail

@@ -44,16 +44,8 @@ std::string FormatMailDate(const std::tm& local, int offsetMinutes)
 
 std::string FormatMailDate(std::time_t moment)
 {
-    std::tm local{};
-    std::tm utc{};
-#ifdef _WIN32
-    localtime_s(&local, &moment);
-    gmtime_s(&utc, &moment);
-#else
-    localtime_r(&moment, &local);
-    gmtime_r(&moment, &utc);
-#endif
-    return FormatMailDate(local, static_cast<int>((SecondsOf(local) - SecondsOf(utc)) / 60));
+    const TBrokenDownTime time = BreakDown(moment);
+    return FormatMailDate(time.Local, static_cast<int>((SecondsOf(time.Local) - SecondsOf(time.Utc)) / 60));
 }
 
 } // namespace bramolt::mail

@@ -5,7 +5,6 @@
 #include "mail/MailError.h"
 #include "mail/MediaType.h"
 #include "mail/QuotedPrintable.h"
-#include "text/Utf8.h"
 
 #include <random>
 
@@ -26,17 +25,18 @@ void WriteTextPartFields(TByteSink& out)
 
 void WriteBody(const TMailMessage& message, TByteSink& out)
 {
-    out.Write(EncodeQuotedPrintable(text::ToUtf8(message.Body) + "\r\n"));
+    out.Write(EncodeQuotedPrintable(message.Body + "\r\n"));
 }
 
 void WriteAttachment(TAttachment& attachment, TByteSink& out)
 {
-    const std::string name = QuotedParameter(attachment.FileName);
-    out.Write("Content-Type: " + MediaTypeOf(attachment.FileName) + ";\r\n\tname=" + name +
-              "\r\n"
-              "Content-Transfer-Encoding: base64\r\n"
-              "Content-Disposition: attachment;\r\n\tfilename=" +
-              name + "\r\n\r\n");
+    THeaderField type("Content-Type");
+    type.Add(MediaTypeOf(attachment.FileName));
+    AddParameter(type, "name", attachment.FileName);
+    THeaderField disposition("Content-Disposition");
+    disposition.Add("attachment");
+    AddParameter(disposition, "filename", attachment.FileName);
+    out.Write(type.Text() + "Content-Transfer-Encoding: base64\r\n" + disposition.Text() + "\r\n");
     std::string chunk(kAttachmentChunk, '\0');
     bool lineOpen = false;
     for (;;) {
@@ -50,7 +50,7 @@ void WriteAttachment(TAttachment& attachment, TByteSink& out)
             break;
     }
     if (attachment.Content->bad())
-        throw TMailError("Could not read the attachment \"" + text::ToUtf8(attachment.FileName) + "\".");
+        throw TMailError("Could not read the attachment \"" + attachment.FileName + "\".");
     if (lineOpen)
         out.Write("\r\n");
 }
@@ -77,9 +77,11 @@ void WriteMessage(TMailMessage& message, std::string_view boundary, std::string_
         out.Write(field.Text());
     }
 
-    const std::string dateField = "Date: " + std::string(date) + "\r\n";
+    std::string dateAndId = "Date: " + std::string(date) + "\r\n";
+    if (!message.MessageId.empty())
+        dateAndId += "Message-ID: " + message.MessageId + "\r\n";
     if (message.Attachments.empty()) {
-        out.Write("MIME-Version: 1.0\r\n" + dateField);
+        out.Write("MIME-Version: 1.0\r\n" + dateAndId);
         WriteTextPartFields(out);
         out.Write("\r\n");
         WriteBody(message, out);
@@ -90,7 +92,7 @@ void WriteMessage(TMailMessage& message, std::string_view boundary, std::string_
     out.Write("Content-Type: multipart/mixed;\r\n\tboundary=\"" + std::string(boundary) +
               "\"\r\n"
               "MIME-Version: 1.0\r\n" +
-              dateField + "\r\nThis is a multi-part message in MIME format\r\n\r\n" + delimiter + "\r\n");
+              dateAndId + "\r\nThis is a multi-part message in MIME format\r\n\r\n" + delimiter + "\r\n");
     WriteTextPartFields(out);
     out.Write("\r\n");
     WriteBody(message, out);

@@ -15,8 +15,9 @@
 
 namespace bramolt::mail {
 
+// Texts are UTF-8.
 struct TAttachment {
-    std::u16string FileName; // the name the recipient sees
+    std::string FileName; // the name the recipient sees
     std::unique_ptr<std::istream> Content;
 };
 
@@ -25,8 +26,9 @@ struct TMailMessage {
     std::vector<TMailAddress> To;
     std::vector<TMailAddress> Cc;
     // Bcc recipients travel in the envelope only: the message has no field for them.
-    std::u16string Subject;
-    std::u16string Body; // HTML
+    std::string Subject;
+    std::string Body;      // HTML
+    std::string MessageId; // with its angle brackets; no field when empty
     std::vector<TAttachment> Attachments;
 };
 

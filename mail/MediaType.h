@@ -5,8 +5,8 @@
 
 namespace bramolt::mail {
 
-// The media type of an attachment, chosen by the file name's extension (letter case
+// The media type of an attachment, chosen by the extension of its UTF-8 file name (letter case
 // ignored); "application/octet-stream" for any other.
-std::string MediaTypeOf(std::u16string_view fileName);
+std::string MediaTypeOf(std::string_view fileName);
 
 } // namespace bramolt::mail

@@ -13,8 +13,9 @@ constexpr std::size_t kOutBuffer = 128 * 1024;
 
 } // namespace
 
-TSmtpChannel::TSmtpChannel(TSocket socket, std::chrono::milliseconds replyLimit)
-    : FSocket(std::move(socket)), FReplyLimit(replyLimit)
+TSmtpChannel::TSmtpChannel(TSocket socket, std::chrono::milliseconds replyLimit,
+                           std::chrono::milliseconds messageReplyLimit)
+    : FSocket(std::move(socket)), FReplyLimit(replyLimit), FMessageReplyLimit(messageReplyLimit)
 {
     // The TLS library reads and writes the socket itself: the socket's own limits keep it
     // from waiting forever.
@@ -53,9 +54,9 @@ std::size_t TSmtpChannel::Receive(char* buffer, std::size_t size, TDeadline dead
     return FTls ? FTls->Read(buffer, size, deadline) : FSocket.Receive(buffer, size, deadline);
 }
 
-TSmtpReply TSmtpChannel::ReadReply()
+TSmtpReply TSmtpChannel::ReadReply(std::chrono::milliseconds limit)
 {
-    const TDeadline deadline = std::chrono::steady_clock::now() + FReplyLimit;
+    const TDeadline deadline = std::chrono::steady_clock::now() + limit;
     std::array<char, 4096> buffer;
     for (;;) {
         if (auto reply = FReader.Next())

@@ -75,7 +75,7 @@ void TSmtpSession::Run()
             FState = TSmtpState::ssDone;
             break;
         }
-        OnReply(FChannel.ReadReply());
+        OnReply(FState == TSmtpState::ssContent ? FChannel.ReadMessageReply() : FChannel.ReadReply());
     }
 }
 

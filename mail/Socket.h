@@ -19,10 +19,21 @@ namespace bramolt::mail {
 
 using TDeadline = std::chrono::steady_clock::time_point;
 
+// The deadline of the next of `attempts` (at least 1) that share what is left until `deadline`
+// equally.
+inline TDeadline ShareOf(TDeadline deadline, std::size_t attempts,
+                         TDeadline now = std::chrono::steady_clock::now())
+{
+    if (deadline <= now)
+        return deadline;
+    return now + (deadline - now) / static_cast<long long>(attempts == 0 ? 1 : attempts);
+}
+
 class TSocket {
   public:
-    // Resolves `host` and connects to the first of its addresses that answers; every address
-    // shares the one time limit.
+    // Resolves `host` and tries its addresses (IPv6 and IPv4) in the resolver's order until
+    // one connects, all within the one time limit; "Connect timed out." when none answered
+    // and one of them ran out of time.
     static TSocket Connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit);
 
     TSocket(TSocket&& other) noexcept;

@@ -82,8 +82,15 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
     }
     const std::unique_ptr<addrinfo, TAddressInfoFree> addresses(found);
 
+    // Each address gets an equal share of what is left of the limit, so that one that never
+    // answers (an IPv6 route that goes nowhere) leaves time for the others.
+    std::size_t left = 0;
+    for (const addrinfo* address = addresses.get(); address; address = address->ai_next)
+        ++left;
     int lastError = ECONNREFUSED;
-    for (const addrinfo* address = addresses.get(); address; address = address->ai_next) {
+    bool timedOut = false;
+    for (const addrinfo* address = addresses.get(); address; address = address->ai_next, --left) {
+        const TDeadline attemptDeadline = ShareOf(deadline, left);
         const int fd =
             ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
         if (fd < 0) {
@@ -97,8 +104,10 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
                 lastError = errno;
                 continue;
             }
-            if (!Wait(fd, POLLOUT, deadline))
-                throw TMailError("Connect timed out.");
+            if (!Wait(fd, POLLOUT, attemptDeadline)) {
+                timedOut = true;
+                continue;
+            }
             int error = 0;
             socklen_t size = sizeof error;
             if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
@@ -111,6 +120,8 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
         SetBlocking(fd, true);
         return socket;
     }
+    if (timedOut)
+        throw TMailError("Connect timed out.");
     ThrowSocketError(lastError, std::strerror(lastError));
 }
 

@@ -60,6 +60,28 @@ timeval Remaining(TDeadline deadline)
     return value;
 }
 
+enum class TWaitFor {
+    wfReadable,  // data, or the peer's close
+    wfConnected, // a connection attempt ended: writable when made, failed otherwise
+};
+
+// Waits on the socket; false when the deadline passed first.
+bool Wait(SOCKET handle, TWaitFor what, TDeadline deadline)
+{
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(handle, &ready);
+    FD_SET(handle, &failed);
+    timeval wait = Remaining(deadline);
+    const bool reading = what == TWaitFor::wfReadable;
+    const int count = ::select(0, reading ? &ready : nullptr, reading ? nullptr : &ready,
+                               reading ? nullptr : &failed, &wait);
+    if (count == SOCKET_ERROR)
+        TSocket::ThrowLastError();
+    return count > 0;
+}
+
 struct TAddressInfoFree {
     void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
 };
@@ -92,8 +114,15 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
         ThrowSocketError(resolved);
     const std::unique_ptr<addrinfo, TAddressInfoFree> addresses(found);
 
+    // Each address gets an equal share of what is left of the limit, so that one that never
+    // answers (an IPv6 route that goes nowhere) leaves time for the others.
+    std::size_t left = 0;
+    for (const addrinfo* address = addresses.get(); address; address = address->ai_next)
+        ++left;
     int lastError = WSAECONNREFUSED;
-    for (const addrinfo* address = addresses.get(); address; address = address->ai_next) {
+    bool timedOut = false;
+    for (const addrinfo* address = addresses.get(); address; address = address->ai_next, --left) {
+        const TDeadline attemptDeadline = ShareOf(deadline, left);
         TWinsock socketStart;
         const SOCKET handle = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
         if (handle == INVALID_SOCKET) {
@@ -108,17 +137,10 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
                 lastError = ::WSAGetLastError();
                 continue;
             }
-            fd_set writable, failed;
-            FD_ZERO(&writable);
-            FD_ZERO(&failed);
-            FD_SET(handle, &writable);
-            FD_SET(handle, &failed);
-            timeval wait = Remaining(deadline);
-            const int ready = ::select(0, nullptr, &writable, &failed, &wait);
-            if (ready == SOCKET_ERROR)
-                ThrowLastError();
-            if (ready == 0)
-                throw TMailError("Connect timed out.");
+            if (!Wait(handle, TWaitFor::wfConnected, attemptDeadline)) {
+                timedOut = true;
+                continue;
+            }
             int error = 0;
             int size = sizeof error;
             if (::getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
@@ -131,6 +153,8 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
         SetBlocking(handle, true);
         return socket;
     }
+    if (timedOut)
+        throw TMailError("Connect timed out.");
     ThrowSocketError(lastError);
 }
 
@@ -179,14 +203,7 @@ void TSocket::SendAll(std::string_view bytes)
 
 void TSocket::WaitReadable(TDeadline deadline)
 {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(static_cast<SOCKET>(FHandle), &readable);
-    timeval wait = Remaining(deadline);
-    const int ready = ::select(0, &readable, nullptr, nullptr, &wait);
-    if (ready == SOCKET_ERROR)
-        ThrowLastError();
-    if (ready == 0)
+    if (!Wait(static_cast<SOCKET>(FHandle), TWaitFor::wfReadable, deadline))
         throw TMailError("Read timed out.");
 }
 

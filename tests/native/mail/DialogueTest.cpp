@@ -132,6 +132,28 @@ TEST(SmtpDialogue, FollowsTheScriptedServer)
         {"server that stops answering", Replies({"220 peer", "@silent"}),
          [](TMailCall& c) { c.Limits.Reply = std::chrono::milliseconds(800); }, "EHLO {H}\r\n",
          "Read timed out."},
+        {"the reply to the message may take longer than other replies",
+         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "@after 1.5 250 queued", "221 bye"}),
+         [](TMailCall& c) {
+             c.Limits.Reply = std::chrono::milliseconds(500);
+             c.Limits.MessageReply = std::chrono::milliseconds(10000);
+         },
+         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend, ""},
+        {"other replies keep their own limit", Replies({"220 peer", "250 peer", "@after 1.5 250 ok"}),
+         [](TMailCall& c) {
+             c.Limits.Reply = std::chrono::milliseconds(500);
+             c.Limits.MessageReply = std::chrono::milliseconds(10000);
+         },
+         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\n", "Read timed out."},
+        {"the message's reply has a limit too",
+         Replies({"220 peer", "250 peer", "250 ok", "250 ok", "354 go", "@silent"}),
+         [](TMailCall& c) {
+             c.Limits.Reply = std::chrono::milliseconds(300);
+             c.Limits.MessageReply = std::chrono::milliseconds(800);
+         },
+         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT "
+         "TO:<ana@example.org>\r\nDATA\r\n<message>\r\n.\r\n",
+         "Read timed out."},
         {"connection lost in the middle", Replies({"220 peer", "250 peer", "@close"}), kPlain,
          "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\n", "The server closed the connection."},
     };

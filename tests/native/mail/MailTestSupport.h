@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +23,21 @@ namespace bramolt::mail::test {
 using bramolt::test::ReadBytes;
 using bramolt::test::TTestFolder;
 using bramolt::test::WriteBytes;
+
+// A port on which nothing listens, bound to find a free one and closed again: a call that
+// reached the network would fail with "Connection refused" instead of its own message.
+inline int ClosedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
 
 inline std::string PeerScript(const std::string& name)
 {

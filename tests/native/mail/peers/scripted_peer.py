@@ -9,6 +9,7 @@ command line of the client, or the whole message after a 354 reply (up to its fi
 Two lines are actions instead of replies:
   @silent   read the next command and never answer it
   @close    read the next command and close the connection
+and a reply may begin with "@after SECONDS ", which holds it back that long.
 Everything the client sends is appended to TRANSCRIPT before the peer answers it. Prints
 its port on its first line of output; serves one connection; ends when its standard input
 closes.
@@ -16,6 +17,7 @@ closes.
 import socket
 import sys
 import threading
+import time
 
 
 def main():
@@ -57,6 +59,9 @@ def main():
             break
         if reply == "@close":
             break
+        if reply.startswith("@after "):
+            _, delay, reply = reply.split(" ", 2)
+            time.sleep(float(delay))
         send(reply)
         in_data = reply.startswith("354")
     connection.close()
