@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SendMail from VBScript through the registered server to a real SMTP server on this
 # computer (aiosmtpd, each message read back with Python's email package): plain text with
-# AUTH LOGIN; TLS requested without the OpenSSL libraries; then, with the libraries beside a
-# copy of the server, STARTTLS and implicit TLS on port 465.
+# AUTH LOGIN; lists and attachments refused before connecting; TLS requested without the
+# OpenSSL libraries; then, with the libraries beside a copy of the server, STARTTLS and
+# implicit TLS on port 465.
 source "$(dirname "$0")/common.sh"
 source "$SCRIPTS_TEST_DIR/smtp.sh"
 OPENSSL_DLLS=$("$SCRIPTS_TEST_DIR/../../scripts/openssl-mingw")
@@ -11,7 +12,7 @@ OPENSSL_DLLS=$("$SCRIPTS_TEST_DIR/../../scripts/openssl-mingw")
 start_smtp plain --login "sender@example.org:s3cret"
 head -c 100000 /dev/urandom >"$WORK/report.pdf"
 printf 'tiny' >"$WORK/ñandú.txt"
-attachments="$(bw_winpath "$WORK/report.pdf")||$(bw_winpath "$WORK/missing.doc")|$(bw_winpath "$WORK/ñandú.txt")|"
+attachments="$(bw_winpath "$WORK/report.pdf")||$(bw_winpath "$WORK/ñandú.txt")|"
 result=$(send "Ana Pérez <ana@example.org>; bob@example.org" "cc@example.org" "hidden@example.org" \
   "Informe ñandú €" "<p>Canción: ó €</p>" "$attachments" "sender@example.org" "s3cret" 127.0.0.1 "$SMTP_PORT" False)
 [[ "$result" == "Res: OK (String)" ]] || fail "SendMail answered: $result"
@@ -27,7 +28,26 @@ expect_row "$summary" attachment ñandú.txt text/plain 1-1.bin
 grep -q '^field	Bcc' "$summary" && fail "the message has a Bcc field"
 cmp -s "$WORK/report.pdf" "$WORK/plain/1-0.bin" || fail "report.pdf arrived changed"
 cmp -s "$WORK/ñandú.txt" "$WORK/plain/1-1.bin" || fail "ñandú.txt arrived changed"
+grep -q '^field	Message-ID	<[0-9A-F]\{32\}@example.org>$' "$summary" || fail "no Message-ID: $(cat "$summary")"
 pass "SendMail delivers with AUTH LOGIN: recipients, non-ASCII text and attachments arrive intact"
+
+# What cannot be sent as written is refused before connecting: nothing reaches the server.
+missing=$(bw_winpath "$WORK/missing.doc")
+result=$(send a@example.org "" "" s b "$(bw_winpath "$WORK/report.pdf")|$missing" "sender@example.org" "s3cret" \
+  127.0.0.1 "$SMTP_PORT" False)
+[[ "$result" == "Error: 8000FFFF Attachment not found: \"$missing\"" ]] || fail "missing attachment: $result"
+folder=$(bw_winpath "$WORK")
+result=$(send a@example.org "" "" s b "$folder" "sender@example.org" "s3cret" 127.0.0.1 "$SMTP_PORT" False)
+[[ "$result" == "Error: 8000FFFF Attachment not readable: \"$folder\". It is a folder." ]] ||
+  fail "folder as attachment: $result"
+result=$(send a@example.org "" "" s b "NUL" "sender@example.org" "s3cret" 127.0.0.1 "$SMTP_PORT" False)
+[[ "$result" == "Error: 8000FFFF Attachment not readable: \"NUL\". It is a device, not a file." ]] ||
+  fail "device as attachment: $result"
+result=$(send "a@example.org> NOTIFY=NEVER" "" "" s b "" "sender@example.org" "s3cret" 127.0.0.1 "$SMTP_PORT" False)
+[[ "$result" == 'Error: 8000FFFF Invalid e-mail address in To: "a@example.org> NOTIFY=NEVER"' ]] ||
+  fail "parameter in an address: $result"
+[[ ! -e "$WORK/plain/2.txt" ]] || fail "a refused call sent a message"
+pass "SendMail refuses a missing attachment, a folder, a device and a crafted address before sending"
 
 # Failures raise errors with their messages.
 result=$(send a@example.org "" "" s b "" u@example.org "" "" 25 False)
