@@ -35,7 +35,8 @@ void WalkDetails(TDataSet& details, TJsonTokenReader& reader, const TDateTextRea
 }
 
 // Every property, at any depth, is written to the one prepared record; containers and values
-// that follow no property name are passed over. The first failure ends the walk.
+// that follow no property name are passed over. Malformed text ends the walk; a property
+// that cannot be written throws, so that a record is never posted with part of its values.
 void Walk(TDataSet& dataSet, std::u16string_view json, const TDateTextReader& readDateText)
 {
     TJsonTokenReader reader(json);
@@ -52,7 +53,7 @@ void Walk(TDataSet& dataSet, std::u16string_view json, const TDateTextReader& re
             else
                 WriteJsonValue(field, reader.Value(), readDateText);
         }
-    } catch (const std::exception&) {
+    } catch (const EJsonReaderError&) {
         // The writes made so far stay; the record is posted all the same.
     }
 }

@@ -11,9 +11,11 @@
 //   any other code prepares nothing.
 // Then every property of the JSON text is written to the field of the same name (letter case
 // ignored), an array property filling the field's nested dataset with one detail record per
-// object; the record is posted and the packet returned. A failure inside that walk ends
-// only the walk; every other failure gives the empty text. Only a packet that cannot be
-// loaded is reported, as EDataSetError.
+// object; the record is posted and the packet returned. Malformed JSON text ends the walk,
+// and what was written before it is posted. A property that cannot be written (no such
+// field, a value of the wrong kind or out of the field's range, a text too wide, a date
+// that is none) and every other failure give the empty text, nothing posted. JSON null
+// clears its field. Only a packet that cannot be loaded is reported, as EDataSetError.
 
 #include "dataset/DataSet.h"
 #include "dataset/JsonValueWrite.h"

@@ -32,32 +32,67 @@ char16_t FoldCase(char16_t c)
     return c;
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b)
+std::u16string FoldedName(std::u16string_view name)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+    std::u16string folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    return folded;
 }
 
-// The fields' values of two rows are the same: the same attributes with the same texts,
-// RowState aside.
+// The field values of a row, RowState aside, as (name, value) pairs in the row's order.
+std::vector<std::pair<std::string_view, std::string_view>> ValuesOf(const pugi::xml_node& row)
+{
+    std::vector<std::pair<std::string_view, std::string_view>> values;
+    for (const pugi::xml_attribute attribute : row.attributes()) {
+        if (std::strcmp(attribute.name(), "RowState") != 0)
+            values.emplace_back(attribute.name(), attribute.value());
+    }
+    return values;
+}
+
+// The fields' values of two rows are the same: the same attributes with the same texts.
+// A version is a copy of its row, so the attributes mostly come in the same order; sorting
+// answers for the others without comparing every pair.
 bool SameValues(const pugi::xml_node& a, const pugi::xml_node& b)
 {
-    auto countValues = [](const pugi::xml_node& row) {
-        std::size_t count = 0;
-        for (const pugi::xml_attribute attribute : row.attributes())
-            count += std::strcmp(attribute.name(), "RowState") != 0;
-        return count;
-    };
-    if (countValues(a) != countValues(b))
+    auto first = ValuesOf(a);
+    auto second = ValuesOf(b);
+    if (first.size() != second.size())
         return false;
-    for (const pugi::xml_attribute attribute : a.attributes()) {
-        if (std::strcmp(attribute.name(), "RowState") == 0)
-            continue;
-        const pugi::xml_attribute other = b.attribute(attribute.name());
-        if (!other || std::strcmp(other.value(), attribute.value()) != 0)
-            return false;
+    if (first == second)
+        return true;
+    std::sort(first.begin(), first.end());
+    std::sort(second.begin(), second.end());
+    return first == second;
+}
+
+// The newest version of every row, following the chains of `versionOf` (0: no newer
+// version). Each row is followed once, so many rows leading into one long chain cost no
+// more than the chain. A chain that runs in a circle ends at the last row before it closes.
+std::vector<std::size_t> NewestVersions(const std::vector<std::size_t>& versionOf)
+{
+    static constexpr std::size_t kOnPath = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> newest(versionOf.size(), 0);
+    std::vector<std::size_t> path;
+    for (std::size_t start = 1; start < versionOf.size(); ++start) {
+        std::size_t row = start;
+        while (newest[row] == 0 && versionOf[row] != 0) {
+            newest[row] = kOnPath;
+            path.push_back(row);
+            row = versionOf[row];
+        }
+        std::size_t end = newest[row];
+        if (end == kOnPath) {
+            end = path.back(); // the circle closes here
+        } else if (end == 0) {
+            end = row;
+            newest[row] = row;
+        }
+        for (const std::size_t step : path)
+            newest[step] = end;
+        path.clear();
     }
-    return true;
+    return newest;
 }
 
 std::vector<std::u16string_view> SplitNames(std::u16string_view names)
@@ -92,15 +127,26 @@ TDataSet::~TDataSet() = default;
 void TDataSet::CreateFields(const std::vector<TFieldDef>& defs)
 {
     FFields.clear();
-    for (const TFieldDef& def : defs)
+    FFieldsByName.clear();
+    FFieldsByAttrName.clear();
+    for (const TFieldDef& def : defs) {
+        FFieldsByName.emplace(FoldedName(def.FFieldName), FFields.size());
+        FFieldsByAttrName.emplace(def.FAttrName, FFields.size());
         FFields.push_back(std::make_unique<TField>(*this, def));
+    }
+}
+
+std::size_t TDataSet::FieldIndexOfAttribute(std::string_view attrName) const
+{
+    const auto found = FFieldsByAttrName.find(attrName);
+    return found == FFieldsByAttrName.end() ? kNoField : found->second;
 }
 
 // ---------------------------------------------------------------- load and save
 
 void TDataSet::LoadFromXML(std::u16string_view packet)
 {
-    FFields.clear();
+    CreateFields({});
     FPacket.reset();
     FView.clear();
     FState = TDataSetState::dsInactive;
@@ -166,15 +212,13 @@ void TDataSet::BuildFirstView()
             isVersion[static_cast<std::size_t>(change.FRow)] = true;
         }
     }
+    const std::vector<std::size_t> newest = NewestVersions(versionOf);
     FView.clear();
     for (std::size_t i = 1; i <= rows.size(); ++i) {
         if (isVersion[i])
             continue; // shown in its original's place
-        std::size_t newest = i;
-        for (std::size_t steps = 0; versionOf[newest] != 0 && steps < rows.size(); ++steps)
-            newest = versionOf[newest];
-        if (!(FPacket->FLoadedStates[newest - 1] & (kRowOriginal | kRowDeleted)))
-            FView.push_back(rows[newest - 1]);
+        if (!(FPacket->FLoadedStates[newest[i] - 1] & (kRowOriginal | kRowDeleted)))
+            FView.push_back(rows[newest[i] - 1]);
     }
     FPacket->FLoadedStates = {};
 }
@@ -238,11 +282,8 @@ void TDataSet::MoveTo(int recNo)
 
 TField* TDataSet::FindField(std::u16string_view name) const
 {
-    for (const auto& field : FFields) {
-        if (SameName(field->FieldName(), name))
-            return field.get();
-    }
-    return nullptr;
+    const auto found = FFieldsByName.find(FoldedName(name));
+    return found == FFieldsByName.end() ? nullptr : FFields[found->second].get();
 }
 
 TField& TDataSet::FieldByName(std::u16string_view name) const
@@ -405,9 +446,15 @@ void TDataSet::Post()
     // A detail record that is still being written was never completed: it is dropped.
     CancelDetails();
     const pugi::xml_node row = CurrentRow();
-    for (const auto& field : FFields) {
-        if (field->Def().FRequired && field->IsNull())
-            throw EDataSetError("Field '" + text::ToUtf8(field->FieldName()) + "' must have a value");
+    std::vector<bool> present(FFields.size(), false);
+    for (const pugi::xml_attribute attribute : row.attributes()) {
+        if (const std::size_t index = FieldIndexOfAttribute(attribute.name()); index != kNoField)
+            present[index] = true;
+    }
+    for (std::size_t i = 0; i < FFields.size(); ++i) {
+        const TFieldDef& def = FFields[i]->Def();
+        if (def.FRequired && def.FKind != TValueKind::vkDataSet && !present[i])
+            throw EDataSetError("Field '" + text::ToUtf8(def.FFieldName) + "' must have a value");
     }
     if (FState == TDataSetState::dsInsert) {
         if (FMaster)

@@ -17,6 +17,7 @@
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace bramolt::dataset {
@@ -53,6 +54,10 @@ class TDataSet {
     TField* FindField(std::u16string_view name) const;
     // Letter case ignored; throws "Field '...' not found".
     TField& FieldByName(std::u16string_view name) const;
+    // The position in Fields() of the field whose row attribute is `attrName`; kNoField when
+    // none is.
+    static constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
+    std::size_t FieldIndexOfAttribute(std::string_view attrName) const;
 
     void Append();
     void Edit();
@@ -104,6 +109,8 @@ class TDataSet {
     TDataSet* FMaster = nullptr;
     const TFieldDef* FMasterField = nullptr;
     std::vector<std::unique_ptr<TField>> FFields;
+    std::unordered_map<std::u16string, std::size_t> FFieldsByName;        // case folded; the first wins
+    std::unordered_map<std::string_view, std::size_t> FFieldsByAttrName; // views of the definitions
 
     TDataSetState FState = TDataSetState::dsInactive;
     mutable std::vector<pugi::xml_node> FView;

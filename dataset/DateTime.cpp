@@ -1,5 +1,7 @@
 #include "dataset/DateTime.h"
 
+#include "dataset/LocalTime.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -109,6 +111,49 @@ template <typename Char> std::optional<std::int64_t> ReadPacketClock(TDigits<Cha
     return TimeMilliseconds(h, n, s, ms);
 }
 
+// The digits of a fraction of a second (at least one), to the nearest millisecond.
+std::optional<std::int64_t> ReadFractionMilliseconds(TDigits<char16_t>& in) noexcept
+{
+    std::int64_t ms = 0;
+    int digits = 0, digit = 0;
+    bool roundUp = false;
+    while (in.Number(1, digit)) {
+        if (digits < 3)
+            ms = ms * 10 + digit;
+        else if (digits == 3)
+            roundUp = digit >= 5;
+        ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    for (; digits < 3; ++digits)
+        ms *= 10;
+    return ms + roundUp;
+}
+
+// "Z", or "+hh:mm", "+hhmm", "+hh" (and "-"): the offset from universal time, in milliseconds.
+std::optional<std::int64_t> ReadZoneOffset(TDigits<char16_t>& in) noexcept
+{
+    if (in.Skip('Z') || in.Skip('z'))
+        return 0;
+    int sign = 1;
+    if (in.Skip('-'))
+        sign = -1;
+    else if (!in.Skip('+'))
+        return std::nullopt;
+    int hours = 0, minutes = 0;
+    if (!in.Number(2, hours))
+        return std::nullopt;
+    if (!in.AtEnd()) {
+        in.Skip(':');
+        if (!in.Number(2, minutes))
+            return std::nullopt;
+    }
+    if (hours > 23 || minutes > 59)
+        return std::nullopt;
+    return sign * (hours * 60LL + minutes) * 60'000;
+}
+
 template <typename Char> std::optional<std::int64_t> ReadCompactDate(TDigits<Char>& in) noexcept
 {
     int y, m, d;
@@ -193,6 +238,7 @@ std::optional<double> ReadIsoDateTime(std::u16string_view text) noexcept
 {
     TDigits in(text);
     std::int64_t total = 0;
+    bool dated = false;
     int y, m, d;
     if (text.size() >= 10 && text[4] == u'-') {
         if (!in.Number(4, y) || !in.Skip('-') || !in.Number(2, m) || !in.Skip('-') || !in.Number(2, d))
@@ -201,33 +247,40 @@ std::optional<double> ReadIsoDateTime(std::u16string_view text) noexcept
         if (!date)
             return std::nullopt;
         total = *date;
+        dated = true;
         if (in.AtEnd())
             return DaysOfMilliseconds(total);
         if (!in.Skip(' ') && !in.Skip('T'))
             return std::nullopt;
     }
-    int h, n, s = 0, ms = 0;
+    int h, n, s = 0;
     if (!in.Number(2, h) || !in.Skip(':') || !in.Number(2, n))
         return std::nullopt;
+    std::int64_t ms = 0;
     if (in.Skip(':')) {
         if (!in.Number(2, s))
             return std::nullopt;
-        if (in.Skip('.')) {
-            int digits = 0, digit;
-            while (digits < 3 && in.Number(1, digit)) {
-                ms = ms * 10 + digit;
-                ++digits;
-            }
-            if (digits == 0)
+        if (in.Skip('.') || in.Skip(',')) {
+            const auto fraction = ReadFractionMilliseconds(in);
+            if (!fraction)
                 return std::nullopt;
-            for (; digits < 3; ++digits)
-                ms *= 10;
+            ms = *fraction;
         }
     }
-    const auto time = TimeMilliseconds(h, n, s, ms);
-    if (!time || !in.AtEnd())
+    const auto time = TimeMilliseconds(h, n, s, 0);
+    if (!time)
         return std::nullopt;
-    return DaysOfMilliseconds(total + *time);
+    total += *time + ms;
+    if (in.AtEnd())
+        return DaysOfMilliseconds(total);
+    // A zone needs the date: the offset of a time of day alone depends on the day.
+    const auto offset = dated ? ReadZoneOffset(in) : std::nullopt;
+    if (!offset || !in.AtEnd())
+        return std::nullopt;
+    const auto local = LocalFromUniversal(total - *offset);
+    if (!local || *local < kFirstDay * kMillisecondsPerDay || *local >= (kLastDay + 1) * kMillisecondsPerDay)
+        return std::nullopt;
+    return DaysOfMilliseconds(*local);
 }
 
 } // namespace bramolt::dataset

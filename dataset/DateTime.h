@@ -28,8 +28,10 @@ std::string WritePacketDate(std::int64_t milliseconds);
 std::string WritePacketTime(std::int64_t milliseconds);
 std::string WritePacketDateTime(std::int64_t milliseconds);
 
-// ISO 8601 text: "yyyy-mm-dd", optionally followed by " " or "T" and "hh:nn", ":ss" and
-// ".zzz" (1 to 3 digits); or a time alone, "hh:nn[:ss[.zzz]]". In days.
+// ISO 8601 text: "yyyy-mm-dd", optionally followed by " " or "T" and "hh:nn", ":ss", a
+// fraction of a second (any number of digits after "." or ",", to the nearest millisecond)
+// and a zone ("Z", "+hh:mm", "-hhmm", "+hh"); or a time alone, "hh:nn[:ss[.fff]]", without
+// a zone. A moment given with a zone is converted to the process's local time. In days.
 std::optional<double> ReadIsoDateTime(std::u16string_view text) noexcept;
 
 } // namespace bramolt::dataset

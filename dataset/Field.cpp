@@ -26,6 +26,12 @@ void TField::SetAsInteger(std::int32_t number)
     Write(FieldValueOfInteger(FDef, number));
 }
 
+void TField::SetAsLargeInt(std::int64_t number)
+{
+    FDataSet.CheckEditable();
+    Write(FieldValueOfInteger(FDef, number));
+}
+
 void TField::SetAsBoolean(bool value)
 {
     FDataSet.CheckEditable();
@@ -70,14 +76,14 @@ void TField::Write(const TFieldValue& value)
         return;
     }
     if (!attribute) {
-        // Keep the attributes of a row in field order.
-        const auto& fields = FDataSet.Fields();
-        pugi::xml_attribute before;
-        bool later = false;
-        for (const auto& field : fields) {
-            if (later && !before)
-                before = row.attribute(field->FDef.FAttrName.c_str());
-            later = later || field.get() == this;
+        // Keep the attributes of a row in field order: before the first of a later field.
+        const std::size_t self = FDataSet.FieldIndexOfAttribute(FDef.FAttrName);
+        pugi::xml_attribute before = row.first_attribute();
+        while (before) {
+            const std::size_t index = FDataSet.FieldIndexOfAttribute(before.name());
+            if (index != TDataSet::kNoField && index > self)
+                break;
+            before = before.next_attribute();
         }
         attribute = before ? row.insert_attribute_before(name, before) : row.append_attribute(name);
     }

@@ -30,6 +30,7 @@ class TField {
 
     void SetAsString(std::u16string_view text);
     void SetAsInteger(std::int32_t number);
+    void SetAsLargeInt(std::int64_t number);
     void SetAsBoolean(bool value);
     void SetAsExtended(long double number);
     void SetAsDateTime(double days);

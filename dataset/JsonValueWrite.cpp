@@ -117,9 +117,24 @@ double DateTimeOfVariant(const TVariant& value, const TDateTextReader& readText)
     throw EDataSetError("Could not convert the value to a date-time");
 }
 
+std::int64_t JsonValueAsLargeInt(const TJsonValue& value)
+{
+    if (const auto* number = std::get_if<std::int32_t>(&value))
+        return *number;
+    if (const auto* number = std::get_if<std::int64_t>(&value))
+        return *number;
+    CannotConvert(value, "an integer");
+}
+
 void WriteJsonValue(TField& field, const TJsonValue& value, const TDateTextReader& readText)
 {
     using enum TFieldType;
+    // A packet holds null as a missing value; any other empty value would be made-up data
+    // in the database the packet is applied to.
+    if (std::holds_alternative<std::monostate>(value)) {
+        field.Clear();
+        return;
+    }
     switch (field.DataType()) {
     case ftString:
     case ftMemo:
@@ -129,9 +144,12 @@ void WriteJsonValue(TField& field, const TJsonValue& value, const TDateTextReade
     case ftSmallint:
     case ftInteger:
     case ftWord:
-    case ftLongWord:
     case ftShortint:
         field.SetAsInteger(JsonValueAsInteger(value));
+        break;
+    case ftLongWord:
+        // Its range reaches beyond 32 bits signed: the whole number is checked against it.
+        field.SetAsLargeInt(JsonValueAsLargeInt(value));
         break;
     case ftBoolean:
         field.SetAsBoolean(JsonValueAsBoolean(value));

@@ -3,8 +3,8 @@
 // How the value of a JSON token is written to a field: the field's type chooses the write,
 // and the token's value is converted for it. There is no conversion between text and
 // numbers or booleans, and a double never becomes an integer. An empty value (null,
-// undefined, or a structural token) is the empty text, 0, false, 0 or, as a variant,
-// unassigned.
+// undefined, or a structural token) clears the field; converted on its own it is the empty
+// text, 0, false, 0 or, as a variant, unassigned.
 
 #include "dataset/Field.h"
 #include "dataset/JsonTokenReader.h"
@@ -24,6 +24,8 @@ std::optional<double> ReadDateTextPortably(std::u16string_view text);
 
 std::u16string JsonValueAsText(const TJsonValue& value);
 std::int32_t JsonValueAsInteger(const TJsonValue& value);
+// Integers whole, for types whose range reaches beyond 32 bits signed.
+std::int64_t JsonValueAsLargeInt(const TJsonValue& value);
 bool JsonValueAsBoolean(const TJsonValue& value);
 long double JsonValueAsExtended(const TJsonValue& value);
 TVariant JsonValueAsVariant(const TJsonValue& value);

@@ -20,6 +20,13 @@
 
 namespace bramolt::dataset {
 
+// Real packets nest datasets a handful of levels deep. A dataset at level n (the top level
+// being 1) has its FIELD elements 2n + 2 and its rows 2n + 1 levels deep, so this element
+// depth leaves room for 64 levels and for the PARAMS of the deepest nested field; every
+// deeper element is refused when the packet is read.
+inline constexpr int kMaxDataSetLevels = 64;
+inline constexpr int kMaxElementDepth = 2 * kMaxDataSetLevels + 3;
+
 struct TPacketDocument {
     text::TUtf8Buffer FUtf8; // the packet's text, which the document is parsed in and points into
     std::size_t FLength{};   // of the packet's UTF-16 text: what a save will about need
@@ -36,7 +43,8 @@ struct TPacketDocument {
 };
 
 // Parses and checks a packet: its structure, its field definitions, every value of every row
-// (nested rows included) and its CHANGE_LOG. Throws EDataSetError with a message that begins
+// (nested rows included) and its CHANGE_LOG; no element may lie deeper than
+// kMaxElementDepth. Throws EDataSetError with a message that begins
 // "Invalid XML data packet: " and says what is wrong and where. Document type declarations
 // are skipped, never read: no entity of a packet refers to anything outside it.
 std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text);

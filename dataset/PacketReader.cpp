@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace bramolt::dataset {
 
@@ -51,9 +54,39 @@ bool FlagAttribute(const pugi::xml_node& field, const char* name)
     return text == "true" || text == "TRUE" || text == "True";
 }
 
+// Walks the whole document without recursion and refuses an element deeper than the limit.
+// It runs before anything else touches the document: the XML library copies and saves
+// iteratively, but frees a removed node by calling itself once per level, and the fields
+// and rows are read one call per dataset level.
+void CheckDepth(const pugi::xml_document& document)
+{
+    int depth = 0; // of `node`, the document element being 1
+    pugi::xml_node node = document.first_child();
+    if (node)
+        depth = 1;
+    while (node) {
+        if (depth > kMaxElementDepth && node.type() == pugi::node_element)
+            Malformed("element '" + std::string(node.name()) + "' is nested deeper than " +
+                      std::to_string(kMaxElementDepth) + " levels, the limit (" +
+                      std::to_string(kMaxDataSetLevels) + " levels of nested datasets)");
+        if (const pugi::xml_node child = node.first_child()) {
+            node = child;
+            ++depth;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node)
+            node = node.next_sibling();
+    }
+}
+
 std::vector<TFieldDef> ReadFields(const pugi::xml_node& fields)
 {
     std::vector<TFieldDef> defs;
+    std::unordered_set<std::string_view> names; // views of the document's own attribute texts
     for (const pugi::xml_node field : fields.children("FIELD")) {
         TFieldDef def;
         def.FAttrName = field.attribute("attrname").value();
@@ -76,10 +109,8 @@ std::vector<TFieldDef> ReadFields(const pugi::xml_node& fields)
             def.FFields = ReadFields(field.child("FIELDS"));
             def.FRowElement = "ROW" + def.FAttrName;
         }
-        for (const TFieldDef& other : defs) {
-            if (other.FAttrName == def.FAttrName)
-                Malformed("field '" + def.FAttrName + "' is defined twice");
-        }
+        if (!names.insert(field.attribute("attrname").value()).second)
+            Malformed("field '" + def.FAttrName + "' is defined twice");
         defs.push_back(std::move(def));
     }
     return defs;
@@ -101,6 +132,12 @@ bool SameName(const char* a, const char* b)
 void CheckRows(const pugi::xml_node& container, const char* rowElement, const std::vector<TFieldDef>& defs,
                std::vector<pugi::xml_node>* rows = nullptr, std::vector<int>* states = nullptr)
 {
+    // Most rows list their fields in order, so the next field is tried first; the index
+    // answers for the others, so that a row's check stays linear in its attributes.
+    std::unordered_map<std::string_view, std::size_t> index;
+    for (std::size_t i = 0; i < defs.size(); ++i)
+        index.emplace(defs[i].FAttrName, i);
+    std::vector<int> checkedInRow(defs.size(), 0); // the last row whose details were checked
     int rowNumber = 0;
     for (const pugi::xml_node row : container.children(rowElement)) {
         ++rowNumber;
@@ -120,13 +157,11 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
                 continue;
             }
             const TFieldDef* def = nullptr;
-            for (std::size_t i = 0, at = expected; i < defs.size() && !def; ++i, ++at) {
-                if (at == defs.size())
-                    at = 0;
-                if (SameName(defs[at].FAttrName.c_str(), name)) {
-                    def = &defs[at];
-                    expected = at + 1;
-                }
+            if (expected < defs.size() && SameName(defs[expected].FAttrName.c_str(), name)) {
+                def = &defs[expected++];
+            } else if (const auto found = index.find(name); found != index.end()) {
+                def = &defs[found->second];
+                expected = found->second + 1;
             }
             if (!def || def->FKind == TValueKind::vkText)
                 continue;
@@ -136,11 +171,15 @@ void CheckRows(const pugi::xml_node& container, const char* rowElement, const st
                 Malformed(std::string(error.what()) + " (row " + std::to_string(rowNumber) + ")");
             }
         }
-        for (const TFieldDef& def : defs) {
-            if (def.FKind == TValueKind::vkDataSet) {
-                if (const pugi::xml_node details = row.child(def.FAttrName.c_str()))
-                    CheckRows(details, def.FRowElement.c_str(), def.FFields);
-            }
+        // The detail rows of a nested field are in the row's first child element of its name.
+        for (const pugi::xml_node child : row.children()) {
+            const auto found = index.find(child.name());
+            if (found == index.end() || defs[found->second].FKind != TValueKind::vkDataSet ||
+                checkedInRow[found->second] == rowNumber)
+                continue;
+            checkedInRow[found->second] = rowNumber;
+            const TFieldDef& def = defs[found->second];
+            CheckRows(child, def.FRowElement.c_str(), def.FFields);
         }
         if (rows) {
             rows->push_back(row);
@@ -162,6 +201,7 @@ std::unique_ptr<TPacketDocument> ReadPacket(std::u16string_view text)
         packet->FUtf8.FBytes.get(), packet->FUtf8.FSize, options, pugi::encoding_utf8);
     if (!result)
         Malformed(std::string(result.description()) + " at byte " + std::to_string(result.offset));
+    CheckDepth(packet->FDocument);
 
     pugi::xml_node root = packet->FDocument.document_element();
     if (std::strcmp(root.name(), "DATAPACKET") != 0)

@@ -20,6 +20,21 @@ inline std::string Narrow(std::u16string_view text)
     return ascii;
 }
 
+// A test name made of the letters and digits of a reason, the words joined by "_".
+inline std::string NameOf(std::string_view reason)
+{
+    std::string name;
+    for (const char c : reason) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            name += c;
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name;
+}
+
 inline std::string PacketOf(std::string_view fields, std::string_view rows,
                             std::string_view params = "<PARAMS/>")
 {
