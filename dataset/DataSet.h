@@ -109,7 +109,7 @@ class TDataSet {
     TDataSet* FMaster = nullptr;
     const TFieldDef* FMasterField = nullptr;
     std::vector<std::unique_ptr<TField>> FFields;
-    std::unordered_map<std::u16string, std::size_t> FFieldsByName;        // case folded; the first wins
+    std::unordered_map<std::u16string, std::size_t> FFieldsByName;       // case folded; the first wins
     std::unordered_map<std::string_view, std::size_t> FFieldsByAttrName; // views of the definitions
 
     TDataSetState FState = TDataSetState::dsInactive;

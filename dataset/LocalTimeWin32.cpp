@@ -26,7 +26,8 @@ std::optional<std::int64_t> LocalFromUniversal(std::int64_t milliseconds) noexce
         !::SystemTimeToTzSpecificLocalTime(nullptr, &universalTime, &localTime) ||
         !::SystemTimeToFileTime(&localTime, &local))
         return std::nullopt;
-    const std::uint64_t localTicks = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+    const std::uint64_t localTicks =
+        (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
     return static_cast<std::int64_t>(localTicks / 10'000) + kFileTimeEpochMilliseconds;
 }
 
