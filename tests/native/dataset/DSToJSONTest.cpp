@@ -1,4 +1,5 @@
 #include "dataset/DSToJSON.h"
+#include "dataset/DataSet.h"
 #include "dataset/DataSetError.h"
 
 #include "PacketText.h"
@@ -175,6 +176,133 @@ TEST(DSToJSON, ReturnedPacketLoadsAgain)
         << "an inserted record is changed in place: " << Narrow(second);
     EXPECT_NE(Narrow(second).find(R"(CHANGE_LOG="3 0 4")"), std::string::npos);
 }
+
+
+// ---------------------------------------------------------------- a property that cannot be written
+
+// ID i4 required, NAME string 5, QTY i2, DAY date, ITEMS nested (N i2).
+constexpr std::string_view kStrictFields =
+    R"(<FIELD attrname="ID" fieldtype="i4" required="true"/><FIELD attrname="NAME" fieldtype="string" WIDTH="5"/>)"
+    R"(<FIELD attrname="QTY" fieldtype="i2"/><FIELD attrname="DAY" fieldtype="date"/>)"
+    R"(<FIELD attrname="ITEMS" fieldtype="nested"><FIELDS><FIELD attrname="N" fieldtype="i2"/></FIELDS>)"
+    R"(<PARAMS/></FIELD>)";
+
+struct TFailingProperty {
+    const char* FWhy;
+    const char* FProperty;
+};
+
+// Properties that can be written, around which the failing one is put.
+constexpr const char* kGoodProperties[] = {R"("name":"ab")", R"("qty":3)", R"("day":"2024-05-01")"};
+
+std::string JsonWith(const char* bad, std::size_t at)
+{
+    std::string json = "{";
+    for (std::size_t i = 0, good = 0; i <= std::size(kGoodProperties); ++i) {
+        json += i == 0 ? "" : ",";
+        json += i == at ? bad : kGoodProperties[good++];
+    }
+    return json + "}";
+}
+
+class FailingPropertyTest : public testing::TestWithParam<TFailingProperty> {};
+
+TEST_P(FailingPropertyTest, NothingIsPostedAndTheAnswerIsEmpty)
+{
+    const TFailingProperty& c = GetParam();
+    const std::u16string packet = Widen(PacketOf(kStrictFields, R"(<ROW ID="1" NAME="one" QTY="1"/>)"));
+    // Without the failing property every record is written: the failure alone empties the answer.
+    for (const char* oper : {"C", "M"}) {
+        const std::string good = R"({"name":"ab","qty":3,"day":"2024-05-01"})";
+        EXPECT_NE(Narrow(DSToJSON(packet, Widen(good), u"ID", std::int32_t{1}, Widen(oper))), "") << oper;
+    }
+    for (const std::size_t at : {std::size_t{0}, std::size_t{1}, std::size_t{3}}) {
+        for (const char* oper : {"C", "M"}) {
+            const std::string json = JsonWith(c.FProperty, at);
+            EXPECT_EQ(Narrow(DSToJSON(packet, Widen(json), u"ID", std::int32_t{1}, Widen(oper))), "")
+                << c.FWhy << ": " << oper << " " << json;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Properties, FailingPropertyTest,
+    testing::Values(TFailingProperty{"no such field", R"("nope":1)"},
+                    TFailingProperty{"text for an integer field", R"("qty":"5")"},
+                    TFailingProperty{"a fraction for an integer field", R"("qty":1.5)"},
+                    TFailingProperty{"out of the field s range", R"("qty":40000)"},
+                    TFailingProperty{"wider than the field", R"("name":"toolong")"},
+                    TFailingProperty{"a date that does not exist", R"("day":"2024-02-30")"},
+                    TFailingProperty{"a date text that is none", R"("day":"soon")"},
+                    TFailingProperty{"an array for a field that holds no dataset", R"("name":["a"])"},
+                    TFailingProperty{"null for a required field", R"("id":null)"},
+                    TFailingProperty{"a detail property with no field", R"("items":[{"n":1},{"nope":1}])"},
+                    TFailingProperty{"a detail value out of range", R"("items":[{"n":70000}])"}),
+    [](const testing::TestParamInfo<TFailingProperty>& info) { return test::NameOf(info.param.FWhy); });
+
+// ---------------------------------------------------------------- null
+
+struct TNullCase {
+    const char* FField; // fieldtype and attributes
+    const char* FValue; // a value the field holds in the packet
+};
+
+class NullTest : public testing::TestWithParam<TNullCase> {};
+
+TEST_P(NullTest, ClearsTheFieldInNewChangedAndDetailRecords)
+{
+    const TNullCase& c = GetParam();
+    const std::string field = std::string(R"(<FIELD attrname="F" )") + c.FField + "/>";
+    const std::string fields = R"(<FIELD attrname="K" fieldtype="i4"/>)" + field +
+                               R"(<FIELD attrname="DT" fieldtype="nested"><FIELDS>)" + field +
+                               R"(</FIELDS><PARAMS/></FIELD>)";
+    const std::u16string packet =
+        Widen(PacketOf(fields, std::string(R"(<ROW K="1" F=")") + c.FValue + R"("/>)"));
+    const struct {
+        const char* FWhat;
+        const char16_t* FOper;
+        const char16_t* FJson;
+        std::int32_t FKey;
+    } records[] = {
+        {"new record", u"C", u"{\"f\":null}", 2},
+        {"changed record", u"M", u"{\"f\":null}", 1},
+        {"detail record", u"M", u"{\"dt\":[{\"f\":null}]}", 1},
+    };
+    for (const auto& record : records) {
+        const std::u16string result = DSToJSON(packet, record.FJson, u"K", record.FKey, record.FOper);
+        ASSERT_NE(result, u"") << c.FField << ", " << record.FWhat;
+        TDataSet dataSet;
+        dataSet.LoadFromXML(result);
+        ASSERT_TRUE(dataSet.Locate(u"K", record.FKey)) << record.FWhat;
+        const bool detail = record.FJson[2] == u'd';
+        TDataSet& owner = detail ? dataSet.FieldByName(u"DT").NestedDataSet() : dataSet;
+        ASSERT_EQ(owner.RecordCount(), record.FOper[0] == u'C' ? 2 : 1) << c.FField << ", " << record.FWhat;
+        EXPECT_TRUE(owner.FieldByName(u"F").IsNull()) << c.FField << ", " << record.FWhat << ": " << Narrow(result);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, NullTest,
+    testing::Values(TNullCase{R"(fieldtype="string" WIDTH="5")", "abc"},
+                    TNullCase{R"(fieldtype="string" SUBTYPE="FixedChar" WIDTH="5")", "abc"},
+                    TNullCase{R"(fieldtype="string" SUBTYPE="Guid" WIDTH="38")", "{0}"},
+                    TNullCase{R"(fieldtype="string.uni" WIDTH="10")", "abc"},
+                    TNullCase{R"(fieldtype="bin.hex" SUBTYPE="Text")", "abc"},
+                    TNullCase{R"(fieldtype="bin.hex" SUBTYPE="WideText")", "abc"},
+                    TNullCase{R"(fieldtype="bin.hex" SUBTYPE="Binary")", "aGkh"},
+                    TNullCase{R"(fieldtype="i1")", "5"}, TNullCase{R"(fieldtype="i2")", "5"},
+                    TNullCase{R"(fieldtype="i4")", "5"}, TNullCase{R"(fieldtype="i4" SUBTYPE="Autoinc")", "5"},
+                    TNullCase{R"(fieldtype="i8")", "5"}, TNullCase{R"(fieldtype="ui1")", "5"},
+                    TNullCase{R"(fieldtype="ui2")", "5"}, TNullCase{R"(fieldtype="ui4")", "5"},
+                    TNullCase{R"(fieldtype="r4")", "1.5"}, TNullCase{R"(fieldtype="r8")", "1.5"},
+                    TNullCase{R"(fieldtype="r8" SUBTYPE="Money")", "1.5"}, TNullCase{R"(fieldtype="r10")", "1.5"},
+                    TNullCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "1.50"},
+                    TNullCase{R"(fieldtype="fixedFMT" WIDTH="6" DECIMALS="2")", "1.50"},
+                    TNullCase{R"(fieldtype="boolean")", "TRUE"}, TNullCase{R"(fieldtype="date")", "20240501"},
+                    TNullCase{R"(fieldtype="time")", "10:30:00000"},
+                    TNullCase{R"(fieldtype="dateTime")", "20240501T10:30:00000"},
+                    TNullCase{R"(fieldtype="SQLdateTime")", "20240501T10:30:00000"}),
+    [](const testing::TestParamInfo<TNullCase>& info) { return test::NameOf(info.param.FField); });
 
 } // namespace
 } // namespace bramolt::dataset
