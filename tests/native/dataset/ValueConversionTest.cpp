@@ -3,6 +3,7 @@
 
 #include "dataset/DSToJSON.h"
 #include "dataset/DataSetError.h"
+#include "dataset/DateTime.h"
 #include "dataset/FieldValue.h"
 #include "dataset/JsonValueWrite.h"
 
@@ -11,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <functional>
+#include <optional>
 #include <iomanip>
 #include <sstream>
 
@@ -166,6 +170,71 @@ INSTANTIATE_TEST_SUITE_P(
         return test::NameOf(std::string(info.param.FField) + " " + info.param.FJson + " " +
                             std::to_string(info.index));
     });
+
+
+// ISO 8601 date-times as JSON serializers write them: the fraction to the nearest millisecond,
+// and a zone converted to the local time of the process, here Central European time.
+class ZonedDateTest : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        if (const char* zone = std::getenv("TZ"))
+            FSavedZone = zone;
+        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        ::tzset();
+    }
+    void TearDown() override
+    {
+        if (FSavedZone)
+            ::setenv("TZ", FSavedZone->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+  private:
+    std::optional<std::string> FSavedZone;
+};
+
+TEST_F(ZonedDateTest, ConvertsToLocalTime)
+{
+    const struct {
+        const char* FWhy;
+        const char16_t* FText;
+        const char* FLocal; // packet form, or "none"
+    } cases[] = {
+        {"universal time in summer is two hours behind", u"2024-05-01T10:30:00Z", "20240501T12:30:00000"},
+        {"the local offset itself changes nothing", u"2024-05-01T10:30:00+02:00", "20240501T10:30:00000"},
+        {"a negative offset crosses midnight, in winter time", u"2024-01-15T23:30:00-01:00",
+         "20240116T01:30:00000"},
+        {"an offset without a colon", u"2024-05-01T10:30:00+0530", "20240501T07:00:00000"},
+        {"an offset of hours alone", u"2024-05-01T10:30:00+02", "20240501T10:30:00000"},
+        {"minutes without seconds", u"2024-05-01T10:30Z", "20240501T12:30:00000"},
+        {"microseconds are rounded to milliseconds", u"2024-05-01T10:30:00.123456Z", "20240501T12:30:00123"},
+        {"rounding may carry into the next second", u"2024-05-01T10:30:00.9996Z", "20240501T12:30:01000"},
+        {"the hour the clocks skip in spring", u"2024-03-31T01:30:00Z", "20240331T03:30:00000"},
+        {"no zone: taken as local time", u"2024-05-01T10:30:00.5", "20240501T10:30:00500"},
+        {"a time of day alone has no zone", u"10:30Z", "none"},
+        {"an offset of 24 hours", u"2024-05-01T10:30:00+24:00", "none"},
+        {"text after the zone", u"2024-05-01T10:30:00Zjunk", "none"},
+        {"a point without digits", u"2024-05-01T10:30:00.Z", "none"},
+        {"local time beyond the last day", u"9999-12-31T23:30:00Z", "none"},
+    };
+    for (const auto& c : cases) {
+        const auto days = ReadIsoDateTime(c.FText);
+        const auto milliseconds = days ? MillisecondsOfDays(*days) : std::nullopt;
+        EXPECT_EQ(milliseconds ? WritePacketDateTime(*milliseconds) : "none", c.FLocal) << c.FWhy;
+    }
+}
+
+TEST_F(ZonedDateTest, ReachesDateTimeFields)
+{
+    const std::string fields = R"(<FIELD attrname="K" fieldtype="i4"/><FIELD attrname="F" fieldtype="dateTime"/>)";
+    const std::string result = test::Narrow(DSToJSON(test::Widen(test::PacketOf(fields, "")),
+                                                     u"{\"f\":\"2024-05-01T10:30:00.250Z\"}", u"K",
+                                                     std::int32_t{1}, u"C"));
+    EXPECT_NE(result.find(R"(<ROW RowState="4" K="1" F="20240501T12:30:00250"/>)"), std::string::npos) << result;
+}
 
 } // namespace
 } // namespace bramolt::dataset
