@@ -5,6 +5,14 @@
 //   dstojson_create_with_100_details  "C" of a record with a detail array of 100 objects
 // Our figures include everything the method does with the UTF-16 text it receives:
 // conversion, parsing and checking every value, the change, saving and conversion back.
+//
+// Two crafted shapes that once took quadratic time, each at a size and four times that size
+// (the second time should stay within five times the first):
+//   hostile_version_chain  a CHANGE_LOG in which half the rows form one chain of versions
+//                          and the other half name the chain's first row as their newer
+//                          version; 40,000 and 160,000 rows, "C" of one record
+//   hostile_wide_row  one row of 12,000 and 48,000 attributes changed back to its values
+//                     ("M" clearing and writing its key again), compared with its original
 
 #include "dataset/DSToJSON.h"
 #include "text/Utf8.h"
@@ -112,9 +120,60 @@ void dstojson_create_with_100_details(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * PacketUtf8(records).size()));
 }
 
+std::u16string VersionChainPacket(int rows)
+{
+    std::string packet = R"(<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="ID" fieldtype="i4"/>)"
+                         R"(</FIELDS><PARAMS CHANGE_LOG=")";
+    const int chain = rows / 2;
+    for (int row = 2; row <= chain; ++row)
+        packet += std::to_string(row) + " " + std::to_string(row - 1) + " 8 ";
+    for (int row = chain + 1; row <= rows; ++row)
+        packet += "1 " + std::to_string(row) + " 8 ";
+    packet += R"("/></METADATA><ROWDATA>)";
+    for (int row = 1; row <= rows; ++row)
+        packet += R"(<ROW ID=")" + std::to_string(row) + R"("/>)";
+    return text::FromUtf8(packet + "</ROWDATA></DATAPACKET>");
+}
+
+std::u16string WideRowPacket(int attributes)
+{
+    std::string packet = R"(<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="ID" fieldtype="i4"/>)"
+                         R"(</FIELDS><PARAMS/></METADATA><ROWDATA><ROW ID="1")";
+    for (int i = 1; i < attributes; ++i)
+        packet += " A" + std::to_string(i) + R"(="v")";
+    return text::FromUtf8(packet + "/></ROWDATA></DATAPACKET>");
+}
+
+void hostile_version_chain(benchmark::State& state)
+{
+    const std::u16string packet = VersionChainPacket(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        const std::u16string result = dataset::DSToJSON(packet, u"{}", u"ID", std::int32_t{0}, u"C");
+        if (result.empty())
+            state.SkipWithError("no packet returned");
+        benchmark::DoNotOptimize(result.data());
+    }
+}
+
+void hostile_wide_row(benchmark::State& state)
+{
+    const std::u16string packet = WideRowPacket(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        // The key written again lands behind the other attributes: the comparison cannot go
+        // pair by pair.
+        const std::u16string result =
+            dataset::DSToJSON(packet, u"{\"id\":null,\"id\":1}", u"ID", std::int32_t{1}, u"M");
+        if (result.empty() || result.find(u"RowState") != std::u16string::npos)
+            state.SkipWithError("the unchanged row was recorded as changed");
+        benchmark::DoNotOptimize(result.data());
+    }
+}
+
 BENCHMARK(pugixml_parse_save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(dstojson_modify_last)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(dstojson_create_with_100_details)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(hostile_version_chain)->Arg(40000)->Arg(160000)->Unit(benchmark::kMillisecond);
+BENCHMARK(hostile_wide_row)->Arg(12000)->Arg(48000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
