@@ -257,6 +257,48 @@ pugi::xml_node TDataSet::CurrentRow() const
     return FCurrent < FView.size() ? FView[FCurrent] : pugi::xml_node();
 }
 
+void TDataSet::IndexCurrentRow() const
+{
+    const pugi::xml_node row = CurrentRow();
+    if (row == FIndexedRow && FIndexedGeneration == FRowGeneration)
+        return;
+    FRowAttributes.clear();
+    FRowRepeatsAttributes = false;
+    for (const pugi::xml_attribute attribute : row.attributes()) {
+        // The first of repeated attributes counts.
+        if (const std::size_t index = FieldIndexOfAttribute(attribute.name()); index != kNoField)
+            FRowRepeatsAttributes |= !FRowAttributes.emplace(index, attribute).second;
+    }
+    FIndexedRow = row;
+    FIndexedGeneration = FRowGeneration;
+}
+
+pugi::xml_attribute TDataSet::FieldAttribute(std::size_t index) const
+{
+    IndexCurrentRow();
+    const auto found = FRowAttributes.find(index);
+    return found == FRowAttributes.end() ? pugi::xml_attribute() : found->second;
+}
+
+pugi::xml_attribute TDataSet::NextFieldAttribute(std::size_t index) const
+{
+    IndexCurrentRow();
+    const auto found = FRowAttributes.upper_bound(index);
+    return found == FRowAttributes.end() ? pugi::xml_attribute() : found->second;
+}
+
+void TDataSet::FieldAttributeChanged(std::size_t index, pugi::xml_attribute attribute) const
+{
+    IndexCurrentRow();
+    if (!attribute && FRowRepeatsAttributes)
+        attribute =
+            CurrentRow().attribute(Fields()[index]->Def().FAttrName.c_str()); // the next one counts now
+    if (attribute)
+        FRowAttributes[index] = attribute;
+    else
+        FRowAttributes.erase(index);
+}
+
 int TDataSet::RecordCount() const
 {
     CheckActive();

@@ -13,6 +13,7 @@
 #include "dataset/FieldDef.h"
 #include "dataset/Variant.h"
 
+#include <map>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
@@ -92,6 +93,14 @@ class TDataSet {
     // Grows whenever the current row may have changed.
     unsigned RowGeneration() const;
     pugi::xml_node CurrentRow() const;
+    // The attribute of field `index` in the current row; empty when the field is null there.
+    pugi::xml_attribute FieldAttribute(std::size_t index) const;
+    // The attribute of the current row that belongs to the first field after `index`.
+    pugi::xml_attribute NextFieldAttribute(std::size_t index) const;
+    // After a write: the attribute of field `index` in the current row is now `attribute`
+    // (empty: removed).
+    void FieldAttributeChanged(std::size_t index, pugi::xml_attribute attribute) const;
+    void IndexCurrentRow() const;
     void CancelDetails();
     // Before a change of a detail row: the master record enters edit state.
     void MakeMasterEditable();
@@ -121,6 +130,12 @@ class TDataSet {
     pugi::xml_node FOriginal;                    // edit: the row whose new version is being written
     std::unique_ptr<pugi::xml_document> FBackup; // edit in place: the row as it was
     bool FDetailsChanged = false;
+    // The attributes of the current row by field, so that writing many properties to a wide
+    // row does not search the row for each one; valid while the row and its generation are.
+    mutable pugi::xml_node FIndexedRow;
+    mutable unsigned FIndexedGeneration = 0;
+    mutable std::map<std::size_t, pugi::xml_attribute> FRowAttributes;
+    mutable bool FRowRepeatsAttributes = false; // a crafted row may name a field twice
 };
 
 } // namespace bramolt::dataset

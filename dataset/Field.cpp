@@ -69,31 +69,36 @@ void TField::Write(const TFieldValue& value)
     if (FDef.FKind == TValueKind::vkDataSet)
         throw EDataSetError("Field '" + text::ToUtf8(FDef.FFieldName) + "' holds a dataset");
     pugi::xml_node row = FDataSet.CurrentRow();
-    const char* name = FDef.FAttrName.c_str();
-    pugi::xml_attribute attribute = row.attribute(name);
+    const std::size_t index = Index();
+    pugi::xml_attribute attribute = FDataSet.FieldAttribute(index);
     if (std::holds_alternative<std::monostate>(value)) {
         row.remove_attribute(attribute);
+        FDataSet.FieldAttributeChanged(index, {});
         return;
     }
     if (!attribute) {
-        // Keep the attributes of a row in field order: before the first of a later field.
-        const std::size_t self = FDataSet.FieldIndexOfAttribute(FDef.FAttrName);
-        pugi::xml_attribute before = row.first_attribute();
-        while (before) {
-            const std::size_t index = FDataSet.FieldIndexOfAttribute(before.name());
-            if (index != TDataSet::kNoField && index > self)
-                break;
-            before = before.next_attribute();
-        }
+        // Keep the attributes of a row in field order: before the one of the next field.
+        const char* name = FDef.FAttrName.c_str();
+        const pugi::xml_attribute before = FDataSet.NextFieldAttribute(index);
         attribute = before ? row.insert_attribute_before(name, before) : row.append_attribute(name);
+        FDataSet.FieldAttributeChanged(index, attribute);
     }
     attribute.set_value(WritePacketValue(FDef, value).c_str());
 }
 
+std::size_t TField::Index() const
+{
+    return FDataSet.FieldIndexOfAttribute(FDef.FAttrName);
+}
+
+pugi::xml_attribute TField::Attribute() const
+{
+    return FDataSet.FieldAttribute(Index());
+}
+
 bool TField::IsNull() const
 {
-    const pugi::xml_node row = FDataSet.CurrentRow();
-    return FDef.FKind != TValueKind::vkDataSet && !row.attribute(FDef.FAttrName.c_str());
+    return FDef.FKind != TValueKind::vkDataSet && !Attribute();
 }
 
 TVariant TField::Value() const
@@ -102,16 +107,14 @@ TVariant TField::Value() const
         return TNull{};
     if (FDef.FKind == TValueKind::vkDataSet)
         return TUnassigned{};
-    const pugi::xml_node row = FDataSet.CurrentRow();
-    return VariantOfFieldValue(FDef, ReadPacketValue(FDef, row.attribute(FDef.FAttrName.c_str()).value()));
+    return VariantOfFieldValue(FDef, ReadPacketValue(FDef, Attribute().value()));
 }
 
 std::u16string TField::AsString() const
 {
     if (IsNull() || FDef.FKind == TValueKind::vkDataSet)
         return {};
-    const pugi::xml_node row = FDataSet.CurrentRow();
-    const TFieldValue value = ReadPacketValue(FDef, row.attribute(FDef.FAttrName.c_str()).value());
+    const TFieldValue value = ReadPacketValue(FDef, Attribute().value());
     if (FDef.FKind == TValueKind::vkText)
         return text::FromUtf8(std::get<std::string>(value));
     if (FDef.FKind == TValueKind::vkBytes)

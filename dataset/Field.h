@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,9 @@ class TField {
     friend class TDataSet;
 
     void Write(const TFieldValue& value);
+    // The field's position in its dataset, and its attribute in the current row.
+    std::size_t Index() const;
+    pugi::xml_attribute Attribute() const;
 
     TDataSet& FDataSet;
     const TFieldDef& FDef;

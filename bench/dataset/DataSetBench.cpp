@@ -122,8 +122,9 @@ void dstojson_create_with_100_details(benchmark::State& state)
 
 std::u16string VersionChainPacket(int rows)
 {
-    std::string packet = R"(<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="ID" fieldtype="i4"/>)"
-                         R"(</FIELDS><PARAMS CHANGE_LOG=")";
+    std::string packet =
+        R"(<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="ID" fieldtype="i4"/>)"
+        R"(</FIELDS><PARAMS CHANGE_LOG=")";
     const int chain = rows / 2;
     for (int row = 2; row <= chain; ++row)
         packet += std::to_string(row) + " " + std::to_string(row - 1) + " 8 ";
@@ -137,8 +138,9 @@ std::u16string VersionChainPacket(int rows)
 
 std::u16string WideRowPacket(int attributes)
 {
-    std::string packet = R"(<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="ID" fieldtype="i4"/>)"
-                         R"(</FIELDS><PARAMS/></METADATA><ROWDATA><ROW ID="1")";
+    std::string packet =
+        R"(<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="ID" fieldtype="i4"/>)"
+        R"(</FIELDS><PARAMS/></METADATA><ROWDATA><ROW ID="1")";
     for (int i = 1; i < attributes; ++i)
         packet += " A" + std::to_string(i) + R"(="v")";
     return text::FromUtf8(packet + "/></ROWDATA></DATAPACKET>");

@@ -177,7 +177,6 @@ TEST(DSToJSON, ReturnedPacketLoadsAgain)
     EXPECT_NE(Narrow(second).find(R"(CHANGE_LOG="3 0 4")"), std::string::npos);
 }
 
-
 // ---------------------------------------------------------------- a property that cannot be written
 
 // ID i4 required, NAME string 5, QTY i2, DAY date, ITEMS nested (N i2).
@@ -277,7 +276,8 @@ TEST_P(NullTest, ClearsTheFieldInNewChangedAndDetailRecords)
         const bool detail = record.FJson[2] == u'd';
         TDataSet& owner = detail ? dataSet.FieldByName(u"DT").NestedDataSet() : dataSet;
         ASSERT_EQ(owner.RecordCount(), record.FOper[0] == u'C' ? 2 : 1) << c.FField << ", " << record.FWhat;
-        EXPECT_TRUE(owner.FieldByName(u"F").IsNull()) << c.FField << ", " << record.FWhat << ": " << Narrow(result);
+        EXPECT_TRUE(owner.FieldByName(u"F").IsNull())
+            << c.FField << ", " << record.FWhat << ": " << Narrow(result);
     }
 }
 
@@ -291,11 +291,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TNullCase{R"(fieldtype="bin.hex" SUBTYPE="WideText")", "abc"},
                     TNullCase{R"(fieldtype="bin.hex" SUBTYPE="Binary")", "aGkh"},
                     TNullCase{R"(fieldtype="i1")", "5"}, TNullCase{R"(fieldtype="i2")", "5"},
-                    TNullCase{R"(fieldtype="i4")", "5"}, TNullCase{R"(fieldtype="i4" SUBTYPE="Autoinc")", "5"},
+                    TNullCase{R"(fieldtype="i4")", "5"},
+                    TNullCase{R"(fieldtype="i4" SUBTYPE="Autoinc")", "5"},
                     TNullCase{R"(fieldtype="i8")", "5"}, TNullCase{R"(fieldtype="ui1")", "5"},
                     TNullCase{R"(fieldtype="ui2")", "5"}, TNullCase{R"(fieldtype="ui4")", "5"},
                     TNullCase{R"(fieldtype="r4")", "1.5"}, TNullCase{R"(fieldtype="r8")", "1.5"},
-                    TNullCase{R"(fieldtype="r8" SUBTYPE="Money")", "1.5"}, TNullCase{R"(fieldtype="r10")", "1.5"},
+                    TNullCase{R"(fieldtype="r8" SUBTYPE="Money")", "1.5"},
+                    TNullCase{R"(fieldtype="r10")", "1.5"},
                     TNullCase{R"(fieldtype="fixed" WIDTH="6" DECIMALS="2")", "1.50"},
                     TNullCase{R"(fieldtype="fixedFMT" WIDTH="6" DECIMALS="2")", "1.50"},
                     TNullCase{R"(fieldtype="boolean")", "TRUE"}, TNullCase{R"(fieldtype="date")", "20240501"},

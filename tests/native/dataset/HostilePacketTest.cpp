@@ -73,10 +73,12 @@ TEST_P(DepthTest, LoadsOrIsRefusedAndEveryOperationSurvives)
         } catch (const EDataSetError& error) {
             const std::string message = error.what();
             EXPECT_EQ(message.rfind("Invalid XML data packet: ", 0), 0u) << message;
-            EXPECT_NE(message.find(std::to_string(kMaxElementDepth) + " levels"), std::string::npos) << message;
+            EXPECT_NE(message.find(std::to_string(kMaxElementDepth) + " levels"), std::string::npos)
+                << message;
         }
         for (const char16_t* oper : {u"C", u"M", u"D"})
-            EXPECT_THROW(DSToJSON(packet, u"{\"id\":2}", u"ID", std::int32_t{1}, oper), EDataSetError) << c.FWhat;
+            EXPECT_THROW(DSToJSON(packet, u"{\"id\":2}", u"ID", std::int32_t{1}, oper), EDataSetError)
+                << c.FWhat;
         return;
     }
     // Create, change, change nothing (the new version is removed again) and delete.
@@ -92,7 +94,8 @@ TEST_P(DepthTest, LoadsOrIsRefusedAndEveryOperationSurvives)
         {u"D", u"", 1, R"(CHANGE_LOG="1 0 2")"},
     };
     for (const auto& operation : operations) {
-        const std::u16string result = DSToJSON(packet, operation.FJson, u"ID", operation.FKey, operation.FOper);
+        const std::u16string result =
+            DSToJSON(packet, operation.FJson, u"ID", operation.FKey, operation.FOper);
         EXPECT_NE(Narrow(result).find(operation.FChangeLog), std::string::npos)
             << c.FWhat << ", " << Narrow(operation.FOper) << ": " << Narrow(result).substr(0, 400);
         TDataSet again;
@@ -110,24 +113,25 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         TDepthCase{"rows one level deeper than their fields, past the limit",
                    PacketOf(NestedFields(kMaxDataSetLevels), NestedRows(kMaxDataSetLevels + 2)), false},
-        TDepthCase{"an unknown element in a row at the limit", PacketOf(kIdField, UnknownInRow(kUnknownLevelsAllowed)),
-                   true},
+        TDepthCase{"an unknown element in a row at the limit",
+                   PacketOf(kIdField, UnknownInRow(kUnknownLevelsAllowed)), true},
         TDepthCase{"an unknown element in a row one level past the limit",
                    PacketOf(kIdField, UnknownInRow(kUnknownLevelsAllowed + 1)), false},
         TDepthCase{"fields nested 100,000 levels", PacketOf(NestedFields(100'000), ""), false},
         TDepthCase{"rows nested 100,000 levels", PacketOf(NestedFields(3), NestedRows(100'000)), false},
-        TDepthCase{"an unknown element in a row nested 100,000 levels", PacketOf(kIdField, UnknownInRow(100'000)),
-                   false},
+        TDepthCase{"an unknown element in a row nested 100,000 levels",
+                   PacketOf(kIdField, UnknownInRow(100'000)), false},
         TDepthCase{"an unknown element in PARAMS nested 100,000 levels",
-                   PacketOf(kIdField, "", "<PARAMS>" + Repeat("<X>", 100'000) + Repeat("</X>", 100'000) + "</PARAMS>"),
+                   PacketOf(kIdField, "",
+                            "<PARAMS>" + Repeat("<X>", 100'000) + Repeat("</X>", 100'000) + "</PARAMS>"),
                    false}),
     [](const testing::TestParamInfo<TDepthCase>& info) { return test::NameOf(info.param.FWhat); });
 
 TEST(HostileJSON, ArraysNested100000LevelsAreWalkedWithoutRecursion)
 {
-    const std::u16string json =
-        Widen(Repeat("[", 100'000) + R"({"id":7})" + Repeat("]", 100'000));
-    const std::string result = Narrow(DSToJSON(Widen(PacketOf(kIdField, "")), json, u"ID", std::int32_t{1}, u"C"));
+    const std::u16string json = Widen(Repeat("[", 100'000) + R"({"id":7})" + Repeat("]", 100'000));
+    const std::string result =
+        Narrow(DSToJSON(Widen(PacketOf(kIdField, "")), json, u"ID", std::int32_t{1}, u"C"));
     EXPECT_NE(result.find(R"(<ROW RowState="4" ID="7"/>)"), std::string::npos) << result;
 }
 
@@ -146,7 +150,8 @@ TEST_P(VersionChainTest, ShowsTheNewestVersionOfEveryRow)
 {
     const TChainCase& c = GetParam();
     TDataSet dataSet;
-    dataSet.LoadFromXML(Widen(PacketOf(kIdField, c.FRows, std::string("<PARAMS CHANGE_LOG=\"") + c.FChangeLog + "\"/>")));
+    dataSet.LoadFromXML(
+        Widen(PacketOf(kIdField, c.FRows, std::string("<PARAMS CHANGE_LOG=\"") + c.FChangeLog + "\"/>")));
     std::string ids;
     for (int record = 1; record <= dataSet.RecordCount(); ++record) {
         dataSet.MoveTo(record);
@@ -158,16 +163,18 @@ TEST_P(VersionChainTest, ShowsTheNewestVersionOfEveryRow)
 INSTANTIATE_TEST_SUITE_P(
     ChangeLogs, VersionChainTest,
     testing::Values(
-        TChainCase{"a chain of versions shows its last one in its first row's place",
-                   R"(<ROW RowState="1" ID="1"/><ROW ID="5"/><ROW RowState="9" ID="2"/><ROW RowState="8" ID="3"/>)",
-                   "3 1 8 4 3 8", "3 5"},
+        TChainCase{
+            "a chain of versions shows its last one in its first row's place",
+            R"(<ROW RowState="1" ID="1"/><ROW ID="5"/><ROW RowState="9" ID="2"/><ROW RowState="8" ID="3"/>)",
+            "3 1 8 4 3 8", "3 5"},
         TChainCase{"rows leading into one chain all show its last version",
                    R"(<ROW RowState="1" ID="1"/><ROW RowState="1" ID="2"/><ROW RowState="9" ID="3"/>)"
                    R"(<ROW RowState="8" ID="4"/>)",
                    "3 1 8 3 2 8 4 3 8", "4 4"},
         TChainCase{"a chain in a circle ends before it closes", R"(<ROW ID="1"/><ROW ID="2"/><ROW ID="3"/>)",
                    "1 2 8 2 1 8 1 3 8", "2"},
-        TChainCase{"a row that is its own version is no record", R"(<ROW ID="1"/><ROW ID="2"/>)", "1 1 8", "2"}),
+        TChainCase{"a row that is its own version is no record", R"(<ROW ID="1"/><ROW ID="2"/>)", "1 1 8",
+                   "2"}),
     [](const testing::TestParamInfo<TChainCase>& info) { return test::NameOf(info.param.FWhat); });
 
 TEST(HostileRows, AnMThatChangesNothingRecordsNothingWhateverTheAttributeOrder)
@@ -182,6 +189,25 @@ TEST(HostileRows, AnMThatChangesNothingRecordsNothingWhateverTheAttributeOrder)
     EXPECT_NE(same.find(R"(<ROW C="x" B="2" A="1" Z="kept"/></ROWDATA>)"), std::string::npos) << same;
     const std::string changed = Narrow(DSToJSON(packet, u"{\"b\":3}", u"A", std::int32_t{1}, u"M"));
     EXPECT_NE(changed.find(R"(CHANGE_LOG="2 1 8")"), std::string::npos) << changed;
+}
+
+TEST(HostileRows, AFieldNamedTwiceInARowReadsTheFirstUntilItIsCleared)
+{
+    const std::string fields =
+        R"(<FIELD attrname="ID" fieldtype="i4"/><FIELD attrname="N" fieldtype="string" WIDTH="5"/>)";
+    TDataSet dataSet;
+    dataSet.LoadFromXML(Widen(PacketOf(fields, R"(<ROW ID="1" N="a" N="b"/>)")));
+    dataSet.Edit();
+    TField& field = dataSet.FieldByName(u"N");
+    EXPECT_EQ(Narrow(field.AsString()), "a");
+    field.Clear();
+    EXPECT_EQ(Narrow(field.AsString()), "b");
+    field.Clear();
+    EXPECT_TRUE(field.IsNull());
+    field.SetAsString(u"c");
+    dataSet.Post();
+    EXPECT_NE(Narrow(dataSet.SaveToXML()).find(R"(<ROW RowState="8" ID="1" N="c"/>)"), std::string::npos)
+        << Narrow(dataSet.SaveToXML());
 }
 
 } // namespace

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
-#include <optional>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 
 namespace bramolt::dataset {
@@ -171,7 +171,6 @@ INSTANTIATE_TEST_SUITE_P(
                             std::to_string(info.index));
     });
 
-
 // ISO 8601 date-times as JSON serializers write them: the fraction to the nearest millisecond,
 // and a zone converted to the local time of the process, here Central European time.
 class ZonedDateTest : public testing::Test {
@@ -229,11 +228,13 @@ TEST_F(ZonedDateTest, ConvertsToLocalTime)
 
 TEST_F(ZonedDateTest, ReachesDateTimeFields)
 {
-    const std::string fields = R"(<FIELD attrname="K" fieldtype="i4"/><FIELD attrname="F" fieldtype="dateTime"/>)";
-    const std::string result = test::Narrow(DSToJSON(test::Widen(test::PacketOf(fields, "")),
-                                                     u"{\"f\":\"2024-05-01T10:30:00.250Z\"}", u"K",
-                                                     std::int32_t{1}, u"C"));
-    EXPECT_NE(result.find(R"(<ROW RowState="4" K="1" F="20240501T12:30:00250"/>)"), std::string::npos) << result;
+    const std::string fields =
+        R"(<FIELD attrname="K" fieldtype="i4"/><FIELD attrname="F" fieldtype="dateTime"/>)";
+    const std::string result =
+        test::Narrow(DSToJSON(test::Widen(test::PacketOf(fields, "")),
+                              u"{\"f\":\"2024-05-01T10:30:00.250Z\"}", u"K", std::int32_t{1}, u"C"));
+    EXPECT_NE(result.find(R"(<ROW RowState="4" K="1" F="20240501T12:30:00250"/>)"), std::string::npos)
+        << result;
 }
 
 } // namespace
