@@ -13,6 +13,8 @@
 //                          version; 40,000 and 160,000 rows, "C" of one record
 //   hostile_wide_row  one row of 12,000 and 48,000 attributes changed back to its values
 //                     ("M" clearing and writing its key again), compared with its original
+//   hostile_many_properties  a record of 12,000 and 48,000 fields, each written by its own
+//                            property of the JSON text ("M"), into a row that holds them all
 
 #include "dataset/DSToJSON.h"
 #include "text/Utf8.h"
@@ -171,11 +173,34 @@ void hostile_wide_row(benchmark::State& state)
     }
 }
 
+void hostile_many_properties(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    std::string fields, row, json = "{";
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "F" + std::to_string(i);
+        fields += R"(<FIELD attrname=")" + name + R"(" fieldtype="i4"/>)";
+        row += " " + name + R"(="1")";
+        json += (i > 0 ? ",\"" : "\"") + name + "\":" + std::to_string(i);
+    }
+    const std::u16string packet =
+        text::FromUtf8("<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields +
+                       "</FIELDS><PARAMS/></METADATA><ROWDATA><ROW" + row + "/></ROWDATA></DATAPACKET>");
+    const std::u16string record = text::FromUtf8(json + "}");
+    for (auto _ : state) {
+        const std::u16string result = dataset::DSToJSON(packet, record, u"F0", std::int32_t{1}, u"M");
+        if (result.empty())
+            state.SkipWithError("no packet returned");
+        benchmark::DoNotOptimize(result.data());
+    }
+}
+
 BENCHMARK(pugixml_parse_save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(dstojson_modify_last)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(dstojson_create_with_100_details)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(hostile_version_chain)->Arg(40000)->Arg(160000)->Unit(benchmark::kMillisecond);
 BENCHMARK(hostile_wide_row)->Arg(12000)->Arg(48000)->Unit(benchmark::kMillisecond);
+BENCHMARK(hostile_many_properties)->Arg(12000)->Arg(48000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
