@@ -164,5 +164,23 @@ TEST_F(DataSetMethodsTest, EarlyBoundCallsTakeNullTextsAsEmpty)
         << Narrow(answer.View());
 }
 
+TEST_F(DataSetMethodsTest, FailingPropertiesNullAndZonedDatesThroughTheServer)
+{
+    const auto create = [&](const wchar_t* json) {
+        const TOutcome outcome = Call({Text(kPacket), Text(json), Text(L"ID"), I4(2), Text(L"C")});
+        EXPECT_TRUE(HResultIs(S_OK, outcome.Code)) << Narrow(json);
+        return outcome.Packet;
+    };
+    EXPECT_EQ(create(LR"({"name":"x","nope":1})"), "") << "a property that cannot be written saves nothing";
+    EXPECT_TRUE(Holds(create(LR"({"name":"x","day":null})"), R"(<ROW RowState="4" ID="2" NAME="x"/>)"))
+        << "null leaves the field out of the row";
+    // The same moment in two zones is the same local day, whatever the server's zone; a zone
+    // that were ignored would give 1 May for the first and 2 May for the second.
+    const std::string universal = create(LR"({"day":"2024-05-01T23:30:00Z"})");
+    const std::string shifted = create(LR"({"day":"2024-05-02T01:30:00.5+02:00"})");
+    ASSERT_NE(universal, "");
+    EXPECT_EQ(universal, shifted);
+}
+
 } // namespace
 } // namespace bramolt::test
