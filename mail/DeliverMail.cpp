@@ -11,6 +11,7 @@
 #include "mail/SmtpChannel.h"
 #include "mail/SmtpSession.h"
 #include "mail/Socket.h"
+#include "mail/VerificationPolicy.h"
 #include "text/Utf8.h"
 
 #include <ctime>
@@ -70,17 +71,19 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
     TSmtpTransaction transaction;
     transaction.Tls = TlsModeFor(useTls, serverPort);
     transaction.ServerName = text::ToUtf8(server);
-    transaction.UserName = text::ToUtf8(userName);
-    transaction.Password = text::ToUtf8(password);
+    transaction.ServerPort = serverPort;
+    transaction.VerifyServer = useTls && ServerVerificationRequired();
+    const std::string user = text::ToUtf8(userName);
 
     TMailMessage message;
-    message.From = ParseMailbox(transaction.UserName, "UserName");
+    message.From = ParseMailbox(user, "UserName");
     if (message.From) {
         transaction.Sender = message.From->Address;
         // Without a display name of its own, the sender shows the name it signs in with.
         if (message.From->Name.empty())
             message.From->Name = message.From->Address;
     }
+    transaction.SignIn = ReadCredentials(user, text::ToUtf8(password));
     message.To = ParseAddressList(text::ToUtf8(to), "To");
     message.Cc = ParseAddressList(text::ToUtf8(cc), "Cc");
     const std::vector<TMailAddress> blind = ParseAddressList(text::ToUtf8(bcc), "Bcc");

@@ -21,13 +21,15 @@ struct TMailLimits {
 // STARTTLS on every other port, 587 included.
 TTlsMode TlsModeFor(bool useTls, std::uint16_t port);
 
-// Composes one message and submits it to `server`: connect, greet, TLS (when `useTls`),
-// AUTH LOGIN (when `userName` is given and the server offers LOGIN), MAIL FROM, RCPT TO for
-// every To, Cc and Bcc recipient, DATA, QUIT.
+// Composes one message and submits it to `server`: connect, greet, TLS (when `useTls`;
+// verified when the machine's policy asks for it, VerificationPolicy.h), AUTH (when
+// `userName` is given and the server offers a mechanism that fits, SmtpSession.h), MAIL
+// FROM, RCPT TO for every To, Cc and Bcc recipient, DATA, QUIT.
 // - To, Cc and Bcc are address lists (AddressList.h); `attachments` holds file paths
 //   separated by "|" (empty entries ignored), each of which must name a readable file.
-// - `userName` is the login and the sender (From and MAIL FROM), one mailbox.
-// Lists, sender and attachments are all checked before connecting.
+// - `userName` is the login and the sender (From and MAIL FROM), one mailbox; `password` is
+//   a password, or "Bearer <access token>" for OAuth 2 (SignIn.h).
+// Lists, sender, credentials and attachments are all checked before connecting.
 // - Only the low 16 bits of `port` count. With `useTls`, port 465 means TLS from the first
 //   byte (RFC 8314); any other port starts in plain text and requires STARTTLS.
 // `status` is "OK" from the start; it tells which stage failed when a failure leaves.

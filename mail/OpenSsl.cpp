@@ -1,6 +1,7 @@
 #include "mail/OpenSsl.h"
 
 #include "mail/MailError.h"
+#include "mail/OpenSslNames.h"
 #include "mail/SharedLibrary.h"
 
 #include <memory>
@@ -9,14 +10,6 @@
 namespace bramolt::mail {
 
 namespace {
-
-#ifdef _WIN32
-constexpr const char* kCryptoLibrary = "libcrypto-3-x64.dll";
-constexpr const char* kSslLibrary = "libssl-3-x64.dll";
-#else
-constexpr const char* kCryptoLibrary = "libcrypto.so.3";
-constexpr const char* kSslLibrary = "libssl.so.3";
-#endif
 
 template <typename Function> bool Bind(void* library, const char* name, Function& target)
 {
@@ -44,7 +37,14 @@ std::unique_ptr<TOpenSsl> TryLoad()
         Bind(ssl, "SSL_connect", api->SSL_connect) && Bind(ssl, "SSL_read", api->SSL_read) &&
         Bind(ssl, "SSL_write", api->SSL_write) && Bind(ssl, "SSL_get_error", api->SSL_get_error) &&
         Bind(ssl, "SSL_pending", api->SSL_pending) && Bind(ssl, "SSL_shutdown", api->SSL_shutdown) &&
-        Bind(crypto, "ERR_clear_error", api->ERR_clear_error);
+        Bind(crypto, "ERR_clear_error", api->ERR_clear_error) &&
+        Bind(ssl, "SSL_CTX_get_cert_store", api->SSL_CTX_get_cert_store) &&
+        Bind(ssl, "SSL_CTX_set_default_verify_paths", api->SSL_CTX_set_default_verify_paths) &&
+        Bind(ssl, "SSL_set1_host", api->SSL_set1_host) &&
+        Bind(ssl, "SSL_get_verify_result", api->SSL_get_verify_result) &&
+        Bind(crypto, "d2i_X509", api->d2i_X509) && Bind(crypto, "X509_free", api->X509_free) &&
+        Bind(crypto, "X509_STORE_add_cert", api->X509_STORE_add_cert) &&
+        Bind(crypto, "X509_verify_cert_error_string", api->X509_verify_cert_error_string);
     return complete ? std::move(api) : nullptr;
 }
 

@@ -2,9 +2,7 @@
 
 // The part of OpenSSL 3's libssl and libcrypto that the TLS layer calls, as a table of
 // function pointers filled at run time. The server is built without OpenSSL's headers and
-// import libraries; the two libraries are found when a call first needs TLS:
-// libssl.so.3 and libcrypto.so.3, or libssl-3-x64.dll and libcrypto-3-x64.dll beside the
-// executable or on the path.
+// import libraries; the two libraries (OpenSslNames.h) are found when a call first needs TLS.
 
 namespace bramolt::mail {
 
@@ -12,6 +10,8 @@ namespace bramolt::mail {
 struct TSslMethod;
 struct TSslContext;
 struct TSsl;
+struct TX509;
+struct TX509Store;
 
 // Constants of OpenSSL 3's public interface.
 namespace ossl {
@@ -20,6 +20,8 @@ inline constexpr int kCtrlSetTlsExtHostName = 55;
 inline constexpr long kNameTypeHostName = 0;
 inline constexpr long kTls1Version = 0x0301;
 inline constexpr int kVerifyNone = 0;
+inline constexpr int kVerifyPeer = 1;
+inline constexpr long kX509VerifyOk = 0;
 inline constexpr int kErrorWantRead = 2;
 inline constexpr int kErrorWantWrite = 3;
 inline constexpr int kErrorSyscall = 5;
@@ -44,6 +46,16 @@ struct TOpenSsl {
     int (*SSL_pending)(const TSsl* ssl);
     int (*SSL_shutdown)(TSsl* ssl);
     void (*ERR_clear_error)();
+
+    // Certificate verification.
+    TX509Store* (*SSL_CTX_get_cert_store)(const TSslContext* context);
+    int (*SSL_CTX_set_default_verify_paths)(TSslContext* context);
+    int (*SSL_set1_host)(TSsl* ssl, const char* hostname);
+    long (*SSL_get_verify_result)(const TSsl* ssl);
+    TX509* (*d2i_X509)(TX509** certificate, const unsigned char** bytes, long length);
+    void (*X509_free)(TX509* certificate);
+    int (*X509_STORE_add_cert)(TX509Store* store, TX509* certificate);
+    const char* (*X509_verify_cert_error_string)(long error);
 };
 
 // The loaded table. Loaded once per process and kept; a failed attempt is repeated by the

@@ -68,11 +68,11 @@ TSmtpReply TSmtpChannel::ReadReply(std::chrono::milliseconds limit)
     }
 }
 
-void TSmtpChannel::StartTls(const TOpenSsl& api, const std::string& serverName)
+void TSmtpChannel::StartTls(const TOpenSsl& api, const std::string& serverName, bool verify)
 {
     Flush();
     FReader.Discard();
-    FTls = std::make_unique<TTlsStream>(api, FSocket, serverName);
+    FTls = std::make_unique<TTlsStream>(api, FSocket, serverName, verify);
 }
 
 } // namespace bramolt::mail

@@ -34,8 +34,8 @@ class TSmtpChannel : public TByteSink {
     // The same for the reply to the message's final ".".
     TSmtpReply ReadMessageReply() { return ReadReply(FMessageReplyLimit); }
 
-    // Performs the TLS handshake on the connection; what follows goes through TLS.
-    void StartTls(const TOpenSsl& api, const std::string& serverName);
+    // Performs the TLS handshake on the connection (TlsStream.h); what follows goes through TLS.
+    void StartTls(const TOpenSsl& api, const std::string& serverName, bool verify);
 
   private:
     std::size_t Receive(char* buffer, std::size_t size, TDeadline deadline);

@@ -3,30 +3,23 @@
 #include "fileout/Base64.h"
 #include "mail/DotStuffer.h"
 #include "mail/MailError.h"
+#include "text/AsciiCase.h"
 
-#include <cctype>
 #include <utility>
 
 namespace bramolt::mail {
 
 namespace {
 
-// AUTH LOGIN sends each value as one line of Base64.
+// RFC 4954 section 4: an AUTH command line, initial response included, may be this long.
+constexpr std::size_t kMaxAuthLine = 12288;
+
+// Every message of a sign-in is one line of Base64.
 std::string Base64Line(std::string_view bytes)
 {
     std::string encoded = fileout::EncodeBase64Lines(bytes);
     std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
     return encoded;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // The words of a capability line, split at blanks and, for "AUTH=LOGIN" of old servers, "=".
@@ -49,6 +42,11 @@ std::vector<std::string_view> Words(std::string_view line)
     throw TMailError(reply.Text());
 }
 
+bool IsEmptyChallenge(const TSmtpReply& reply)
+{
+    return reply.Lines.size() == 1 && reply.Lines.front().find_first_not_of(' ') == std::string::npos;
+}
+
 } // namespace
 
 TSmtpSession::TSmtpSession(TSmtpChannel& channel, const TSmtpTransaction& transaction, const TOpenSsl* tls,
@@ -60,7 +58,7 @@ TSmtpSession::TSmtpSession(TSmtpChannel& channel, const TSmtpTransaction& transa
 void TSmtpSession::Run()
 {
     if (FTransaction.Tls == TTlsMode::tmImplicit) {
-        FChannel.StartTls(*FTls, FTransaction.ServerName);
+        FChannel.StartTls(*FTls, FTransaction.ServerName, FTransaction.VerifyServer);
         FSecure = true;
     }
     FState = TSmtpState::ssGreeting;
@@ -96,10 +94,24 @@ void TSmtpSession::Enter(TSmtpState next)
         FChannel.Command("AUTH LOGIN");
         break;
     case TSmtpState::ssAuthUser:
-        FChannel.Command(Base64Line(FTransaction.UserName));
+        FChannel.Command(Base64Line(FTransaction.SignIn.UserName));
         break;
     case TSmtpState::ssAuthPassword:
-        FChannel.Command(Base64Line(FTransaction.Password));
+        FChannel.Command(Base64Line(FTransaction.SignIn.Secret));
+        break;
+    case TSmtpState::ssAuthMessage: {
+        // A message too long for the command line waits for the server's empty challenge.
+        const std::string command = std::string("AUTH ") + MechanismName(FMechanism);
+        const bool fits = command.size() + 1 + FSignInMessage.size() + 2 <= kMaxAuthLine;
+        FChannel.Command(fits ? command + " " + FSignInMessage : command);
+        break;
+    }
+    case TSmtpState::ssAuthCancel:
+        // XOAUTH2 wants an empty line, RFC 7628 section 3.2.3 the single byte 0x01; other
+        // mechanisms cancel with "*" (RFC 4954 section 4).
+        FChannel.Command(FMechanism == TSaslMechanism::smXOAuth2       ? ""
+                         : FMechanism == TSaslMechanism::smOAuthBearer ? Base64Line("\x01")
+                                                                  : "*");
         break;
     case TSmtpState::ssMailFrom:
         FChannel.Command("MAIL FROM:<" + FTransaction.Sender + ">");
@@ -147,6 +159,10 @@ void TSmtpSession::OnReply(const TSmtpReply& reply)
         return OnAuthUser(reply);
     case TSmtpState::ssAuthPassword:
         return OnAuthPassword(reply);
+    case TSmtpState::ssAuthMessage:
+        return OnAuthMessage(reply);
+    case TSmtpState::ssAuthCancel:
+        return OnAuthCancel(reply);
     case TSmtpState::ssMailFrom:
         return OnMailFrom(reply);
     case TSmtpState::ssRcptTo:
@@ -191,8 +207,33 @@ void TSmtpSession::AfterGreeting()
             QuitAndFail("SSL is not available on this server.");
         return Enter(TSmtpState::ssStartTls);
     }
-    if (!FTransaction.UserName.empty() && OffersLogin())
-        return Enter(TSmtpState::ssAuthLogin);
+    if (!FTransaction.SignIn.UserName.empty())
+        return SignIn();
+    Enter(TSmtpState::ssMailFrom);
+}
+
+void TSmtpSession::SignIn()
+{
+    const TCredentials& credentials = FTransaction.SignIn;
+    const auto start = [this](TSaslMechanism mechanism, const std::string& message) {
+        FMechanism = mechanism;
+        FSignInMessage = Base64Line(message);
+        Enter(TSmtpState::ssAuthMessage);
+    };
+    if (credentials.Kind == TSecretKind::skAccessToken) {
+        if (OffersMechanism("XOAUTH2"))
+            return start(TSaslMechanism::smXOAuth2, XOAuth2Message(credentials));
+        if (OffersMechanism("OAUTHBEARER"))
+            return start(TSaslMechanism::smOAuthBearer,
+                         OAuthBearerMessage(credentials, FTransaction.ServerName, FTransaction.ServerPort));
+    } else {
+        if (OffersMechanism("LOGIN")) {
+            FMechanism = TSaslMechanism::smLogin;
+            return Enter(TSmtpState::ssAuthLogin);
+        }
+        if (OffersMechanism("PLAIN"))
+            return start(TSaslMechanism::smPlain, PlainMessage(credentials));
+    }
     Enter(TSmtpState::ssMailFrom);
 }
 
@@ -200,7 +241,7 @@ void TSmtpSession::OnStartTls(const TSmtpReply& reply)
 {
     if (reply.Code != 220)
         QuitAndFail("Start SSL negotiation command failed.");
-    FChannel.StartTls(*FTls, FTransaction.ServerName);
+    FChannel.StartTls(*FTls, FTransaction.ServerName, FTransaction.VerifyServer);
     FSecure = true;
     // The capabilities heard in plain text no longer count (RFC 3207 section 4.2).
     FCapabilities.clear();
@@ -228,6 +269,29 @@ void TSmtpSession::OnAuthPassword(const TSmtpReply& reply)
     if (reply.Code != 235)
         FailWith(reply);
     Enter(TSmtpState::ssMailFrom);
+}
+
+void TSmtpSession::OnAuthMessage(const TSmtpReply& reply)
+{
+    if (reply.Code == 235)
+        return Enter(TSmtpState::ssMailFrom);
+    if (reply.Code != 334)
+        FailWith(reply);
+    // An empty challenge asks for the message that did not travel with the command, or that
+    // the server wants on a line of its own (RFC 4954 section 4); it is sent once.
+    if (IsEmptyChallenge(reply) && !FSignInMessageSent) {
+        FSignInMessageSent = true;
+        return FChannel.Command(FSignInMessage);
+    }
+    // Any other challenge is the server's report of a refused token (RFC 7628 section 3.2.2;
+    // XOAUTH2 alike): once it is acknowledged, the server ends the exchange with a refusal
+    // whose text reaches the caller.
+    Enter(TSmtpState::ssAuthCancel);
+}
+
+void TSmtpSession::OnAuthCancel(const TSmtpReply& reply)
+{
+    FailWith(reply);
 }
 
 void TSmtpSession::OnMailFrom(const TSmtpReply& reply)
@@ -267,20 +331,20 @@ bool TSmtpSession::Offers(const char* keyword) const
 {
     for (const auto& line : FCapabilities) {
         const auto words = Words(line);
-        if (!words.empty() && EqualsIgnoringCase(words.front(), keyword))
+        if (!words.empty() && text::EqualsIgnoringAsciiCase(words.front(), keyword))
             return true;
     }
     return false;
 }
 
-bool TSmtpSession::OffersLogin() const
+bool TSmtpSession::OffersMechanism(const char* mechanism) const
 {
     for (const auto& line : FCapabilities) {
         const auto words = Words(line);
-        if (words.empty() || !EqualsIgnoringCase(words.front(), "AUTH"))
+        if (words.empty() || !text::EqualsIgnoringAsciiCase(words.front(), "AUTH"))
             continue;
         for (std::size_t i = 1; i < words.size(); ++i)
-            if (EqualsIgnoringCase(words[i], "LOGIN"))
+            if (text::EqualsIgnoringAsciiCase(words[i], mechanism))
                 return true;
     }
     return false;

@@ -3,15 +3,18 @@
 // The client side of one SMTP mail transaction:
 //   RFC 5321  Simple Mail Transfer Protocol (EHLO/HELO, MAIL, RCPT, DATA, RSET, QUIT)
 //   RFC 3207  STARTTLS
-//   RFC 4954  AUTH, with the LOGIN mechanism
+//   RFC 4954  AUTH, with the mechanisms of SignIn.h: LOGIN or else PLAIN for a password,
+//             XOAUTH2 or else OAUTHBEARER for an access token
 //   RFC 8314  implicit TLS (the handshake before the greeting)
 // Commands are not pipelined: each waits for its reply.
 
 #include "mail/ByteSink.h"
 #include "mail/OpenSsl.h"
+#include "mail/SignIn.h"
 #include "mail/SmtpChannel.h"
 #include "mail/SmtpReply.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,10 +30,11 @@ enum class TTlsMode {
 // What one transaction sends, as the bytes that go on the wire (UTF-8).
 struct TSmtpTransaction {
     std::string ClientName; // for EHLO and HELO
-    std::string ServerName; // for the TLS server name indication
+    std::string ServerName; // for the TLS server name and its verification, and OAUTHBEARER
+    std::uint16_t ServerPort = 0; // for OAUTHBEARER
     TTlsMode Tls = TTlsMode::tmNone;
-    std::string UserName; // AUTH LOGIN only when not empty
-    std::string Password;
+    bool VerifyServer = false; // the server's certificate must chain to a trusted root and name it
+    TCredentials SignIn;       // AUTH only when its user name is not empty
     std::string Sender; // MAIL FROM
     std::vector<std::string> Recipients;
 };
@@ -57,6 +61,8 @@ class TSmtpSession {
         ssAuthLogin,    // AUTH LOGIN sent: 334 asks for the user name
         ssAuthUser,     // user name sent: 235 (done) or 334 (asks for the password)
         ssAuthPassword, // password sent: 235
+        ssAuthMessage,  // AUTH with the mechanism's one message sent: 235, or 334 (see OnAuthMessage)
+        ssAuthCancel,   // the server's error challenge acknowledged: its final reply says why
         ssMailFrom,     // MAIL FROM sent: 250
         ssRcptTo,       // RCPT TO of recipient FRecipient sent: 250 or 251
         ssData,         // DATA sent: 354
@@ -76,6 +82,8 @@ class TSmtpSession {
     void OnAuthLogin(const TSmtpReply& reply);
     void OnAuthUser(const TSmtpReply& reply);
     void OnAuthPassword(const TSmtpReply& reply);
+    void OnAuthMessage(const TSmtpReply& reply);
+    void OnAuthCancel(const TSmtpReply& reply);
     void OnMailFrom(const TSmtpReply& reply);
     void OnRcptTo(const TSmtpReply& reply);
     void OnData(const TSmtpReply& reply);
@@ -83,8 +91,11 @@ class TSmtpSession {
 
     // After EHLO or HELO: STARTTLS when it is still due, else authentication or MAIL FROM.
     void AfterGreeting();
+    // Signs in with the first mechanism that fits the credentials and that the server offers;
+    // with none of them offered the dialogue goes on without AUTH.
+    void SignIn();
     bool Offers(const char* keyword) const;
-    bool OffersLogin() const;
+    bool OffersMechanism(const char* mechanism) const;
 
     // Failures that end the dialogue in the ways RFC 5321 and 3207 ask for.
     [[noreturn]] void QuitAndFail(const char* message);
@@ -99,6 +110,9 @@ class TSmtpSession {
     TSmtpState FState = TSmtpState::ssGreeting;
     std::vector<std::string> FCapabilities;
     bool FSecure = false;
+    TSaslMechanism FMechanism = TSaslMechanism::smLogin;
+    std::string FSignInMessage; // of PLAIN, XOAUTH2 or OAUTHBEARER, in Base64
+    bool FSignInMessageSent = false;
     std::size_t FRecipient = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "mail/TlsStream.h"
 
 #include "mail/MailError.h"
+#include "mail/TrustedRoots.h"
 
 #include <algorithm>
 #include <climits>
@@ -23,18 +24,24 @@ bool IsAddressLiteral(const std::string& name)
 
 } // namespace
 
-TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName)
+TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify)
     : FApi(api), FSocket(socket), FContext(nullptr, TContextFree{&api}), FSsl(nullptr, TSslFree{&api})
 {
     FApi.ERR_clear_error();
     FContext.reset(FApi.SSL_CTX_new(FApi.TLS_client_method()));
     if (!FContext)
         NegotiationFailed();
-    // Old servers still speak TLS 1.0 and 1.1, which the library's default security level
-    // refuses; the peer is not verified anyway.
-    FApi.SSL_CTX_set_security_level(FContext.get(), 0);
     FApi.SSL_CTX_ctrl(FContext.get(), ossl::kCtrlSetMinProtoVersion, ossl::kTls1Version, nullptr);
-    FApi.SSL_CTX_set_verify(FContext.get(), ossl::kVerifyNone, nullptr);
+    if (verify) {
+        AddTrustedRoots(FApi, FContext.get());
+        FApi.SSL_CTX_set_verify(FContext.get(), ossl::kVerifyPeer, nullptr);
+    } else {
+        // Old servers still speak TLS 1.0 and 1.1, which the library's default security
+        // level refuses; an unverified peer gains nothing from the stricter level. A machine
+        // that asks for verification wants that level too.
+        FApi.SSL_CTX_set_security_level(FContext.get(), 0);
+        FApi.SSL_CTX_set_verify(FContext.get(), ossl::kVerifyNone, nullptr);
+    }
 
     FSsl.reset(FApi.SSL_new(FContext.get()));
     if (!FSsl || FApi.SSL_set_fd(FSsl.get(), static_cast<int>(FSocket.Handle())) != 1)
@@ -42,11 +49,22 @@ TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& 
     if (!serverName.empty() && !IsAddressLiteral(serverName))
         FApi.SSL_ctrl(FSsl.get(), ossl::kCtrlSetTlsExtHostName, ossl::kNameTypeHostName,
                       const_cast<char*>(serverName.c_str()));
+    // The library takes an address literal as an address to find among the certificate's.
+    if (verify && FApi.SSL_set1_host(FSsl.get(), serverName.c_str()) != 1)
+        throw TMailError("SSL negotiation failed. \"" + serverName + "\" is not a host name to verify.");
     const TPipeSignalGuard quiet;
-    if (FApi.SSL_connect(FSsl.get()) != 1) {
-        FBroken = true;
+    if (FApi.SSL_connect(FSsl.get()) != 1)
+        HandshakeFailed(verify);
+}
+
+void TTlsStream::HandshakeFailed(bool verify)
+{
+    FBroken = true;
+    const long result = verify ? FApi.SSL_get_verify_result(FSsl.get()) : ossl::kX509VerifyOk;
+    if (result == ossl::kX509VerifyOk)
         NegotiationFailed();
-    }
+    throw TMailError(std::string("SSL negotiation failed. The server's certificate was refused: ") +
+                     FApi.X509_verify_cert_error_string(result) + ".");
 }
 
 TTlsStream::~TTlsStream()

@@ -9,13 +9,17 @@
 
 namespace bramolt::mail {
 
-// TLS client over a connected socket, through the run-time loaded OpenSSL: TLS 1.0 up to
-// the highest version both sides support, no certificate verification, the server's name
-// sent (SNI) unless it is an address literal.
+// TLS client over a connected socket, through the run-time loaded OpenSSL, the server's name
+// sent (SNI) unless it is an address literal. Without `verify`: TLS 1.0 up to the highest
+// version both sides support, whatever certificate the server shows. With `verify`: the
+// library's default security level, and a certificate that chains to a trusted root
+// (TrustedRoots.h) and names `serverName` (RFC 6125; an address literal must be among its
+// addresses).
 class TTlsStream {
   public:
-    // Performs the handshake; throws TMailError "SSL negotiation failed." when it fails.
-    TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName);
+    // Performs the handshake; throws TMailError "SSL negotiation failed." when it fails,
+    // followed by the reason when the certificate was refused.
+    TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify);
     // Sends the closing alert when the connection still works, then frees the session.
     ~TTlsStream();
     TTlsStream(const TTlsStream&) = delete;
@@ -36,6 +40,7 @@ class TTlsStream {
     };
 
     [[noreturn]] void Fail(int result, const char* what);
+    [[noreturn]] void HandshakeFailed(bool verify);
 
     const TOpenSsl& FApi;
     TSocket& FSocket;
