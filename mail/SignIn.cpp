@@ -70,8 +70,8 @@ TCredentials ReadCredentials(std::string_view userName, std::string_view passwor
     if (userName.find('\0') != std::string_view::npos || password.find('\0') != std::string_view::npos)
         throw TMailError("UserName and UserPass cannot hold a NUL character.");
     TCredentials credentials{std::string(userName), std::string(password), TSecretKind::skPassword};
-    if (!text::StartsWithIgnoringAsciiCase(password, kBearerScheme) || password.size() == kBearerScheme.size() ||
-        password[kBearerScheme.size()] != ' ')
+    if (!text::StartsWithIgnoringAsciiCase(password, kBearerScheme) ||
+        password.size() == kBearerScheme.size() || password[kBearerScheme.size()] != ' ')
         return credentials;
 
     const std::string_view token = TrimBlanks(password.substr(kBearerScheme.size()));
@@ -79,7 +79,8 @@ TCredentials ReadCredentials(std::string_view userName, std::string_view passwor
         throw TMailError("Invalid access token in UserPass: after \"Bearer \" it takes one token of letters, "
                          "digits and - . _ ~ + / (then = signs).");
     if (HasControlCharacter(userName))
-        throw TMailError("Invalid UserName for a sign-in with an access token: it holds a control character.");
+        throw TMailError(
+            "Invalid UserName for a sign-in with an access token: it holds a control character.");
     credentials.Secret = token;
     credentials.Kind = TSecretKind::skAccessToken;
     return credentials;

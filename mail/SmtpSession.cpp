@@ -111,7 +111,7 @@ void TSmtpSession::Enter(TSmtpState next)
         // mechanisms cancel with "*" (RFC 4954 section 4).
         FChannel.Command(FMechanism == TSaslMechanism::smXOAuth2       ? ""
                          : FMechanism == TSaslMechanism::smOAuthBearer ? Base64Line("\x01")
-                                                                  : "*");
+                                                                       : "*");
         break;
     case TSmtpState::ssMailFrom:
         FChannel.Command("MAIL FROM:<" + FTransaction.Sender + ">");

@@ -29,13 +29,13 @@ enum class TTlsMode {
 
 // What one transaction sends, as the bytes that go on the wire (UTF-8).
 struct TSmtpTransaction {
-    std::string ClientName; // for EHLO and HELO
-    std::string ServerName; // for the TLS server name and its verification, and OAUTHBEARER
+    std::string ClientName;       // for EHLO and HELO
+    std::string ServerName;       // for the TLS server name and its verification, and OAUTHBEARER
     std::uint16_t ServerPort = 0; // for OAUTHBEARER
     TTlsMode Tls = TTlsMode::tmNone;
     bool VerifyServer = false; // the server's certificate must chain to a trusted root and name it
     TCredentials SignIn;       // AUTH only when its user name is not empty
-    std::string Sender; // MAIL FROM
+    std::string Sender;        // MAIL FROM
     std::vector<std::string> Recipients;
 };
 

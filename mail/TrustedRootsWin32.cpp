@@ -36,7 +36,8 @@ void AddTrustedRoots(const TOpenSsl& api, TSslContext* context)
          (certificate = ::CertEnumCertificatesInStore(store.get(), certificate)) != nullptr;) {
         const unsigned char* bytes = certificate->pbCertEncoded;
         const std::unique_ptr<TX509, TCertificateFree> parsed(
-            api.d2i_X509(nullptr, &bytes, static_cast<long>(certificate->cbCertEncoded)), TCertificateFree{&api});
+            api.d2i_X509(nullptr, &bytes, static_cast<long>(certificate->cbCertEncoded)),
+            TCertificateFree{&api});
         // A certificate OpenSSL cannot read is one it could not have used either; a duplicate
         // is refused and changes nothing.
         if (parsed)

@@ -115,6 +115,49 @@ TEST(Delivery, StartTlsThenLogin)
     EXPECT_FALSE(server.HasMessage(2));
 }
 
+TEST(Delivery, SignsInWithTheMechanismTheServerOffers)
+{
+    struct TRow {
+        const char* reason;
+        std::vector<std::string> server;
+        std::u16string password;
+        std::string failure;   // empty: delivered
+        std::string mechanism; // the server's record of the sign-in
+    };
+    const std::vector<std::string> login{"--login", "sender@example.org:pw"};
+    const std::vector<std::string> token{"--oauth", "sender@example.org:eyJ0.eyJz.c2ln-_~+/=="};
+    const auto without = [](std::vector<std::string> options, const char* mechanism) {
+        options.insert(options.end(), {"--exclude", mechanism});
+        return options;
+    };
+    const TRow rows[] = {
+        {"LOGIN first", login, u"pw", "", "LOGIN"},
+        {"PLAIN where LOGIN is not offered", without(login, "LOGIN"), u"pw", "", "PLAIN"},
+        {"PLAIN with a wrong password", without(login, "LOGIN"), u"nope",
+         "5.7.8 Authentication credentials invalid", ""},
+        {"XOAUTH2 for an access token", token, u"Bearer eyJ0.eyJz.c2ln-_~+/==", "", "XOAUTH2"},
+        {"OAUTHBEARER where XOAUTH2 is not offered", without(token, "XOAUTH2"),
+         u"Bearer eyJ0.eyJz.c2ln-_~+/==", "", "OAUTHBEARER"},
+        {"XOAUTH2 with an expired token", token, u"Bearer old", "5.7.8 Token refused for sender@example.org",
+         ""},
+        {"OAUTHBEARER with an expired token", without(token, "XOAUTH2"), u"Bearer old",
+         "5.7.8 Token refused for sender@example.org", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reason);
+        TCaptureServer server(row.server);
+        TMailCall call;
+        call.Port = server.Port();
+        call.Password = row.password;
+        EXPECT_EQ(call.Failure(), row.failure.empty() ? "no failure" : row.failure);
+        EXPECT_EQ(server.HasMessage(1), row.failure.empty());
+        if (row.failure.empty()) {
+            EXPECT_EQ(server.Message(1).Value("mechanism"), row.mechanism);
+            EXPECT_EQ(server.Message(1).Value("login"), "sender@example.org");
+        }
+    }
+}
+
 // Port 465 selects implicit TLS (TlsModeFor); here the same dialogue runs against an
 // implicit-TLS server on a free port.
 TEST(Delivery, ImplicitTlsFromTheFirstByte)

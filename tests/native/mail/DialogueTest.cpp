@@ -1,5 +1,6 @@
 // The SMTP dialogue against a scripted peer: what the client sends, byte for byte, for the
 // turns a real server rarely takes.
+#include "fileout/Base64.h"
 #include "mail/Socket.h"
 #include "tests/native/mail/MailTestSupport.h"
 
@@ -41,16 +42,98 @@ struct TDialogue {
 };
 
 const std::string kSend = "DATA\r\n<message>\r\n.\r\nQUIT\r\n";
+const std::string kSenderToAna = "MAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n";
+
+std::string Base64(std::string_view bytes)
+{
+    std::string encoded = fileout::EncodeBase64Lines(bytes);
+    std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
+    return encoded;
+}
 const auto kPlain = [](TMailCall&) {};
 
 TEST(SmtpDialogue, FollowsTheScriptedServer)
 {
     const TDialogue dialogues[] = {
-        {"only PLAIN offered: no AUTH",
-         Replies({"220 peer", "250-peer\\n250-AUTH PLAIN\\n250 8BITMIME", "250 ok", "250 ok", "354 go",
+        {"only PLAIN offered: PLAIN with its initial response",
+         Replies({"220 peer", "250-peer\\n250-AUTH PLAIN\\n250 8BITMIME", "235 ok", "250 ok", "250 ok",
+                  "354 go", "250 queued", "221 bye"}),
+         [](TMailCall& c) { c.Password = u"pw"; },
+         "EHLO {H}\r\nAUTH PLAIN AHNlbmRlckBleGFtcGxlLm9yZwBwdw==\r\n" + kSenderToAna + kSend, ""},
+        {"PLAIN answered by an empty challenge: the same message on its own line",
+         Replies({"220 peer", "250-peer\\n250 AUTH=PLAIN", "334 ", "235 ok", "250 ok", "250 ok", "354 go",
                   "250 queued", "221 bye"}),
          [](TMailCall& c) { c.Password = u"pw"; },
-         "EHLO {H}\r\nMAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend, ""},
+         "EHLO {H}\r\nAUTH PLAIN AHNlbmRlckBleGFtcGxlLm9yZwBwdw==\r\nAHNlbmRlckBleGFtcGxlLm9yZwBwdw==\r\n" +
+             kSenderToAna + kSend,
+         ""},
+        {"PLAIN refused: the server's text",
+         Replies({"220 peer", "250-peer\\n250 AUTH PLAIN", "535 5.7.8 bad credentials"}),
+         [](TMailCall& c) { c.Password = u"pw"; },
+         "EHLO {H}\r\nAUTH PLAIN AHNlbmRlckBleGFtcGxlLm9yZwBwdw==\r\n", "5.7.8 bad credentials"},
+        {"a second empty challenge is no request to repeat: PLAIN is cancelled",
+         Replies({"220 peer", "250-peer\\n250 AUTH PLAIN", "334 ", "334", "501 5.7.0 cancelled"}),
+         [](TMailCall& c) { c.Password = u"pw"; },
+         "EHLO {H}\r\nAUTH PLAIN "
+         "AHNlbmRlckBleGFtcGxlLm9yZwBwdw==\r\nAHNlbmRlckBleGFtcGxlLm9yZwBwdw==\r\n*\r\n",
+         "5.7.0 cancelled"},
+        {"access token, XOAUTH2 offered beside LOGIN: XOAUTH2",
+         Replies({"220 peer", "250-peer\\n250 AUTH LOGIN PLAIN XOAUTH2 OAUTHBEARER", "235 ok", "250 ok",
+                  "250 ok", "354 go", "250 queued", "221 bye"}),
+         [](TMailCall& c) {
+             c.UserName = u"alice@example.org";
+             c.Password = u"Bearer abc.def.ghi";
+         },
+         "EHLO {H}\r\nAUTH XOAUTH2 dXNlcj1hbGljZUBleGFtcGxlLm9yZwFhdXRoPUJlYXJlciBhYmMuZGVmLmdoaQEB\r\n"
+         "MAIL FROM:<alice@example.org>\r\nRCPT TO:<ana@example.org>\r\n" +
+             kSend,
+         ""},
+        {"XOAUTH2 refused with an error challenge: an empty line, then the refusal's text",
+         Replies({"220 peer", "250-peer\\n250 AUTH XOAUTH2", "334 eyJzdGF0dXMiOiI0MDEifQ==",
+                  "535-5.7.8 Username and Password not accepted.\\n535 5.7.8 Learn more", "221 bye"}),
+         [](TMailCall& c) {
+             c.UserName = u"alice@example.org";
+             c.Password = u"Bearer abc.def.ghi";
+         },
+         "EHLO {H}\r\nAUTH XOAUTH2 dXNlcj1hbGljZUBleGFtcGxlLm9yZwFhdXRoPUJlYXJlciBhYmMuZGVmLmdoaQEB\r\n\r\n",
+         "5.7.8 Username and Password not accepted.\r\n5.7.8 Learn more"},
+        {"XOAUTH2 refused at once",
+         Replies({"220 peer", "250-peer\\n250 AUTH LOGIN XOAUTH2", "535 5.7.3 nope"}),
+         [](TMailCall& c) {
+             c.UserName = u"alice@example.org";
+             c.Password = u"Bearer abc.def.ghi";
+         },
+         "EHLO {H}\r\nAUTH XOAUTH2 dXNlcj1hbGljZUBleGFtcGxlLm9yZwFhdXRoPUJlYXJlciBhYmMuZGVmLmdoaQEB\r\n",
+         "5.7.3 nope"},
+        {"only OAUTHBEARER offered: OAUTHBEARER; refused, acknowledged with ^A",
+         Replies({"220 peer", "250-peer\\n250 AUTH PLAIN OAUTHBEARER",
+                  "334 eyJzdGF0dXMiOiI0MDEifQ==", "535 5.7.8 token expired"}),
+         [](TMailCall& c) {
+             c.UserName = u"alice@example.org";
+             c.Password = u"Bearer abc.def.ghi";
+         },
+         "EHLO {H}\r\nAUTH OAUTHBEARER {OAUTHBEARER}\r\nAQ==\r\n", "5.7.8 token expired"},
+        {"access token but no OAuth mechanism: no AUTH, the password mechanisms unused",
+         Replies({"220 peer", "250-peer\\n250 AUTH LOGIN PLAIN", "250 ok", "250 ok", "354 go", "250 queued",
+                  "221 bye"}),
+         [](TMailCall& c) { c.Password = u"Bearer abc"; }, "EHLO {H}\r\n" + kSenderToAna + kSend, ""},
+        {"password but only XOAUTH2 offered: no AUTH",
+         Replies({"220 peer", "250-peer\\n250 AUTH XOAUTH2", "250 ok", "250 ok", "354 go", "250 queued",
+                  "221 bye"}),
+         [](TMailCall& c) { c.Password = u"pw"; }, "EHLO {H}\r\n" + kSenderToAna + kSend, ""},
+        {"a token too long for the command line follows the empty challenge",
+         Replies({"220 peer", "250-peer\\n250 AUTH XOAUTH2", "334 ", "235 ok", "250 ok", "250 ok", "354 go",
+                  "250 queued", "221 bye"}),
+         [](TMailCall& c) {
+             c.UserName = u"a@x.org";
+             c.Password = u"Bearer " + std::u16string(9200, u'T');
+         },
+         "EHLO {H}\r\nAUTH XOAUTH2\r\n" +
+             Base64("user=a@x.org\x01"
+                    "auth=Bearer " +
+                    std::string(9200, 'T') + "\x01\x01") +
+             "\r\nMAIL FROM:<a@x.org>\r\nRCPT TO:<ana@example.org>\r\n" + kSend,
+         ""},
         {"AUTH LOGIN in two steps",
          Replies({"220 peer", "250-peer\\n250 AUTH PLAIN LOGIN", "334 VXNlcm5hbWU6", "334 UGFzc3dvcmQ6",
                   "235 ok", "250 ok", "250 ok", "354 go", "250 queued", "221 bye"}),
@@ -164,8 +247,26 @@ TEST(SmtpDialogue, FollowsTheScriptedServer)
         call.Port = peer.Port();
         dialogue.setUp(call);
         EXPECT_EQ(call.Failure(), dialogue.failure.empty() ? "no failure" : dialogue.failure);
-        EXPECT_EQ(Normalised(peer.Transcript()), dialogue.transcript);
+        // OAUTHBEARER's message names the port, which the peer chose.
+        std::string expected = dialogue.transcript;
+        const std::string oauthBearer =
+            Base64("n,a=alice@example.org,\x01host=127.0.0.1\x01port=" + std::to_string(peer.Port()) +
+                   "\x01"
+                   "auth=Bearer abc.def.ghi\x01\x01");
+        if (const auto at = expected.find("{OAUTHBEARER}"); at != std::string::npos)
+            expected.replace(at, 13, oauthBearer);
+        EXPECT_EQ(Normalised(peer.Transcript()), expected);
     }
+}
+
+TEST(SmtpDialogue, MalformedTokenIsRefusedBeforeConnecting)
+{
+    TMailCall call;
+    call.Port = 1; // nothing listens there: a connection would fail differently
+    call.Password = u"Bearer a b";
+    EXPECT_EQ(call.Failure(),
+              "Invalid access token in UserPass: after \"Bearer \" it takes one token of letters, "
+              "digits and - . _ ~ + / (then = signs).");
 }
 
 TEST(SmtpDialogue, LinesStartingWithADotAreStuffed)

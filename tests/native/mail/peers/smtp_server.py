@@ -7,13 +7,21 @@ parsed with Python's email package and summarised in OUT/<n>.txt (envelope, fiel
 attachments decoded into OUT/<n>-<k>.bin and its raw bytes kept in OUT/<n>.eml.
 
   --tls starttls|implicit   a self-signed certificate made by the openssl command
-  --login USER:PASSWORD     AUTH LOGIN required, with these credentials
+  --signed                  with --tls: a certificate for localhost and 127.0.0.1 issued by a
+                            test certificate authority (OUT/ca.pem, OUT/ca.der)
+  --login USER:PASSWORD     AUTH required, LOGIN or PLAIN with these credentials
+  --oauth USER:TOKEN        AUTH required, XOAUTH2 or OAUTHBEARER with this access token
+                            (a wrong one is refused the way the large providers do: a 334
+                            challenge with a JSON error, the client's acknowledgement, 535)
+  --exclude MECHANISM       do not offer this mechanism (repeatable)
   --port N                  this port instead of a free one
 """
 import argparse
 import asyncio
+import base64
 import email
 import email.policy
+import json
 import logging
 import os
 import ssl
@@ -21,14 +29,33 @@ import subprocess
 import sys
 import warnings
 
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult, LoginPassword
 
 
-def make_tls_context(folder):
+def openssl(*arguments):
+    subprocess.run(["openssl", *arguments], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def make_tls_context(folder, signed):
+    """Self-signed, or (signed) issued by a certificate authority made here, whose certificate
+    is left in FOLDER/ca.pem and FOLDER/ca.der for the client to trust."""
     cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                    "-subj", "/CN=localhost", "-keyout", key, "-out", cert],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not signed:
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=localhost",
+                "-keyout", key, "-out", cert)
+    else:
+        ca, ca_key = os.path.join(folder, "ca.pem"), os.path.join(folder, "ca.key")
+        request, extensions = os.path.join(folder, "cert.csr"), os.path.join(folder, "cert.ext")
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Bramolt Test CA",
+                "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+                "-keyout", ca_key, "-out", ca)
+        openssl("x509", "-in", ca, "-outform", "DER", "-out", os.path.join(folder, "ca.der"))
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost", "-keyout", key, "-out", request)
+        with open(extensions, "w") as out:
+            out.write("subjectAltName=DNS:localhost,IP:127.0.0.1\nextendedKeyUsage=serverAuth\n"
+                      "basicConstraints=CA:FALSE\n")
+        openssl("x509", "-req", "-in", request, "-CA", ca, "-CAkey", ca_key, "-CAcreateserial", "-days", "2",
+                "-extfile", extensions, "-out", cert)
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(cert, key)
     return context
@@ -73,6 +100,7 @@ def escaped(value):
 def write_summary(path, summary):
     """One row per line, tab-separated, with backslash escapes: easy to read from C++."""
     rows = [["mail_from", summary["mail_from"]], ["login", summary["login"] or ""],
+            ["mechanism", summary["mechanism"] or ""],
             ["tls", int(summary["tls"])], ["content_type", summary["content_type"]],
             ["longest_line", summary["longest_line"]], ["bare_line_feeds", summary["bare_line_feeds"]]]
     rows += [["rcpt", rcpt] for rcpt in summary["rcpt_tos"]]
@@ -93,6 +121,7 @@ class Capture:
     def __init__(self, folder):
         self.folder = folder
         self.count = 0
+        self.mechanism = None
 
     async def handle_DATA(self, server, session, envelope):
         self.count += 1
@@ -103,9 +132,69 @@ class Capture:
         summary["mail_from"] = envelope.mail_from
         summary["rcpt_tos"] = envelope.rcpt_tos
         summary["login"] = session.auth_data.decode() if isinstance(session.auth_data, bytes) else None
+        summary["mechanism"] = self.mechanism
         summary["tls"] = session.ssl is not None or server.transport.get_extra_info("sslcontext") is not None
         write_summary(os.path.join(self.folder, f"{number}.txt"), summary)
         return "250 Message accepted for delivery"
+
+
+class OAuthCapture(Capture):
+    """Capture that also signs in with access tokens. aiosmtpd offers every auth_* method of
+    its handler as a mechanism."""
+
+    def __init__(self, folder, user, token):
+        super().__init__(folder)
+        self.user, self.token = user, token
+
+    async def refuse(self, server, acknowledgement):
+        error = {"status": "401", "schemes": "Bearer", "scope": "https://mail.example.org/"}
+        answer = await server.challenge_auth(json.dumps(error))
+        if answer is MISSING:
+            return AuthResult(success=False, handled=True)
+        if answer != acknowledgement:
+            await server.push("501 5.5.2 Wrong acknowledgement of the error challenge")
+            return AuthResult(success=False, handled=True)
+        return AuthResult(success=False, handled=False, message="535 5.7.8 Token refused for " + self.user)
+
+    async def sign_in(self, server, args, mechanism, parse, acknowledgement):
+        message = await server.challenge_auth("") if len(args) == 1 else base64.b64decode(args[1])
+        if message is MISSING:
+            return AuthResult(success=False, handled=True)
+        fields = parse(message)
+        if fields is None:
+            await server.push("501 5.5.2 Malformed " + mechanism + " message")
+            return AuthResult(success=False, handled=True)
+        user, token = fields
+        if user != self.user or token != self.token:
+            return await self.refuse(server, acknowledgement)
+        self.mechanism = mechanism
+        return AuthResult(success=True, auth_data=user.encode())
+
+    async def auth_XOAUTH2(self, server, args):
+        def parse(message):
+            parts = message.split(b"\x01")
+            if len(parts) != 4 or parts[2:] != [b"", b""] or not parts[0].startswith(b"user="):
+                return None
+            if not parts[1].startswith(b"auth=Bearer "):
+                return None
+            return parts[0][5:].decode(), parts[1][12:].decode()
+        return await self.sign_in(server, args, "XOAUTH2", parse, b"")
+
+    async def auth_OAUTHBEARER(self, server, args):
+        port = server.transport.get_extra_info("sockname")[1]
+
+        def parse(message):
+            parts = message.split(b"\x01")
+            if len(parts) < 4 or parts[-2:] != [b"", b""] or not parts[0].startswith(b"n,a="):
+                return None
+            fields = dict(part.split(b"=", 1) for part in parts[1:-2])
+            if fields.get(b"port") != str(port).encode() or b"host" not in fields:
+                return None
+            if not fields.get(b"auth", b"").startswith(b"Bearer "):
+                return None
+            name = parts[0][4:].rstrip(b",").replace(b"=2C", b",").replace(b"=3D", b"=")
+            return name.decode(), fields[b"auth"][7:].decode()
+        return await self.sign_in(server, args, "OAUTHBEARER", parse, b"\x01")
 
 
 def main():
@@ -116,13 +205,16 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--tls", choices=["starttls", "implicit"])
     parser.add_argument("--login")
+    parser.add_argument("--signed", action="store_true")
+    parser.add_argument("--oauth")
+    parser.add_argument("--exclude", action="append", default=[])
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--forever", action="store_true", help="serve until killed, ignoring standard input")
     options = parser.parse_args()
 
-    context = make_tls_context(options.folder) if options.tls else None
+    context = make_tls_context(options.folder, options.signed) if options.tls else None
     keywords = {"data_size_limit": 0, "enable_SMTPUTF8": True, "hostname": "bramolt-test",
-                "auth_require_tls": False}
+                "auth_require_tls": False, "auth_exclude_mechanism": options.exclude}
     if options.tls == "starttls":
         keywords.update(tls_context=context, require_starttls=True)
     if options.login:
@@ -131,11 +223,17 @@ def main():
         def authenticate(server, session, envelope, mechanism, data):
             ok = (isinstance(data, LoginPassword) and data.login.decode() == user
                   and data.password.decode() == password)
+            if ok:
+                capture.mechanism = mechanism
             return AuthResult(success=ok, handled=False, auth_data=data.login if ok else None)
 
         keywords.update(authenticator=authenticate, auth_required=True)
 
-    capture = Capture(options.folder)
+    if options.oauth:
+        capture = OAuthCapture(options.folder, *options.oauth.split(":", 1))
+        keywords.update(auth_required=True)
+    else:
+        capture = Capture(options.folder)
 
     async def serve():
         loop = asyncio.get_running_loop()
