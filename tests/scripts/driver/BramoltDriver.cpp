@@ -20,6 +20,8 @@
 //   choose-first-menu-item               pick the first item of the open popup menu
 //   answer CAPTION yes|no SECONDS        print the text of the message box CAPTION, then press the button
 //   no-window CAPTION SECONDS            make sure no window CAPTION appears
+//   trust-root FILE | distrust-root FILE add the DER certificate in FILE to the machine's
+//                                        "ROOT" store, as an administrator would / remove it
 //
 // Exit code 0 on success, 1 when the expected state did not come, 2 on usage errors.
 
@@ -28,10 +30,14 @@
 
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -255,6 +261,34 @@ int Answer(const wchar_t* caption, std::wstring_view button, double seconds)
     return WaitFor(seconds, [&] { return !::IsWindow(box); }) ? 0 : (Fail(L"the message box stayed open"), 1);
 }
 
+// Under Wine 8 the machine's ROOT store is kept in the registry
+// (HKLM\Software\Microsoft\SystemCertificates\Root) and shows through the user's logical
+// ROOT store, as on Windows; a certificate added here is trusted by every later client.
+int TrustRoot(const wchar_t* path, bool trust)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    const std::string der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const auto* bytes = reinterpret_cast<const BYTE*>(der.data());
+    PCCERT_CONTEXT certificate =
+        ::CertCreateCertificateContext(X509_ASN_ENCODING, bytes, static_cast<DWORD>(der.size()));
+    if (!certificate)
+        return Fail(L"not a DER certificate"), 1;
+    HCERTSTORE store =
+        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    bool done = false;
+    if (store && trust) {
+        done = ::CertAddCertificateContextToStore(store, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    } else if (store) {
+        PCCERT_CONTEXT found =
+            ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, certificate, nullptr);
+        done = !found || ::CertDeleteCertificateFromStore(found); // deleting frees `found`
+    }
+    ::CertFreeCertificateContext(certificate);
+    if (store)
+        ::CertCloseStore(store, 0);
+    return done ? 0 : (Fail(L"the machine's ROOT store refused the change"), 1);
+}
+
 double Seconds(const wchar_t* text)
 {
     return std::wcstod(text, nullptr);
@@ -313,6 +347,8 @@ int wmain(int argc, wchar_t** argv)
         return WaitFor(Seconds(argv[3]), [&] { return VisibleWindow(nullptr, argv[2]) != nullptr; })
                    ? (Fail(L"the window appeared"), 1)
                    : 0;
+    if ((command == L"trust-root" || command == L"distrust-root") && argc == 3)
+        return TrustRoot(argv[2], command == L"trust-root");
     Fail(L"usage: see the comment at the top of BramoltDriver.cpp");
     return 2;
 }
