@@ -1,6 +1,5 @@
 // The SMTP dialogue against a scripted peer: what the client sends, byte for byte, for the
 // turns a real server rarely takes.
-#include "fileout/Base64.h"
 #include "mail/Socket.h"
 #include "tests/native/mail/MailTestSupport.h"
 
@@ -44,12 +43,6 @@ struct TDialogue {
 const std::string kSend = "DATA\r\n<message>\r\n.\r\nQUIT\r\n";
 const std::string kSenderToAna = "MAIL FROM:<sender@example.org>\r\nRCPT TO:<ana@example.org>\r\n";
 
-std::string Base64(std::string_view bytes)
-{
-    std::string encoded = fileout::EncodeBase64Lines(bytes);
-    std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
-    return encoded;
-}
 const auto kPlain = [](TMailCall&) {};
 
 TEST(SmtpDialogue, FollowsTheScriptedServer)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestFolder.h"
+#include "fileout/Base64.h"
 #include "mail/DeliverMail.h"
 #include "tests/native/mail/PeerProcess.h"
 
@@ -37,6 +38,14 @@ inline int ClosedPort()
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
     ::close(fd);
     return ntohs(address.sin_port);
+}
+
+// Bytes as one line of Base64, as a sign-in sends them.
+inline std::string Base64(std::string_view bytes)
+{
+    std::string encoded = fileout::EncodeBase64Lines(bytes);
+    std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
+    return encoded;
 }
 
 inline std::string PeerScript(const std::string& name)

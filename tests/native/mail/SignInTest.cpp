@@ -2,22 +2,11 @@
 // mechanism, checked against the examples of RFC 4616, RFC 7628 and the providers' XOAUTH2
 // documentation.
 #include "mail/SignIn.h"
-#include "fileout/Base64.h"
 #include "mail/MailError.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "tests/native/mail/MailTestSupport.h"
 
 namespace bramolt::mail::test {
 namespace {
-
-std::string Base64(std::string_view bytes)
-{
-    std::string encoded = fileout::EncodeBase64Lines(bytes);
-    std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
-    return encoded;
-}
 
 TEST(SignIn, ReadsPasswordsAndBearerTokens)
 {

@@ -277,10 +277,11 @@ int TrustRoot(const wchar_t* path, bool trust)
         ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
     bool done = false;
     if (store && trust) {
-        done = ::CertAddCertificateContextToStore(store, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+        done =
+            ::CertAddCertificateContextToStore(store, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     } else if (store) {
-        PCCERT_CONTEXT found =
-            ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, certificate, nullptr);
+        PCCERT_CONTEXT found = ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
+                                                            certificate, nullptr);
         done = !found || ::CertDeleteCertificateFromStore(found); // deleting frees `found`
     }
     ::CertFreeCertificateContext(certificate);
