@@ -111,8 +111,8 @@ class TSmtpSession {
     std::vector<std::string> FCapabilities;
     bool FSecure = false;
     TSaslMechanism FMechanism = TSaslMechanism::smLogin;
-    std::string FSignInMessage; // of PLAIN, XOAUTH2 or OAUTHBEARER, in Base64
-    bool FSignInMessageSent = false;
+    std::string FSignInMessage;      // of PLAIN, XOAUTH2 or OAUTHBEARER, in Base64
+    bool FSignInMessageSent = false; // on a line of its own, after an empty challenge
     std::size_t FRecipient = 0;
 };
 
