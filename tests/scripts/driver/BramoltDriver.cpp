@@ -20,8 +20,8 @@
 //   choose-first-menu-item               pick the first item of the open popup menu
 //   answer CAPTION yes|no SECONDS        print the text of the message box CAPTION, then press the button
 //   no-window CAPTION SECONDS            make sure no window CAPTION appears
-//   trust-root FILE | distrust-root FILE add the DER certificate in FILE to the machine's
-//                                        "ROOT" store, as an administrator would / remove it
+//   trust-root FILE                      add the DER certificate in FILE to the machine's
+//                                        "ROOT" store, as an administrator would
 //
 // Exit code 0 on success, 1 when the expected state did not come, 2 on usage errors.
 
@@ -261,33 +261,23 @@ int Answer(const wchar_t* caption, std::wstring_view button, double seconds)
     return WaitFor(seconds, [&] { return !::IsWindow(box); }) ? 0 : (Fail(L"the message box stayed open"), 1);
 }
 
-// Under Wine 8 the machine's ROOT store is kept in the registry
-// (HKLM\Software\Microsoft\SystemCertificates\Root) and shows through the user's logical
-// ROOT store, as on Windows; a certificate added here is trusted by every later client.
-int TrustRoot(const wchar_t* path, bool trust)
+// Under Wine 8 the machine's ROOT store is kept in the registry, one key per certificate
+// named by its SHA-1 thumbprint
+// (HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\<thumbprint>), and shows through the user's
+// logical ROOT store that the server reads, as on Windows. Deleting through CertDeleteCertificateFromStore
+// does not reach that key under Wine 8: tests remove the key itself.
+int TrustRoot(const wchar_t* path)
 {
     std::ifstream file(std::filesystem::path(path), std::ios::binary);
     const std::string der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const auto* bytes = reinterpret_cast<const BYTE*>(der.data());
-    PCCERT_CONTEXT certificate =
-        ::CertCreateCertificateContext(X509_ASN_ENCODING, bytes, static_cast<DWORD>(der.size()));
-    if (!certificate)
-        return Fail(L"not a DER certificate"), 1;
     HCERTSTORE store =
         ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    bool done = false;
-    if (store && trust) {
-        done =
-            ::CertAddCertificateContextToStore(store, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    } else if (store) {
-        PCCERT_CONTEXT found = ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
-                                                            certificate, nullptr);
-        done = !found || ::CertDeleteCertificateFromStore(found); // deleting frees `found`
-    }
-    ::CertFreeCertificateContext(certificate);
+    const bool added = store && ::CertAddEncodedCertificateToStore(
+                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     if (store)
         ::CertCloseStore(store, 0);
-    return done ? 0 : (Fail(L"the machine's ROOT store refused the change"), 1);
+    return added ? 0 : (Fail(L"the machine's ROOT store refused the certificate"), 1);
 }
 
 double Seconds(const wchar_t* text)
@@ -348,8 +338,8 @@ int wmain(int argc, wchar_t** argv)
         return WaitFor(Seconds(argv[3]), [&] { return VisibleWindow(nullptr, argv[2]) != nullptr; })
                    ? (Fail(L"the window appeared"), 1)
                    : 0;
-    if ((command == L"trust-root" || command == L"distrust-root") && argc == 3)
-        return TrustRoot(argv[2], command == L"trust-root");
+    if (command == L"trust-root" && argc == 3)
+        return TrustRoot(argv[2]);
     Fail(L"usage: see the comment at the top of BramoltDriver.cpp");
     return 2;
 }
