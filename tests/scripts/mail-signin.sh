@@ -41,7 +41,7 @@ AUTHORITY=$(bw_winpath "$WORK/tls/ca.der")
 # thumbprint; removing the key removes the certificate (see trust-root in the driver).
 THUMBPRINT=$(openssl x509 -in "$WORK/tls/ca.pem" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
 distrust() {
-  bw_env wine reg delete "HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\$THUMBPRINT" /f >/dev/null
+  bw_env wine reg delete 'HKLM\Software\Microsoft\SystemCertificates\Root\Certificates\'"$THUMBPRINT" /f >/dev/null
 }
 restore() {
   driver wait-processes Bramolt.exe 0 60 >/dev/null 2>&1 || true
