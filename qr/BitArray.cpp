@@ -35,55 +35,55 @@ std::uint32_t Mirror(std::uint32_t value, int numBits)
 
 TBitArray::TBitArray() : FBits(1, 0) {}
 
-void TBitArray::EnsureCapacity(int Size)
+void TBitArray::EnsureCapacity(int size)
 {
-    const std::size_t words = (static_cast<std::size_t>(Size) + 31) / 32;
+    const std::size_t words = (static_cast<std::size_t>(size) + 31) / 32;
     if (words > FBits.size())
         FBits.resize(std::max(words, FBits.size() * 2), 0);
 }
 
-void TBitArray::AppendBit(bool Bit)
+void TBitArray::AppendBit(bool bit)
 {
-    AppendBits(Bit ? 1U : 0U, 1);
+    AppendBits(bit ? 1U : 0U, 1);
 }
 
-void TBitArray::AppendBits(std::uint32_t Value, int NumBits)
+void TBitArray::AppendBits(std::uint32_t value, int numBits)
 {
-    if (NumBits <= 0)
+    if (numBits <= 0)
         return;
-    assert(NumBits <= 32);
-    EnsureCapacity(FSize + NumBits);
-    const std::uint64_t bits = Mirror(NumBits < 32 ? Value & ((1U << NumBits) - 1) : Value, NumBits);
+    assert(numBits <= 32);
+    EnsureCapacity(FSize + numBits);
+    const std::uint64_t bits = Mirror(numBits < 32 ? value & ((1U << numBits) - 1) : value, numBits);
     const std::size_t word = static_cast<std::size_t>(FSize) >> 5;
     const int shift = FSize & 31;
     const std::uint64_t placed = bits << shift;
     FBits[word] |= static_cast<std::uint32_t>(placed);
-    if (shift + NumBits > 32)
+    if (shift + numBits > 32)
         FBits[word + 1] |= static_cast<std::uint32_t>(placed >> 32);
-    FSize += NumBits;
+    FSize += numBits;
 }
 
-void TBitArray::AppendBitArray(const TBitArray& NewBitArray)
+void TBitArray::AppendBitArray(const TBitArray& newBitArray)
 {
-    const int size = NewBitArray.FSize;
+    const int size = newBitArray.FSize;
     for (int i = 0; i + 32 <= size; i += 32)
-        AppendBits(Mirror(NewBitArray.FBits[static_cast<std::size_t>(i) >> 5], 32), 32);
+        AppendBits(Mirror(newBitArray.FBits[static_cast<std::size_t>(i) >> 5], 32), 32);
     for (int i = size & ~31; i < size; ++i)
-        AppendBit(NewBitArray.Get(i));
+        AppendBit(newBitArray.Get(i));
 }
 
-void TBitArray::ToBytes(int BitOffset, std::span<std::uint8_t> Bytes, int Offset, int NumBytes) const
+void TBitArray::ToBytes(int bitOffset, std::span<std::uint8_t> bytes, int offset, int numBytes) const
 {
-    assert(BitOffset >= 0 && BitOffset + 8 * NumBytes <= FSize);
-    assert(Offset >= 0 && static_cast<std::size_t>(Offset + NumBytes) <= Bytes.size());
-    for (int k = 0; k < NumBytes; ++k) {
-        const int first = BitOffset + 8 * k;
+    assert(bitOffset >= 0 && bitOffset + 8 * numBytes <= FSize);
+    assert(offset >= 0 && static_cast<std::size_t>(offset + numBytes) <= bytes.size());
+    for (int k = 0; k < numBytes; ++k) {
+        const int first = bitOffset + 8 * k;
         const std::size_t word = static_cast<std::size_t>(first) >> 5;
         const int shift = first & 31;
         std::uint64_t window = FBits[word] >> shift;
         if (shift > 24)
             window |= static_cast<std::uint64_t>(FBits[word + 1]) << (32 - shift);
-        Bytes[static_cast<std::size_t>(Offset + k)] = MirroredBytes[window & 0xFF];
+        bytes[static_cast<std::size_t>(offset + k)] = MirroredBytes[window & 0xFF];
     }
 }
 

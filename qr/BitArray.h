@@ -16,22 +16,22 @@ class TBitArray {
     int GetSize() const { return FSize; }
     // Bytes needed to hold the bits: (size + 7) / 8.
     int GetSizeInBytes() const { return (FSize + 7) / 8; }
-    // Bit I, 0 <= I < GetSize().
-    bool Get(int I) const { return (FBits[static_cast<std::size_t>(I) >> 5] >> (I & 31)) & 1U; }
+    // Bit i, 0 <= i < GetSize().
+    bool Get(int i) const { return (FBits[static_cast<std::size_t>(i) >> 5] >> (i & 31)) & 1U; }
     // The storage words; words past the last bit are 0.
     std::span<const std::uint32_t> Bits() const { return FBits; }
 
-    void AppendBit(bool Bit);
-    // Appends the low NumBits bits of Value (0..32), bit NumBits - 1 first; NumBits <= 0 appends nothing.
-    void AppendBits(std::uint32_t Value, int NumBits);
-    void AppendBitArray(const TBitArray& NewBitArray);
+    void AppendBit(bool bit);
+    // Appends the low numBits bits of value (0..32), bit numBits - 1 first; numBits <= 0 appends nothing.
+    void AppendBits(std::uint32_t value, int numBits);
+    void AppendBitArray(const TBitArray& newBitArray);
 
-    // Packs NumBytes bytes, each from the 8 bits starting at BitOffset + 8k (the first bit is the
-    // most significant), into Bytes[Offset + k]. The bits and the bytes must exist.
-    void ToBytes(int BitOffset, std::span<std::uint8_t> Bytes, int Offset, int NumBytes) const;
+    // Packs numBytes bytes, each from the 8 bits starting at bitOffset + 8k (the first bit is the
+    // most significant), into bytes[offset + k]. The bits and the bytes must exist.
+    void ToBytes(int bitOffset, std::span<std::uint8_t> bytes, int offset, int numBytes) const;
 
   private:
-    void EnsureCapacity(int Size);
+    void EnsureCapacity(int size);
 
     std::vector<std::uint32_t> FBits;
     int FSize = 0;

@@ -7,8 +7,8 @@ namespace bramolt::qr {
 // One Reed-Solomon block of a symbol: its data codewords and their error-correction codewords.
 class TBlockPair {
   public:
-    TBlockPair(TByteArray BA1, TByteArray BA2)
-        : FDataBytes(std::move(BA1)), FErrorCorrectionBytes(std::move(BA2))
+    TBlockPair(TByteArray dataBytes, TByteArray errorCorrectionBytes)
+        : FDataBytes(std::move(dataBytes)), FErrorCorrectionBytes(std::move(errorCorrectionBytes))
     {
     }
 

@@ -10,33 +10,33 @@ namespace bramolt::qr {
 // Cells read -1 (stored as the byte 255: not assigned yet), 0 (light) or 1 (dark).
 class TByteMatrix {
   public:
-    // Height rows of Width cells, all 0.
-    TByteMatrix(int Width, int Height);
+    // A matrix of height rows of width cells, all 0.
+    TByteMatrix(int width, int height);
 
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
 
-    // The cell at column X, row Y; the stored byte 255 reads as -1.
-    int Get(int X, int Y) const
+    // The cell at column x, row y; the stored byte 255 reads as -1.
+    int Get(int x, int y) const
     {
-        const std::uint8_t cell = FBytes[Index(X, Y)];
+        const std::uint8_t cell = FBytes[Index(x, y)];
         return cell == 255 ? -1 : cell;
     }
-    void SetBoolean(int X, int Y, bool Value) { FBytes[Index(X, Y)] = Value ? 1 : 0; }
-    // Stores the low eight bits of Value, so -1 is stored as 255.
-    void SetInteger(int X, int Y, int Value)
+    void SetBoolean(int x, int y, bool value) { FBytes[Index(x, y)] = value ? 1 : 0; }
+    // Stores the low eight bits of value, so -1 is stored as 255.
+    void SetInteger(int x, int y, int value)
     {
-        FBytes[Index(X, Y)] = static_cast<std::uint8_t>(Value & 0xFF);
+        FBytes[Index(x, y)] = static_cast<std::uint8_t>(value & 0xFF);
     }
-    void Clear(std::uint8_t Value);
+    void Clear(std::uint8_t value);
 
-    // The stored bytes of row Y (shared, not copied).
-    std::span<const std::uint8_t> Row(int Y) const;
+    // The stored bytes of row y (shared, not copied).
+    std::span<const std::uint8_t> Row(int y) const;
 
   private:
-    std::size_t Index(int X, int Y) const
+    std::size_t Index(int x, int y) const
     {
-        return static_cast<std::size_t>(Y) * static_cast<std::size_t>(FWidth) + static_cast<std::size_t>(X);
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(FWidth) + static_cast<std::size_t>(x);
     }
 
     int FWidth;

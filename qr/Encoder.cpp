@@ -65,81 +65,81 @@ const char* UnitOf(TMode mode)
 
 } // namespace
 
-int TEncoder::ModeIndicator(TMode Mode)
+int TEncoder::ModeIndicator(TMode mode)
 {
-    return BitsOf(Mode).Indicator;
+    return BitsOf(mode).Indicator;
 }
 
-int TEncoder::CharCountWidth(TMode Mode, int VersionNumber)
+int TEncoder::CharCountWidth(TMode mode, int versionNumber)
 {
-    const int range = VersionNumber <= 9 ? 0 : VersionNumber <= 26 ? 1 : 2;
-    return BitsOf(Mode).CountWidths[range];
+    const int range = versionNumber <= 9 ? 0 : versionNumber <= 26 ? 1 : 2;
+    return BitsOf(mode).CountWidths[range];
 }
 
-void TEncoder::EncodeText(std::u16string_view Text, TQRCodeEncoding EncodingOption,
-                          const TErrorCorrectionLevel& ECLevel, TQRCode& QRCode)
+void TEncoder::EncodeText(std::u16string_view text, TQRCodeEncoding encodingOption,
+                          const TErrorCorrectionLevel& ecLevel, TQRCode& qrCode)
 {
-    const TMode mode = SelectMode(Text, EncodingOption);
-    const std::u16string filtered = KeepEncodableChars(Text, mode, EncodingOption);
+    const TMode mode = SelectMode(text, encodingOption);
+    const std::u16string filtered = KeepEncodableChars(text, mode, encodingOption);
     TBitArray dataBits;
-    WriteSegmentData(filtered, mode, dataBits, EncodingOption);
+    WriteSegmentData(filtered, mode, dataBits, encodingOption);
     TBitArray headerBits;
     headerBits.AppendBits(static_cast<std::uint32_t>(ModeIndicator(mode)), 4);
 
     // The count field's width depends on the version, and the version on the stream's length: size
     // the field as for version 1, choose, then size it again for that choice and choose once more.
     const int segmentBits = headerBits.GetSize() + dataBits.GetSize();
-    const TVersion* provisional = TVersion::ChooseVersion(CharCountWidth(mode, 1) + segmentBits, ECLevel);
+    const TVersion* provisional = TVersion::ChooseVersion(CharCountWidth(mode, 1) + segmentBits, ecLevel);
     const TVersion* version =
         provisional ? TVersion::ChooseVersion(
-                          CharCountWidth(mode, provisional->GetVersionNumber()) + segmentBits, ECLevel)
+                          CharCountWidth(mode, provisional->GetVersionNumber()) + segmentBits, ecLevel)
                     : nullptr;
     const int count = mode == TMode::qmByte ? dataBits.GetSizeInBytes() : static_cast<int>(filtered.size());
     if (!version)
-        throw EQRTextTooLong(count, LargestSegment(mode, ECLevel), UnitOf(mode));
+        throw EQRTextTooLong(count, LargestSegment(mode, ecLevel), UnitOf(mode));
 
     TBitArray stream;
     stream.AppendBitArray(headerBits);
     WriteCharCount(count, version->GetVersionNumber(), mode, stream);
     stream.AppendBitArray(dataBits);
-    const TECBlocks& blocks = version->GetECBlocksForLevel(ECLevel);
+    const TECBlocks& blocks = version->GetECBlocksForLevel(ecLevel);
     const int numDataBytes = version->GetTotalCodewords() - blocks.GetTotalECCodewords();
     PadToCapacity(numDataBytes, stream);
     const TBitArray finalBits =
         InterleaveBlocks(stream, version->GetTotalCodewords(), numDataBytes, blocks.GetNumBlocks());
 
-    QRCode.SetECLevel(ECLevel);
-    QRCode.SetMode(mode);
-    QRCode.SetVersion(version->GetVersionNumber());
-    TSymbolTrials trials(finalBits, ECLevel, version->GetVersionNumber());
-    QRCode.SetMaskPattern(SelectMaskPattern(trials));
-    QRCode.SetMatrix(std::make_unique<TByteMatrix>(trials.Compose(QRCode.MaskPattern()).ToMatrix()));
+    qrCode.SetECLevel(ecLevel);
+    qrCode.SetMode(mode);
+    qrCode.SetVersion(version->GetVersionNumber());
+    TSymbolTrials trials(finalBits, ecLevel, version->GetVersionNumber());
+    qrCode.SetMaskPattern(SelectMaskPattern(trials));
+    qrCode.SetMatrix(std::make_unique<TByteMatrix>(trials.Compose(qrCode.MaskPattern()).ToMatrix()));
 }
 
-void TEncoder::WriteCharCount(int Count, int VersionNum, TMode Mode, TBitArray& Bits)
+void TEncoder::WriteCharCount(int count, int versionNum, TMode mode, TBitArray& bits)
 {
-    const int width = CharCountWidth(Mode, VersionNum);
-    if (Count < 0 || Count > (1 << width) - 1) {
+    const int width = CharCountWidth(mode, versionNum);
+    if (count < 0 || count > (1 << width) - 1) {
         FEncoderError = true;
         return;
     }
-    Bits.AppendBits(static_cast<std::uint32_t>(Count), width);
+    bits.AppendBits(static_cast<std::uint32_t>(count), width);
 }
 
-void TEncoder::PadToCapacity(int NumDataBytes, TBitArray& Bits)
+void TEncoder::PadToCapacity(int numDataBytes, TBitArray& bits)
 {
-    const int capacity = 8 * NumDataBytes;
-    if (Bits.GetSize() > capacity) {
+    const int capacity = 8 * numDataBytes;
+    if (bits.GetSize() > capacity) {
         FEncoderError = true;
         return;
     }
-    for (int i = 0; i < 4 && Bits.GetSize() < capacity; ++i)
-        Bits.AppendBit(false);
-    if (const int partial = Bits.GetSize() % 8; partial != 0)
-        Bits.AppendBits(0, 8 - partial);
-    for (bool first = true; Bits.GetSizeInBytes() < NumDataBytes; first = !first)
-        Bits.AppendBits(first ? 0xEC : 0x11, 8);
-    if (Bits.GetSize() != capacity)
+    for (int i = 0; i < 4 && bits.GetSize() < capacity; ++i)
+        bits.AppendBit(false);
+    if (const int partial = bits.GetSize() % 8; partial != 0)
+        bits.AppendBits(0, 8 - partial);
+    for (bool first = true; bits.GetSizeInBytes() < numDataBytes; first = !first)
+        bits.AppendBits(first ? 0xEC : 0x11, 8);
+    if (bits.GetSize() != capacity)
         FEncoderError = true;
 }
 

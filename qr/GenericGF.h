@@ -11,12 +11,12 @@ namespace bramolt::qr {
 // field below is a compile-time constant shared by every caller.
 class TGenericGF {
   public:
-    // Primitive: the field's primitive polynomial (bit i = coefficient of x^i); Size: 2^m, at most 256;
-    // GeneratorBase: the exponent of the first root of the Reed-Solomon generator polynomials.
-    constexpr TGenericGF(int Primitive, int Size, int GeneratorBase)
-        : FPrimitive(Primitive), FSize(Size), FGeneratorBase(GeneratorBase)
+    // primitive: the field's primitive polynomial (bit i = coefficient of x^i); size: 2^m, at most 256;
+    // generatorBase: the exponent of the first root of the Reed-Solomon generator polynomials.
+    constexpr TGenericGF(int primitive, int size, int generatorBase)
+        : FPrimitive(primitive), FSize(size), FGeneratorBase(generatorBase)
     {
-        if (Size < 2 || Size > 256 || (Size & (Size - 1)) != 0)
+        if (size < 2 || size > 256 || (size & (size - 1)) != 0)
             throw std::invalid_argument("A Galois field of this kind has 2, 4, ... or 256 elements");
         int x = 1;
         for (int i = 0; i < FSize; ++i) {
@@ -38,19 +38,19 @@ class TGenericGF {
     constexpr int Size() const { return FSize; }
     constexpr int GetGeneratorBase() const { return FGeneratorBase; }
 
-    static constexpr int AddOrSubtract(int A, int B) { return A ^ B; }
-    // alpha^A for 0 <= A < 2 * (Size - 1).
-    constexpr int Exp(int A) const { return FExpTable[static_cast<std::size_t>(A)]; }
-    // The i with alpha^i = A, for 0 < A < Size.
-    constexpr int Log(int A) const { return FLogTable[static_cast<std::size_t>(A)]; }
-    constexpr int Multiply(int A, int B) const
+    static constexpr int AddOrSubtract(int a, int b) { return a ^ b; }
+    // alpha^a for 0 <= a < 2 * (Size - 1).
+    constexpr int Exp(int a) const { return FExpTable[static_cast<std::size_t>(a)]; }
+    // The i with alpha^i = a, for 0 < a < Size.
+    constexpr int Log(int a) const { return FLogTable[static_cast<std::size_t>(a)]; }
+    constexpr int Multiply(int a, int b) const
     {
-        if (A == 0 || B == 0)
+        if (a == 0 || b == 0)
             return 0;
-        return Exp(Log(A) + Log(B));
+        return Exp(Log(a) + Log(b));
     }
     // The multiplicative inverse; 0 for 0, which has none.
-    constexpr int Inverse(int A) const { return A == 0 ? 0 : Exp(FSize - Log(A) - 1); }
+    constexpr int Inverse(int a) const { return a == 0 ? 0 : Exp(FSize - Log(a) - 1); }
 
   private:
     int FPrimitive;

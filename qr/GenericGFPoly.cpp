@@ -4,8 +4,8 @@
 
 namespace bramolt::qr {
 
-TGenericGFPoly::TGenericGFPoly(const TGenericGF& AField, std::vector<int> ACoefficients)
-    : FField(&AField), FCoefficients(std::move(ACoefficients))
+TGenericGFPoly::TGenericGFPoly(const TGenericGF& field, std::vector<int> coefficients)
+    : FField(&field), FCoefficients(std::move(coefficients))
 {
     if (FCoefficients.empty()) {
         FCoefficients.push_back(0);
@@ -19,73 +19,73 @@ TGenericGFPoly::TGenericGFPoly(const TGenericGF& AField, std::vector<int> ACoeff
         FCoefficients.erase(FCoefficients.begin(), firstNonZero);
 }
 
-std::optional<TGenericGFPoly> TGenericGFPoly::BuildMonomial(const TGenericGF& AField, int Degree,
-                                                            int Coefficient)
+std::optional<TGenericGFPoly> TGenericGFPoly::BuildMonomial(const TGenericGF& field, int degree,
+                                                            int coefficient)
 {
-    if (Degree < 0)
+    if (degree < 0)
         return std::nullopt;
-    if (Coefficient == 0)
-        return Zero(AField);
-    std::vector<int> coefficients(static_cast<std::size_t>(Degree) + 1, 0);
-    coefficients[0] = Coefficient;
-    return TGenericGFPoly(AField, std::move(coefficients));
+    if (coefficient == 0)
+        return Zero(field);
+    std::vector<int> coefficients(static_cast<std::size_t>(degree) + 1, 0);
+    coefficients[0] = coefficient;
+    return TGenericGFPoly(field, std::move(coefficients));
 }
 
-std::optional<TGenericGFPoly> TGenericGFPoly::AddOrSubtract(const TGenericGFPoly& Other) const
+std::optional<TGenericGFPoly> TGenericGFPoly::AddOrSubtract(const TGenericGFPoly& other) const
 {
-    if (Other.FField != FField)
+    if (other.FField != FField)
         return std::nullopt;
     if (IsZero())
-        return Other;
-    if (Other.IsZero())
+        return other;
+    if (other.IsZero())
         return *this;
-    const bool thisLonger = FCoefficients.size() >= Other.FCoefficients.size();
-    std::vector<int> sum = thisLonger ? FCoefficients : Other.FCoefficients;
-    const std::vector<int>& shorter = thisLonger ? Other.FCoefficients : FCoefficients;
+    const bool thisLonger = FCoefficients.size() >= other.FCoefficients.size();
+    std::vector<int> sum = thisLonger ? FCoefficients : other.FCoefficients;
+    const std::vector<int>& shorter = thisLonger ? other.FCoefficients : FCoefficients;
     const std::size_t offset = sum.size() - shorter.size();
     for (std::size_t i = 0; i < shorter.size(); ++i)
         sum[offset + i] = TGenericGF::AddOrSubtract(sum[offset + i], shorter[i]);
     return TGenericGFPoly(*FField, std::move(sum));
 }
 
-std::optional<TGenericGFPoly> TGenericGFPoly::Multiply(const TGenericGFPoly& Other) const
+std::optional<TGenericGFPoly> TGenericGFPoly::Multiply(const TGenericGFPoly& other) const
 {
-    if (Other.FField != FField)
+    if (other.FField != FField)
         return std::nullopt;
-    if (IsZero() || Other.IsZero())
+    if (IsZero() || other.IsZero())
         return Zero(*FField);
-    std::vector<int> product(FCoefficients.size() + Other.FCoefficients.size() - 1, 0);
+    std::vector<int> product(FCoefficients.size() + other.FCoefficients.size() - 1, 0);
     for (std::size_t i = 0; i < FCoefficients.size(); ++i)
-        for (std::size_t j = 0; j < Other.FCoefficients.size(); ++j)
-            product[i + j] ^= FField->Multiply(FCoefficients[i], Other.FCoefficients[j]);
+        for (std::size_t j = 0; j < other.FCoefficients.size(); ++j)
+            product[i + j] ^= FField->Multiply(FCoefficients[i], other.FCoefficients[j]);
     return TGenericGFPoly(*FField, std::move(product));
 }
 
-std::optional<TGenericGFPoly> TGenericGFPoly::MultiplyByMonomial(int Degree, int Coefficient) const
+std::optional<TGenericGFPoly> TGenericGFPoly::MultiplyByMonomial(int degree, int coefficient) const
 {
-    if (Degree < 0)
+    if (degree < 0)
         return std::nullopt;
-    if (Coefficient == 0)
+    if (coefficient == 0)
         return Zero(*FField);
-    std::vector<int> product(FCoefficients.size() + static_cast<std::size_t>(Degree), 0);
+    std::vector<int> product(FCoefficients.size() + static_cast<std::size_t>(degree), 0);
     for (std::size_t i = 0; i < FCoefficients.size(); ++i)
-        product[i] = FField->Multiply(FCoefficients[i], Coefficient);
+        product[i] = FField->Multiply(FCoefficients[i], coefficient);
     return TGenericGFPoly(*FField, std::move(product));
 }
 
-std::optional<TGenericGFPolyDivision> TGenericGFPoly::Divide(const TGenericGFPoly& Other) const
+std::optional<TGenericGFPolyDivision> TGenericGFPoly::Divide(const TGenericGFPoly& other) const
 {
-    if (Other.FField != FField || Other.IsZero())
+    if (other.FField != FField || other.IsZero())
         return std::nullopt;
     TGenericGFPolyDivision result{Zero(*FField), *this};
-    const int scale = FField->Inverse(Other.GetCoefficient(Other.GetDegree()));
-    while (result.Remainder.GetDegree() >= Other.GetDegree() && !result.Remainder.IsZero()) {
-        const int degreeDifference = result.Remainder.GetDegree() - Other.GetDegree();
+    const int scale = FField->Inverse(other.GetCoefficient(other.GetDegree()));
+    while (result.Remainder.GetDegree() >= other.GetDegree() && !result.Remainder.IsZero()) {
+        const int degreeDifference = result.Remainder.GetDegree() - other.GetDegree();
         const int factor =
             FField->Multiply(result.Remainder.GetCoefficient(result.Remainder.GetDegree()), scale);
         // Neither can fail: both operands are over this field and the degree is not negative.
         result.Remainder =
-            *result.Remainder.AddOrSubtract(*Other.MultiplyByMonomial(degreeDifference, factor));
+            *result.Remainder.AddOrSubtract(*other.MultiplyByMonomial(degreeDifference, factor));
         result.Quotient = *result.Quotient.AddOrSubtract(*BuildMonomial(*FField, degreeDifference, factor));
     }
     return result;

@@ -8,64 +8,64 @@
 
 namespace bramolt::qr {
 
-TEncoder::TBlockSize TEncoder::BlockSizes(int NumTotalBytes, int NumDataBytes, int NumRSBlocks,
-                                          int BlockIndex)
+TEncoder::TBlockSize TEncoder::BlockSizes(int numTotalBytes, int numDataBytes, int numRSBlocks,
+                                          int blockIndex)
 {
-    if (NumRSBlocks <= 0 || BlockIndex < 0 || BlockIndex >= NumRSBlocks) {
+    if (numRSBlocks <= 0 || blockIndex < 0 || blockIndex >= numRSBlocks) {
         FEncoderError = true;
         return {};
     }
-    const int longBlocks = NumTotalBytes % NumRSBlocks;
-    const int shortBlocks = NumRSBlocks - longBlocks;
-    const int shortTotal = NumTotalBytes / NumRSBlocks;
-    const int shortData = NumDataBytes / NumRSBlocks;
+    const int longBlocks = numTotalBytes % numRSBlocks;
+    const int shortBlocks = numRSBlocks - longBlocks;
+    const int shortTotal = numTotalBytes / numRSBlocks;
+    const int shortData = numDataBytes / numRSBlocks;
     const int ecBytes = shortTotal - shortData;
     // Long blocks carry one data codeword more and the same error correction; the split only
     // works when the data codewords divide the same way as the totals.
-    if (shortBlocks * shortTotal + longBlocks * (shortTotal + 1) != NumTotalBytes ||
-        shortBlocks * shortData + longBlocks * (shortData + 1) != NumDataBytes) {
+    if (shortBlocks * shortTotal + longBlocks * (shortTotal + 1) != numTotalBytes ||
+        shortBlocks * shortData + longBlocks * (shortData + 1) != numDataBytes) {
         FEncoderError = true;
         return {};
     }
-    return BlockIndex < shortBlocks ? TBlockSize{shortData, ecBytes} : TBlockSize{shortData + 1, ecBytes};
+    return blockIndex < shortBlocks ? TBlockSize{shortData, ecBytes} : TBlockSize{shortData + 1, ecBytes};
 }
 
-TByteArray TEncoder::ComputeECBytes(std::span<const std::uint8_t> DataBytes, int ECCount)
+TByteArray TEncoder::ComputeECBytes(std::span<const std::uint8_t> dataBytes, int ecCount)
 {
-    TByteArray block(DataBytes.begin(), DataBytes.end());
-    block.resize(DataBytes.size() + static_cast<std::size_t>(std::max(ECCount, 0)), 0);
-    TReedSolomonEncoder().Encode(block, ECCount);
-    return TByteArray(block.begin() + static_cast<std::ptrdiff_t>(DataBytes.size()), block.end());
+    TByteArray block(dataBytes.begin(), dataBytes.end());
+    block.resize(dataBytes.size() + static_cast<std::size_t>(std::max(ecCount, 0)), 0);
+    TReedSolomonEncoder().Encode(block, ecCount);
+    return TByteArray(block.begin() + static_cast<std::ptrdiff_t>(dataBytes.size()), block.end());
 }
 
-TBitArray TEncoder::InterleaveBlocks(const TBitArray& Bits, int NumTotalBytes, int NumDataBytes,
-                                     int NumRSBlocks)
+TBitArray TEncoder::InterleaveBlocks(const TBitArray& bits, int numTotalBytes, int numDataBytes,
+                                     int numRSBlocks)
 {
     TBitArray result;
-    if (Bits.GetSizeInBytes() != NumDataBytes) {
+    if (bits.GetSizeInBytes() != numDataBytes) {
         FEncoderError = true;
         return result;
     }
     std::vector<TBlockPair> blocks;
-    blocks.reserve(static_cast<std::size_t>(std::max(NumRSBlocks, 0)));
+    blocks.reserve(static_cast<std::size_t>(std::max(numRSBlocks, 0)));
     int dataBytesOffset = 0;
     std::size_t maxDataBytes = 0;
     std::size_t maxECBytes = 0;
-    for (int block = 0; block < NumRSBlocks; ++block) {
-        const TBlockSize size = BlockSizes(NumTotalBytes, NumDataBytes, NumRSBlocks, block);
-        if (dataBytesOffset + size.DataBytes > NumDataBytes) {
+    for (int block = 0; block < numRSBlocks; ++block) {
+        const TBlockSize size = BlockSizes(numTotalBytes, numDataBytes, numRSBlocks, block);
+        if (dataBytesOffset + size.DataBytes > numDataBytes) {
             FEncoderError = true;
             return result;
         }
         TByteArray dataBytes(static_cast<std::size_t>(size.DataBytes));
-        Bits.ToBytes(8 * dataBytesOffset, dataBytes, 0, size.DataBytes);
+        bits.ToBytes(8 * dataBytesOffset, dataBytes, 0, size.DataBytes);
         TByteArray ecBytes = ComputeECBytes(dataBytes, size.ECBytes);
         maxDataBytes = std::max(maxDataBytes, dataBytes.size());
         maxECBytes = std::max(maxECBytes, ecBytes.size());
         blocks.emplace_back(std::move(dataBytes), std::move(ecBytes));
         dataBytesOffset += size.DataBytes;
     }
-    if (dataBytesOffset != NumDataBytes) {
+    if (dataBytesOffset != numDataBytes) {
         FEncoderError = true;
         return result;
     }
@@ -77,7 +77,7 @@ TBitArray TEncoder::InterleaveBlocks(const TBitArray& Bits, int NumTotalBytes, i
         for (const TBlockPair& block : blocks)
             if (i < block.GetErrorCorrectionBytes().size())
                 result.AppendBits(block.GetErrorCorrectionBytes()[i], 8);
-    if (result.GetSizeInBytes() != NumTotalBytes)
+    if (result.GetSizeInBytes() != numTotalBytes)
         FEncoderError = true;
     return result;
 }

@@ -66,10 +66,10 @@ template <typename Rule> int WithLineWidth(const TModulePlanes& matrix, Rule rul
 
 } // namespace
 
-int TEncoder::PenaltyRuns(const TModulePlanes& Matrix)
+int TEncoder::PenaltyRuns(const TModulePlanes& matrix)
 {
-    const int side = Matrix.Side();
-    return WithLineWidth(Matrix, [side](auto line) {
+    const int side = matrix.Side();
+    return WithLineWidth(matrix, [side](auto line) {
         int penalty = 0;
         for (int i = 0; i < side; ++i)
             penalty += RunScore(line(true, i), side) + RunScore(line(false, i), side);
@@ -77,10 +77,10 @@ int TEncoder::PenaltyRuns(const TModulePlanes& Matrix)
     });
 }
 
-int TEncoder::PenaltyBlocks(const TModulePlanes& Matrix)
+int TEncoder::PenaltyBlocks(const TModulePlanes& matrix)
 {
-    const int side = Matrix.Side();
-    return 3 * WithLineWidth(Matrix, [side](auto line) {
+    const int side = matrix.Side();
+    return 3 * WithLineWidth(matrix, [side](auto line) {
                int blocks = 0;
                for (int y = 0; y + 1 < side; ++y)
                    blocks += BlockCount(line(true, y), line(true, y + 1), side);
@@ -88,10 +88,10 @@ int TEncoder::PenaltyBlocks(const TModulePlanes& Matrix)
            });
 }
 
-int TEncoder::PenaltyFinderLike(const TModulePlanes& Matrix)
+int TEncoder::PenaltyFinderLike(const TModulePlanes& matrix)
 {
-    const int side = Matrix.Side();
-    return 40 * WithLineWidth(Matrix, [side](auto line) {
+    const int side = matrix.Side();
+    return 40 * WithLineWidth(matrix, [side](auto line) {
                int patterns = 0;
                for (int i = 0; i < side; ++i)
                    patterns += FinderLikeCount(line(true, i), side) + FinderLikeCount(line(false, i), side);
@@ -99,29 +99,29 @@ int TEncoder::PenaltyFinderLike(const TModulePlanes& Matrix)
            });
 }
 
-int TEncoder::PenaltyBalance(const TModulePlanes& Matrix)
+int TEncoder::PenaltyBalance(const TModulePlanes& matrix)
 {
     int dark = 0;
-    for (int y = 0; y < Matrix.Side(); ++y)
-        dark += Matrix.Row(y).Count();
+    for (int y = 0; y < matrix.Side(); ++y)
+        dark += matrix.Row(y).Count();
     // round(|100 * dark / cells - 50| / 50) with halves to even is 1 exactly outside 25%..75%; at
     // exactly 25% or 75% the half rounds to 0. Integers keep the choice independent of the
     // floating-point rounding mode of the host process.
-    const int cells = Matrix.Side() * Matrix.Side();
+    const int cells = matrix.Side() * matrix.Side();
     return 4 * dark < cells || 4 * dark > 3 * cells ? 1 : 0;
 }
 
-int TEncoder::MaskPenalty(const TModulePlanes& Matrix)
+int TEncoder::MaskPenalty(const TModulePlanes& matrix)
 {
-    return PenaltyRuns(Matrix) + PenaltyBlocks(Matrix) + PenaltyFinderLike(Matrix) + PenaltyBalance(Matrix);
+    return PenaltyRuns(matrix) + PenaltyBlocks(matrix) + PenaltyFinderLike(matrix) + PenaltyBalance(matrix);
 }
 
-int TEncoder::SelectMaskPattern(TSymbolTrials& Trials)
+int TEncoder::SelectMaskPattern(TSymbolTrials& trials)
 {
     int best = -1;
     int lowest = INT_MAX;
     for (int maskPattern = 0; maskPattern < 8; ++maskPattern) {
-        const int penalty = MaskPenalty(Trials.Compose(maskPattern));
+        const int penalty = MaskPenalty(trials.Compose(maskPattern));
         if (penalty < lowest) {
             lowest = penalty;
             best = maskPattern;

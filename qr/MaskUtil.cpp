@@ -29,14 +29,14 @@ constexpr TMaskLines ColumnMasks = MakeMaskLines(false);
 
 } // namespace
 
-const TModuleLine& TMaskUtil::RowMask(int MaskPattern, int Y)
+const TModuleLine& TMaskUtil::RowMask(int maskPattern, int y)
 {
-    return RowMasks[static_cast<std::size_t>(MaskPattern)][static_cast<std::size_t>(Y % MaskPeriod)];
+    return RowMasks[static_cast<std::size_t>(maskPattern)][static_cast<std::size_t>(y % MaskPeriod)];
 }
 
-const TModuleLine& TMaskUtil::ColumnMask(int MaskPattern, int X)
+const TModuleLine& TMaskUtil::ColumnMask(int maskPattern, int x)
 {
-    return ColumnMasks[static_cast<std::size_t>(MaskPattern)][static_cast<std::size_t>(X % MaskPeriod)];
+    return ColumnMasks[static_cast<std::size_t>(maskPattern)][static_cast<std::size_t>(x % MaskPeriod)];
 }
 
 } // namespace bramolt::qr

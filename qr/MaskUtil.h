@@ -7,35 +7,35 @@ namespace bramolt::qr {
 // The eight data masks of ISO/IEC 18004 (X the column j, Y the row i of the standard's formulas).
 class TMaskUtil {
   public:
-    // True when mask MaskPattern inverts the data module at column X, row Y (X, Y >= 0). A pattern
+    // True when mask maskPattern inverts the data module at column x, row y (x, y >= 0). A pattern
     // outside 0..7 inverts every module.
-    static constexpr bool GetDataMaskBit(int MaskPattern, int X, int Y)
+    static constexpr bool GetDataMaskBit(int maskPattern, int x, int y)
     {
-        switch (MaskPattern) {
+        switch (maskPattern) {
         case 0:
-            return (X + Y) % 2 == 0;
+            return (x + y) % 2 == 0;
         case 1:
-            return Y % 2 == 0;
+            return y % 2 == 0;
         case 2:
-            return X % 3 == 0;
+            return x % 3 == 0;
         case 3:
-            return (X + Y) % 3 == 0;
+            return (x + y) % 3 == 0;
         case 4:
-            return (X / 3 + Y / 2) % 2 == 0;
+            return (x / 3 + y / 2) % 2 == 0;
         case 5:
-            return (X * Y) % 2 + (X * Y) % 3 == 0;
+            return (x * y) % 2 + (x * y) % 3 == 0;
         case 6:
-            return ((X * Y) % 2 + (X * Y) % 3) % 2 == 0;
+            return ((x * y) % 2 + (x * y) % 3) % 2 == 0;
         case 7:
-            return ((X * Y) % 3 + (X + Y) % 2) % 2 == 0;
+            return ((x * y) % 3 + (x + y) % 2) % 2 == 0;
         default:
             return true;
         }
     }
 
-    // GetDataMaskBit of pattern 0..7 for every module of row Y (bit X) or of column X (bit Y).
-    static const TModuleLine& RowMask(int MaskPattern, int Y);
-    static const TModuleLine& ColumnMask(int MaskPattern, int X);
+    // GetDataMaskBit of pattern 0..7 for every module of row y (bit x) or of column x (bit y).
+    static const TModuleLine& RowMask(int maskPattern, int y);
+    static const TModuleLine& ColumnMask(int maskPattern, int x);
 };
 
 } // namespace bramolt::qr

@@ -63,157 +63,157 @@ void CheckMatrix(int version, const TByteMatrix& matrix)
 
 } // namespace
 
-void TMatrixUtil::BuildMatrix(const TBitArray& DataBits, const TErrorCorrectionLevel& ECLevel, int Version,
-                              int MaskPattern, TByteMatrix& Matrix)
+void TMatrixUtil::BuildMatrix(const TBitArray& dataBits, const TErrorCorrectionLevel& ecLevel, int version,
+                              int maskPattern, TByteMatrix& matrix)
 {
-    BuildFunctionPatterns(ECLevel, Version, MaskPattern, Matrix);
-    PlaceDataBits(DataBits, MaskPattern, Matrix);
+    BuildFunctionPatterns(ecLevel, version, maskPattern, matrix);
+    PlaceDataBits(dataBits, maskPattern, matrix);
 }
 
-void TMatrixUtil::BuildFunctionPatterns(const TErrorCorrectionLevel& ECLevel, int Version, int MaskPattern,
-                                        TByteMatrix& Matrix)
+void TMatrixUtil::BuildFunctionPatterns(const TErrorCorrectionLevel& ecLevel, int version, int maskPattern,
+                                        TByteMatrix& matrix)
 {
-    CheckMatrix(Version, Matrix);
-    Matrix.Clear(EmptyCell);
-    PlaceFinderPatternsAndSeparators(Matrix);
-    PlaceDarkModule(Matrix);
-    PlaceAlignmentPatterns(Version, Matrix);
-    PlaceTimingPatterns(Matrix);
-    PlaceFormatInfo(ECLevel, MaskPattern, Matrix);
-    PlaceVersionInfo(Version, Matrix);
+    CheckMatrix(version, matrix);
+    matrix.Clear(EmptyCell);
+    PlaceFinderPatternsAndSeparators(matrix);
+    PlaceDarkModule(matrix);
+    PlaceAlignmentPatterns(version, matrix);
+    PlaceTimingPatterns(matrix);
+    PlaceFormatInfo(ecLevel, maskPattern, matrix);
+    PlaceVersionInfo(version, matrix);
 }
 
 // ---- Function patterns ---------------------------------------------------------------------
 
-void TMatrixUtil::PlaceBlock(const std::uint8_t* Cells, int Width, int Height, int X0, int Y0,
-                             TByteMatrix& Matrix)
+void TMatrixUtil::PlaceBlock(const std::uint8_t* cells, int width, int height, int x0, int y0,
+                             TByteMatrix& matrix)
 {
-    for (int i = 0; i < Height; ++i)
-        for (int j = 0; j < Width; ++j) {
-            if (Matrix.Get(X0 + j, Y0 + i) != -1) {
+    for (int i = 0; i < height; ++i)
+        for (int j = 0; j < width; ++j) {
+            if (matrix.Get(x0 + j, y0 + i) != -1) {
                 FMatrixUtilError = true;
                 return;
             }
-            Matrix.SetInteger(X0 + j, Y0 + i, Cells[i * Width + j]);
+            matrix.SetInteger(x0 + j, y0 + i, cells[i * width + j]);
         }
 }
 
-void TMatrixUtil::PlaceFinderPatternsAndSeparators(TByteMatrix& Matrix)
+void TMatrixUtil::PlaceFinderPatternsAndSeparators(TByteMatrix& matrix)
 {
-    const int side = Matrix.Width();
-    PlaceBlock(FinderPatternCells, 7, 7, 0, 0, Matrix);
-    PlaceBlock(FinderPatternCells, 7, 7, side - 7, 0, Matrix);
-    PlaceBlock(FinderPatternCells, 7, 7, 0, side - 7, Matrix);
+    const int side = matrix.Width();
+    PlaceBlock(FinderPatternCells, 7, 7, 0, 0, matrix);
+    PlaceBlock(FinderPatternCells, 7, 7, side - 7, 0, matrix);
+    PlaceBlock(FinderPatternCells, 7, 7, 0, side - 7, matrix);
     // Light separators around the three finders: a row of 8 and a column of 7 each.
-    PlaceBlock(SeparatorCells, 8, 1, 0, 7, Matrix);
-    PlaceBlock(SeparatorCells, 8, 1, side - 8, 7, Matrix);
-    PlaceBlock(SeparatorCells, 8, 1, 0, side - 8, Matrix);
-    PlaceBlock(SeparatorCells, 1, 7, 7, 0, Matrix);
-    PlaceBlock(SeparatorCells, 1, 7, side - 8, 0, Matrix);
-    PlaceBlock(SeparatorCells, 1, 7, 7, side - 7, Matrix);
+    PlaceBlock(SeparatorCells, 8, 1, 0, 7, matrix);
+    PlaceBlock(SeparatorCells, 8, 1, side - 8, 7, matrix);
+    PlaceBlock(SeparatorCells, 8, 1, 0, side - 8, matrix);
+    PlaceBlock(SeparatorCells, 1, 7, 7, 0, matrix);
+    PlaceBlock(SeparatorCells, 1, 7, side - 8, 0, matrix);
+    PlaceBlock(SeparatorCells, 1, 7, 7, side - 7, matrix);
 }
 
-void TMatrixUtil::PlaceDarkModule(TByteMatrix& Matrix)
+void TMatrixUtil::PlaceDarkModule(TByteMatrix& matrix)
 {
-    const int y = Matrix.Height() - 8;
-    if (Matrix.Get(8, y) == 0)
+    const int y = matrix.Height() - 8;
+    if (matrix.Get(8, y) == 0)
         FMatrixUtilError = true;
     else
-        Matrix.SetInteger(8, y, 1);
+        matrix.SetInteger(8, y, 1);
 }
 
-void TMatrixUtil::PlaceAlignmentPatterns(int Version, TByteMatrix& Matrix)
+void TMatrixUtil::PlaceAlignmentPatterns(int version, TByteMatrix& matrix)
 {
-    const auto centres = TVersion::GetVersionForNumber(Version)->GetAlignmentPatternCenters();
+    const auto centres = TVersion::GetVersionForNumber(version)->GetAlignmentPatternCenters();
     for (const int y : centres)
         for (const int x : centres)
             // Centres on a finder pattern (three corners) are taken already and skipped.
-            if (Matrix.Get(x, y) == -1)
-                PlaceBlock(AlignmentPatternCells, 5, 5, x - 2, y - 2, Matrix);
+            if (matrix.Get(x, y) == -1)
+                PlaceBlock(AlignmentPatternCells, 5, 5, x - 2, y - 2, matrix);
 }
 
-void TMatrixUtil::PlaceTimingPatterns(TByteMatrix& Matrix)
+void TMatrixUtil::PlaceTimingPatterns(TByteMatrix& matrix)
 {
-    for (int i = 8; i <= Matrix.Width() - 9; ++i) {
+    for (int i = 8; i <= matrix.Width() - 9; ++i) {
         const int value = (i + 1) % 2;
-        if (Matrix.Get(i, 6) == -1)
-            Matrix.SetInteger(i, 6, value);
-        if (Matrix.Get(6, i) == -1)
-            Matrix.SetInteger(6, i, value);
+        if (matrix.Get(i, 6) == -1)
+            matrix.SetInteger(i, 6, value);
+        if (matrix.Get(6, i) == -1)
+            matrix.SetInteger(6, i, value);
     }
 }
 
 // ---- Format and version information --------------------------------------------------------
 
-int TMatrixUtil::BchRemainder(int Value, int Poly)
+int TMatrixUtil::BchRemainder(int value, int poly)
 {
-    const int degree = BitLength(Poly) - 1;
-    int remainder = Value << degree;
+    const int degree = BitLength(poly) - 1;
+    int remainder = value << degree;
     while (BitLength(remainder) > degree)
-        remainder ^= Poly << (BitLength(remainder) - degree - 1);
+        remainder ^= poly << (BitLength(remainder) - degree - 1);
     return remainder;
 }
 
-int TMatrixUtil::MakeFormatInfoBits(const TErrorCorrectionLevel& ECLevel, int MaskPattern)
+int TMatrixUtil::MakeFormatInfoBits(const TErrorCorrectionLevel& ecLevel, int maskPattern)
 {
-    if (MaskPattern < 0 || MaskPattern > 7)
+    if (maskPattern < 0 || maskPattern > 7)
         return -1;
-    const int data = (ECLevel.Bits() << 3) | MaskPattern;
+    const int data = (ecLevel.Bits() << 3) | maskPattern;
     return ((data << 10) | BchRemainder(data, FormatInfoPoly)) ^ FormatInfoMask;
 }
 
-int TMatrixUtil::MakeVersionInfoBits(int Version)
+int TMatrixUtil::MakeVersionInfoBits(int version)
 {
-    return (Version << 12) | BchRemainder(Version, VersionInfoPoly);
+    return (version << 12) | BchRemainder(version, VersionInfoPoly);
 }
 
-std::array<std::array<TCell, 2>, 15> TMatrixUtil::FormatInfoCells(int Side)
+std::array<std::array<TCell, 2>, 15> TMatrixUtil::FormatInfoCells(int side)
 {
     std::array<std::array<TCell, 2>, 15> cells{};
     for (int i = 0; i < 15; ++i) {
         // Second copy: bits 0..7 along row 8 from the right edge, bits 8..14 down column 8 to the bottom.
-        const TCell second = i < 8 ? TCell{Side - 1 - i, 8} : TCell{8, Side - 15 + i};
+        const TCell second = i < 8 ? TCell{side - 1 - i, 8} : TCell{8, side - 15 + i};
         cells[static_cast<std::size_t>(i)] = {FormatInfoCoordinates[i], second};
     }
     return cells;
 }
 
-void TMatrixUtil::PlaceFormatInfo(const TErrorCorrectionLevel& ECLevel, int MaskPattern, TByteMatrix& Matrix)
+void TMatrixUtil::PlaceFormatInfo(const TErrorCorrectionLevel& ecLevel, int maskPattern, TByteMatrix& matrix)
 {
-    const int bits = MakeFormatInfoBits(ECLevel, MaskPattern);
+    const int bits = MakeFormatInfoBits(ecLevel, maskPattern);
     if (bits < 0) {
         FMatrixUtilError = true;
         return;
     }
-    const auto cells = FormatInfoCells(Matrix.Width());
+    const auto cells = FormatInfoCells(matrix.Width());
     for (int i = 0; i < 15; ++i)
         for (const TCell& cell : cells[static_cast<std::size_t>(i)])
-            Matrix.SetInteger(cell.X, cell.Y, (bits >> i) & 1);
+            matrix.SetInteger(cell.X, cell.Y, (bits >> i) & 1);
 }
 
-void TMatrixUtil::PlaceVersionInfo(int Version, TByteMatrix& Matrix)
+void TMatrixUtil::PlaceVersionInfo(int version, TByteMatrix& matrix)
 {
-    if (Version < 7)
+    if (version < 7)
         return;
-    const int bits = MakeVersionInfoBits(Version);
-    const int corner = Matrix.Height() - 11;
+    const int bits = MakeVersionInfoBits(version);
+    const int corner = matrix.Height() - 11;
     // A 6 x 3 block above the bottom-left finder and its mirror left of the top-right finder,
     // least significant bit first.
     for (int n = 0; n < 18; ++n) {
         const int bit = (bits >> n) & 1;
-        Matrix.SetInteger(n / 3, corner + n % 3, bit);
-        Matrix.SetInteger(corner + n % 3, n / 3, bit);
+        matrix.SetInteger(n / 3, corner + n % 3, bit);
+        matrix.SetInteger(corner + n % 3, n / 3, bit);
     }
 }
 
 // ---- Data modules --------------------------------------------------------------------------
 
-void TMatrixUtil::PlaceDataBits(const TBitArray& DataBits, int MaskPattern, TByteMatrix& Matrix)
+void TMatrixUtil::PlaceDataBits(const TBitArray& dataBits, int maskPattern, TByteMatrix& matrix)
 {
-    const int side = Matrix.Width();
-    const int bitCount = DataBits.GetSize();
-    const bool masked = MaskPattern != -1;
-    const bool maskTabled = MaskPattern >= 0 && MaskPattern <= 7;
+    const int side = matrix.Width();
+    const int bitCount = dataBits.GetSize();
+    const bool masked = maskPattern != -1;
+    const bool maskTabled = maskPattern >= 0 && maskPattern <= 7;
     int bitIndex = 0;
     int direction = -1; // upwards first
     int y = side - 1;
@@ -221,16 +221,16 @@ void TMatrixUtil::PlaceDataBits(const TBitArray& DataBits, int MaskPattern, TByt
         if (x == 6)
             x = 5; // the vertical timing pattern is never a data column
         for (; y >= 0 && y < side; y += direction) {
-            const TModuleLine& maskRow = TMaskUtil::RowMask(maskTabled ? MaskPattern : 0, y);
+            const TModuleLine& maskRow = TMaskUtil::RowMask(maskTabled ? maskPattern : 0, y);
             for (int xx = x; xx >= x - 1; --xx) {
-                if (Matrix.Get(xx, y) != -1)
+                if (matrix.Get(xx, y) != -1)
                     continue;
                 bool bit = false;
                 if (bitIndex < bitCount)
-                    bit = DataBits.Get(bitIndex++);
+                    bit = dataBits.Get(bitIndex++);
                 if (masked && (!maskTabled || maskRow.Get(xx)))
                     bit = !bit;
-                Matrix.SetBoolean(xx, y, bit);
+                matrix.SetBoolean(xx, y, bit);
             }
         }
         direction = -direction;

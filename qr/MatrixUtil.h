@@ -21,41 +21,41 @@ struct TCell {
 // invalid mask, data bits left over) set MatrixUtilError and the build goes on.
 class TMatrixUtil {
   public:
-    // Fills Matrix, which must be square with side 17 + 4 * Version (Version 1..40), with the
+    // Fills matrix, which must be square with side 17 + 4 * version (version 1..40), with the
     // complete symbol: BuildFunctionPatterns, then PlaceDataBits.
-    void BuildMatrix(const TBitArray& DataBits, const TErrorCorrectionLevel& ECLevel, int Version,
-                     int MaskPattern, TByteMatrix& Matrix);
-    // Clears Matrix and places everything but the data: the cells left at -1 are the data cells.
-    void BuildFunctionPatterns(const TErrorCorrectionLevel& ECLevel, int Version, int MaskPattern,
-                               TByteMatrix& Matrix);
-    // Fills the cells still at -1 with DataBits in the standard's two-column zigzag from the bottom
-    // right, each bit inverted where mask MaskPattern says so (-1: no mask). Cells beyond the last
+    void BuildMatrix(const TBitArray& dataBits, const TErrorCorrectionLevel& ecLevel, int version,
+                     int maskPattern, TByteMatrix& matrix);
+    // Clears matrix and places everything but the data: the cells left at -1 are the data cells.
+    void BuildFunctionPatterns(const TErrorCorrectionLevel& ecLevel, int version, int maskPattern,
+                               TByteMatrix& matrix);
+    // Fills the cells still at -1 with dataBits in the standard's two-column zigzag from the bottom
+    // right, each bit inverted where mask maskPattern says so (-1: no mask). Cells beyond the last
     // bit receive 0 before masking.
-    void PlaceDataBits(const TBitArray& DataBits, int MaskPattern, TByteMatrix& Matrix);
+    void PlaceDataBits(const TBitArray& dataBits, int maskPattern, TByteMatrix& matrix);
 
     bool MatrixUtilError() const { return FMatrixUtilError; }
 
-    // The 15-bit format information of ECLevel and MaskPattern (0..7), already XORed with 0x5412;
+    // The 15-bit format information of ecLevel and maskPattern (0..7), already XORed with 0x5412;
     // -1 for any other pattern.
-    static int MakeFormatInfoBits(const TErrorCorrectionLevel& ECLevel, int MaskPattern);
-    // The 18-bit version information of Version (7..40): version and 12-bit BCH remainder.
-    static int MakeVersionInfoBits(int Version);
+    static int MakeFormatInfoBits(const TErrorCorrectionLevel& ecLevel, int maskPattern);
+    // The 18-bit version information of version (7..40): version and 12-bit BCH remainder.
+    static int MakeVersionInfoBits(int version);
     // The two cells that carry bit i (0 = least significant) of the format information, in a
-    // symbol of Side modules.
-    static std::array<std::array<TCell, 2>, 15> FormatInfoCells(int Side);
-    // Remainder of Value * x^(degree of Poly) divided by Poly, over GF(2).
-    static int BchRemainder(int Value, int Poly);
+    // symbol of side modules.
+    static std::array<std::array<TCell, 2>, 15> FormatInfoCells(int side);
+    // Remainder of value * x^(degree of poly) divided by poly, over GF(2).
+    static int BchRemainder(int value, int poly);
 
   private:
-    void PlaceFinderPatternsAndSeparators(TByteMatrix& Matrix);
-    void PlaceDarkModule(TByteMatrix& Matrix);
-    void PlaceAlignmentPatterns(int Version, TByteMatrix& Matrix);
-    static void PlaceTimingPatterns(TByteMatrix& Matrix);
-    void PlaceFormatInfo(const TErrorCorrectionLevel& ECLevel, int MaskPattern, TByteMatrix& Matrix);
-    static void PlaceVersionInfo(int Version, TByteMatrix& Matrix);
-    // Copies a Width x Height block whose cell (j, i) reads Cells[i * Width + j] to (X0 + j, Y0 + i).
+    void PlaceFinderPatternsAndSeparators(TByteMatrix& matrix);
+    void PlaceDarkModule(TByteMatrix& matrix);
+    void PlaceAlignmentPatterns(int version, TByteMatrix& matrix);
+    static void PlaceTimingPatterns(TByteMatrix& matrix);
+    void PlaceFormatInfo(const TErrorCorrectionLevel& ecLevel, int maskPattern, TByteMatrix& matrix);
+    static void PlaceVersionInfo(int version, TByteMatrix& matrix);
+    // Copies a width x height block whose cell (j, i) reads cells[i * width + j] to (x0 + j, y0 + i).
     // Every target must be empty; the first one that is not stops the block with an error.
-    void PlaceBlock(const std::uint8_t* Cells, int Width, int Height, int X0, int Y0, TByteMatrix& Matrix);
+    void PlaceBlock(const std::uint8_t* cells, int width, int height, int x0, int y0, TByteMatrix& matrix);
 
     bool FMatrixUtilError = false;
 };

@@ -18,12 +18,12 @@ template <int Words> class TModuleLineOf {
 
     constexpr TModuleLineOf() = default;
 
-    // Modules 0..Count - 1 dark, the rest light.
-    static constexpr TModuleLineOf FirstModules(int Count)
+    // Modules 0..count - 1 dark, the rest light.
+    static constexpr TModuleLineOf FirstModules(int count)
     {
         TModuleLineOf line;
         for (int i = 0; i < Words; ++i) {
-            const int inWord = Count - 64 * i;
+            const int inWord = count - 64 * i;
             line.FWords[static_cast<std::size_t>(i)] = inWord >= 64  ? ~std::uint64_t{0}
                                                        : inWord <= 0 ? 0
                                                                      : (std::uint64_t{1} << inWord) - 1;
@@ -41,36 +41,36 @@ template <int Words> class TModuleLineOf {
         return prefix;
     }
 
-    constexpr bool Get(int I) const { return (FWords[static_cast<std::size_t>(I) >> 6] >> (I & 63)) & 1U; }
-    constexpr void Set(int I, bool Dark)
+    constexpr bool Get(int i) const { return (FWords[static_cast<std::size_t>(i) >> 6] >> (i & 63)) & 1U; }
+    constexpr void Set(int i, bool dark)
     {
-        const std::uint64_t bit = std::uint64_t{1} << (I & 63);
-        std::uint64_t& word = FWords[static_cast<std::size_t>(I) >> 6];
-        word = Dark ? word | bit : word & ~bit;
+        const std::uint64_t bit = std::uint64_t{1} << (i & 63);
+        std::uint64_t& word = FWords[static_cast<std::size_t>(i) >> 6];
+        word = dark ? word | bit : word & ~bit;
     }
-    // Modules 64 * I .. 64 * I + 63.
-    constexpr std::uint64_t Word(int I) const { return FWords[static_cast<std::size_t>(I)]; }
-    constexpr std::uint64_t& Word(int I) { return FWords[static_cast<std::size_t>(I)]; }
+    // Modules 64 * i .. 64 * i + 63.
+    constexpr std::uint64_t Word(int i) const { return FWords[static_cast<std::size_t>(i)]; }
+    constexpr std::uint64_t& Word(int i) { return FWords[static_cast<std::size_t>(i)]; }
 
-    // Module i of the result is module i + Count of this line (light past the end); 0 < Count < 64.
-    constexpr TModuleLineOf Following(int Count) const
+    // Module i of the result is module i + count of this line (light past the end); 0 < count < 64.
+    constexpr TModuleLineOf Following(int count) const
     {
         TModuleLineOf result;
         for (int i = 0; i < Words; ++i) {
             const std::size_t w = static_cast<std::size_t>(i);
-            const std::uint64_t next = i + 1 < Words ? FWords[w + 1] << (64 - Count) : 0;
-            result.FWords[w] = (FWords[w] >> Count) | next;
+            const std::uint64_t next = i + 1 < Words ? FWords[w + 1] << (64 - count) : 0;
+            result.FWords[w] = (FWords[w] >> count) | next;
         }
         return result;
     }
-    // Module i of the result is module i - Count of this line (light before the start); 0 < Count < 64.
-    constexpr TModuleLineOf Preceding(int Count) const
+    // Module i of the result is module i - count of this line (light before the start); 0 < count < 64.
+    constexpr TModuleLineOf Preceding(int count) const
     {
         TModuleLineOf result;
         for (int i = 0; i < Words; ++i) {
             const std::size_t w = static_cast<std::size_t>(i);
-            const std::uint64_t previous = i > 0 ? FWords[w - 1] >> (64 - Count) : 0;
-            result.FWords[w] = (FWords[w] << Count) | previous;
+            const std::uint64_t previous = i > 0 ? FWords[w - 1] >> (64 - count) : 0;
+            result.FWords[w] = (FWords[w] << count) | previous;
         }
         return result;
     }

@@ -26,21 +26,21 @@ void TransposeBlock(TBitBlock& block)
 
 } // namespace
 
-TModulePlanes::TModulePlanes(int Side)
-    : FSide(Side), FRows(static_cast<std::size_t>(Side)), FColumns(static_cast<std::size_t>(Side))
+TModulePlanes::TModulePlanes(int side)
+    : FSide(side), FRows(static_cast<std::size_t>(side)), FColumns(static_cast<std::size_t>(side))
 {
-    if (Side < 0 || Side > MaxSymbolSide)
+    if (side < 0 || side > MaxSymbolSide)
         throw std::invalid_argument("A QR symbol has at most 177 modules per side");
 }
 
-TModulePlanes TModulePlanes::FromMatrix(const TByteMatrix& Matrix, int Value)
+TModulePlanes TModulePlanes::FromMatrix(const TByteMatrix& matrix, int value)
 {
-    if (Matrix.Width() != Matrix.Height())
+    if (matrix.Width() != matrix.Height())
         throw std::invalid_argument("Only a square module matrix converts to module planes");
-    TModulePlanes planes(Matrix.Width());
-    const auto stored = static_cast<std::uint8_t>(Value & 0xFF);
+    TModulePlanes planes(matrix.Width());
+    const auto stored = static_cast<std::uint8_t>(value & 0xFF);
     for (int y = 0; y < planes.FSide; ++y) {
-        const auto cells = Matrix.Row(y);
+        const auto cells = matrix.Row(y);
         TModuleLine& row = planes.FRows[static_cast<std::size_t>(y)];
         for (int first = 0; first < planes.FSide; first += 64) {
             std::uint64_t word = 0;

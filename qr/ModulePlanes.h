@@ -11,27 +11,27 @@ namespace bramolt::qr {
 // rules that look along rows and along columns both work on whole lines.
 class TModulePlanes {
   public:
-    // Side modules per side (0..MaxSymbolSide), all light.
-    explicit TModulePlanes(int Side);
-    // Dark exactly where the square Matrix holds Value (1 for its dark modules, -1 for the
+    // A symbol of side modules per side (0..MaxSymbolSide), all light.
+    explicit TModulePlanes(int side);
+    // Dark exactly where the square matrix holds value (1 for its dark modules, -1 for the
     // cells not assigned yet).
-    static TModulePlanes FromMatrix(const TByteMatrix& Matrix, int Value = 1);
+    static TModulePlanes FromMatrix(const TByteMatrix& matrix, int value = 1);
     // The modules as a matrix of 0 (light) and 1 (dark).
     TByteMatrix ToMatrix() const;
 
     int Side() const { return FSide; }
-    bool Get(int X, int Y) const { return FRows[static_cast<std::size_t>(Y)].Get(X); }
-    void Set(int X, int Y, bool Dark)
+    bool Get(int x, int y) const { return FRows[static_cast<std::size_t>(y)].Get(x); }
+    void Set(int x, int y, bool dark)
     {
-        FRows[static_cast<std::size_t>(Y)].Set(X, Dark);
-        FColumns[static_cast<std::size_t>(X)].Set(Y, Dark);
+        FRows[static_cast<std::size_t>(y)].Set(x, dark);
+        FColumns[static_cast<std::size_t>(x)].Set(y, dark);
     }
 
-    const TModuleLine& Row(int Y) const { return FRows[static_cast<std::size_t>(Y)]; }
-    const TModuleLine& Column(int X) const { return FColumns[static_cast<std::size_t>(X)]; }
+    const TModuleLine& Row(int y) const { return FRows[static_cast<std::size_t>(y)]; }
+    const TModuleLine& Column(int x) const { return FColumns[static_cast<std::size_t>(x)]; }
     // Whole-line writes; the caller keeps rows and columns describing the same modules.
-    TModuleLine& Row(int Y) { return FRows[static_cast<std::size_t>(Y)]; }
-    TModuleLine& Column(int X) { return FColumns[static_cast<std::size_t>(X)]; }
+    TModuleLine& Row(int y) { return FRows[static_cast<std::size_t>(y)]; }
+    TModuleLine& Column(int x) { return FColumns[static_cast<std::size_t>(x)]; }
 
   private:
     // Rebuilds every column from the rows.

@@ -4,25 +4,25 @@
 
 namespace bramolt::qr {
 
-int TQRCode::At(int X, int Y)
+int TQRCode::At(int x, int y)
 {
     if (!FMatrix)
         throw std::logic_error("The QR code record holds no matrix yet");
-    const int value = FMatrix->Get(X, Y);
+    const int value = FMatrix->Get(x, y);
     if (value != 0 && value != 1)
         FQRCodeError = true;
     return value;
 }
 
-void TQRCode::SetAll(int VersionNum, int NumBytes, int NumDataBytes, int NumRSBlocks, int NumECBytes,
-                     int MatrixWidth)
+void TQRCode::SetAll(int versionNum, int numBytes, int numDataBytes, int numRSBlocks, int numECBytes,
+                     int matrixWidth)
 {
-    FVersion = VersionNum;
-    FNumTotalBytes = NumBytes;
-    FNumDataBytes = NumDataBytes;
-    FNumRSBlocks = NumRSBlocks;
-    FNumECBytes = NumECBytes;
-    FMatrixWidth = MatrixWidth;
+    FVersion = versionNum;
+    FNumTotalBytes = numBytes;
+    FNumDataBytes = numDataBytes;
+    FNumRSBlocks = numRSBlocks;
+    FNumECBytes = numECBytes;
+    FMatrixWidth = matrixWidth;
 }
 
 bool TQRCode::IsValid() const

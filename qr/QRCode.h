@@ -16,16 +16,16 @@ class TQRCode {
     TQRCode() = default;
 
     TMode Mode() const { return FMode; }
-    void SetMode(TMode Mode) { FMode = Mode; }
+    void SetMode(TMode mode) { FMode = mode; }
     // The owned copy of the level; empty until SetECLevel.
     const std::optional<TErrorCorrectionLevel>& ECLevel() const { return FECLevel; }
-    void SetECLevel(const TErrorCorrectionLevel& NewECLevel) { FECLevel = NewECLevel; }
+    void SetECLevel(const TErrorCorrectionLevel& newECLevel) { FECLevel = newECLevel; }
     // 1..40, or -1 before the run.
     int Version() const { return FVersion; }
-    void SetVersion(int Version) { FVersion = Version; }
+    void SetVersion(int version) { FVersion = version; }
     // 0..7, or -1 before the run.
     int MaskPattern() const { return FMaskPattern; }
-    void SetMaskPattern(int MaskPattern) { FMaskPattern = MaskPattern; }
+    void SetMaskPattern(int maskPattern) { FMaskPattern = maskPattern; }
     int MatrixWidth() const { return FMatrixWidth; }
     int NumTotalBytes() const { return FNumTotalBytes; }
     int NumDataBytes() const { return FNumDataBytes; }
@@ -34,18 +34,18 @@ class TQRCode {
     // The module matrix, or null before the run.
     const TByteMatrix* Matrix() const { return FMatrix.get(); }
     // Hands the matrix to the record, replacing the previous one.
-    void SetMatrix(std::unique_ptr<TByteMatrix> NewMatrix) { FMatrix = std::move(NewMatrix); }
+    void SetMatrix(std::unique_ptr<TByteMatrix> newMatrix) { FMatrix = std::move(newMatrix); }
     bool QRCodeError() const { return FQRCodeError; }
 
-    // The cell at column X, row Y; a cell that is neither 0 nor 1 sets QRCodeError (and is still
+    // The cell at column x, row y; a cell that is neither 0 nor 1 sets QRCodeError (and is still
     // returned). Needs a matrix.
-    int At(int X, int Y);
-    void SetAll(int VersionNum, int NumBytes, int NumDataBytes, int NumRSBlocks, int NumECBytes,
-                int MatrixWidth);
+    int At(int x, int y);
+    void SetAll(int versionNum, int numBytes, int numDataBytes, int numRSBlocks, int numECBytes,
+                int matrixWidth);
     // True when the record describes a complete, consistent symbol.
     bool IsValid() const;
 
-    static constexpr bool IsValidMaskPattern(int MaskPattern) { return MaskPattern >= 0 && MaskPattern < 8; }
+    static constexpr bool IsValidMaskPattern(int maskPattern) { return maskPattern >= 0 && maskPattern < 8; }
 
   private:
     TMode FMode = TMode::qmTerminator;

@@ -10,10 +10,10 @@ constexpr int MaxQuietZone = 100;
 
 } // namespace
 
-T2DBooleanArray BuildElements(const std::u16string& Text, TQRCodeEncoding Encoding)
+T2DBooleanArray BuildElements(const std::u16string& text, TQRCodeEncoding encoding)
 {
     TQRCode qrCode;
-    TEncoder().EncodeText(Text, Encoding, TErrorCorrectionLevel(), qrCode);
+    TEncoder().EncodeText(text, encoding, TErrorCorrectionLevel(), qrCode);
     const TByteMatrix* matrix = qrCode.Matrix();
     if (!matrix)
         return {};
@@ -28,27 +28,27 @@ T2DBooleanArray BuildElements(const std::u16string& Text, TQRCodeEncoding Encodi
     return elements;
 }
 
-void TQRCodeGenerator::SetData(const std::u16string& Value)
+void TQRCodeGenerator::SetData(const std::u16string& value)
 {
-    if (Value == FData)
+    if (value == FData)
         return;
-    FData = Value;
+    FData = value;
     Regenerate();
 }
 
-void TQRCodeGenerator::SetEncoding(TQRCodeEncoding Value)
+void TQRCodeGenerator::SetEncoding(TQRCodeEncoding value)
 {
-    if (Value == FEncoding)
+    if (value == FEncoding)
         return;
-    FEncoding = Value;
+    FEncoding = value;
     Regenerate();
 }
 
-void TQRCodeGenerator::SetQuietZone(int Value)
+void TQRCodeGenerator::SetQuietZone(int value)
 {
-    if (Value == FQuietZone || Value < 0 || Value > MaxQuietZone)
+    if (value == FQuietZone || value < 0 || value > MaxQuietZone)
         return;
-    FQuietZone = Value;
+    FQuietZone = value;
     Regenerate();
 }
 
@@ -60,13 +60,13 @@ void TQRCodeGenerator::Regenerate()
     FColumns = side + 2 * FQuietZone;
 }
 
-bool TQRCodeGenerator::IsBlack(int Row, int Column) const
+bool TQRCodeGenerator::IsBlack(int row, int column) const
 {
     // Bounds come from the modules themselves, not from Rows and Columns: after a failed run the
     // margin may already be new while Rows, Columns and the modules are still the old ones.
     const int side = static_cast<int>(FElements.size());
-    const int r = Row - FQuietZone;
-    const int c = Column - FQuietZone;
+    const int r = row - FQuietZone;
+    const int c = column - FQuietZone;
     if (r < 0 || c < 0 || r >= side || c >= side)
         return false;
     return FElements[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];

@@ -2,10 +2,10 @@
 
 namespace bramolt::qr {
 
-EQRTextTooLong::EQRTextTooLong(int Amount, int Limit, const char* Unit)
-    : std::length_error("Text too long for a QR code (" + std::to_string(Amount) + " " + Unit + "; at most " +
-                        std::to_string(Limit) + ")"),
-      FAmount(Amount), FLimit(Limit)
+EQRTextTooLong::EQRTextTooLong(int amount, int limit, const char* unit)
+    : std::length_error("Text too long for a QR code (" + std::to_string(amount) + " " + unit + "; at most " +
+                        std::to_string(limit) + ")"),
+      FAmount(amount), FLimit(limit)
 {
 }
 

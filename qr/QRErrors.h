@@ -10,7 +10,7 @@ namespace bramolt::qr {
 // (digits, characters or bytes), e.g. "Text too long for a QR code (2954 bytes; at most 2953)".
 class EQRTextTooLong : public std::length_error {
   public:
-    EQRTextTooLong(int Amount, int Limit, const char* Unit);
+    EQRTextTooLong(int amount, int limit, const char* unit);
 
     int Amount() const noexcept { return FAmount; }
     int Limit() const noexcept { return FLimit; }

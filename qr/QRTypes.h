@@ -39,8 +39,8 @@ class TErrorCorrectionLevel {
   public:
     // Level L (indicator 01), the only level the server produces.
     constexpr TErrorCorrectionLevel() = default;
-    // Bits: the format indicator, 0..3 (M = 0, L = 1, H = 2, Q = 3).
-    explicit constexpr TErrorCorrectionLevel(int Bits) : FBits(Bits & 3) {}
+    // bits: the format indicator, 0..3 (M = 0, L = 1, H = 2, Q = 3).
+    explicit constexpr TErrorCorrectionLevel(int bits) : FBits(bits & 3) {}
 
     constexpr int Bits() const { return FBits; }
     // Index of this level's block structure in a version descriptor: L, M, Q, H = 0, 1, 2, 3.

@@ -31,40 +31,40 @@ const std::vector<TGenericGFPoly>& Generators()
 
 TReedSolomonEncoder::TReedSolomonEncoder() : FField(TGenericGF::QRCodeField256()) {}
 
-const TGenericGFPoly& TReedSolomonEncoder::BuildGenerator(int Degree) const
+const TGenericGFPoly& TReedSolomonEncoder::BuildGenerator(int degree) const
 {
-    if (Degree < 0 || Degree > MaxECBytes)
+    if (degree < 0 || degree > MaxECBytes)
         throw std::out_of_range("A Reed-Solomon generator over GF(256) has a degree of 0 to 254");
-    return Generators()[static_cast<std::size_t>(Degree)];
+    return Generators()[static_cast<std::size_t>(degree)];
 }
 
-void TReedSolomonEncoder::Encode(std::span<std::uint8_t> ToEncode, int ECBytes) const
+void TReedSolomonEncoder::Encode(std::span<std::uint8_t> toEncode, int ecBytes) const
 {
-    const int dataBytes = static_cast<int>(ToEncode.size()) - ECBytes;
-    if (ECBytes <= 0 || dataBytes <= 0)
+    const int dataBytes = static_cast<int>(toEncode.size()) - ecBytes;
+    if (ecBytes <= 0 || dataBytes <= 0)
         return;
-    if (ToEncode.size() > 255)
+    if (toEncode.size() > 255)
         throw std::length_error("A Reed-Solomon block over GF(256) holds at most 255 codewords");
 
     // Polynomial division by shifting: ec holds the running remainder, highest degree first. The
     // generator is monic, so each step's factor is the leading coefficient itself.
-    const std::vector<int>& generator = BuildGenerator(ECBytes).GetCoefficients();
+    const std::vector<int>& generator = BuildGenerator(ecBytes).GetCoefficients();
     std::array<int, MaxECBytes + 1> generatorLog{};
-    for (int j = 1; j <= ECBytes; ++j)
+    for (int j = 1; j <= ecBytes; ++j)
         generatorLog[static_cast<std::size_t>(j)] = generator[static_cast<std::size_t>(j)] == 0
                                                         ? -1
                                                         : FField.Log(generator[static_cast<std::size_t>(j)]);
 
-    const std::span<std::uint8_t> ec = ToEncode.subspan(static_cast<std::size_t>(dataBytes));
+    const std::span<std::uint8_t> ec = toEncode.subspan(static_cast<std::size_t>(dataBytes));
     std::fill(ec.begin(), ec.end(), std::uint8_t{0});
     for (int i = 0; i < dataBytes; ++i) {
-        const int factor = ToEncode[static_cast<std::size_t>(i)] ^ ec[0];
+        const int factor = toEncode[static_cast<std::size_t>(i)] ^ ec[0];
         std::copy(ec.begin() + 1, ec.end(), ec.begin());
         ec.back() = 0;
         if (factor == 0)
             continue;
         const int factorLog = FField.Log(factor);
-        for (int j = 0; j < ECBytes; ++j) {
+        for (int j = 0; j < ecBytes; ++j) {
             const int coefficientLog = generatorLog[static_cast<std::size_t>(j) + 1];
             if (coefficientLog >= 0)
                 ec[static_cast<std::size_t>(j)] ^=

@@ -16,15 +16,15 @@ class TReedSolomonEncoder {
 
     TReedSolomonEncoder();
 
-    // The generator polynomial of degree Degree (0..MaxECBytes): the product of (x - alpha^i) for
-    // i = 0..Degree - 1. Generators are built once per program and shared by every encoder.
-    const TGenericGFPoly& BuildGenerator(int Degree) const;
+    // The generator polynomial of the given degree (0..MaxECBytes): the product of (x - alpha^i) for
+    // i = 0..degree - 1. Generators are built once per program and shared by every encoder.
+    const TGenericGFPoly& BuildGenerator(int degree) const;
 
-    // Replaces the last ECBytes entries of ToEncode with the error-correction codewords of the
-    // entries before them: the remainder of data(x) * x^ECBytes divided by the generator, highest
-    // degree first. Leaves ToEncode unchanged when ECBytes or the data count is not positive.
+    // Replaces the last ecBytes entries of toEncode with the error-correction codewords of the
+    // entries before them: the remainder of data(x) * x^ecBytes divided by the generator, highest
+    // degree first. Leaves toEncode unchanged when ecBytes or the data count is not positive.
     // Throws std::length_error for a block longer than 255 codewords.
-    void Encode(std::span<std::uint8_t> ToEncode, int ECBytes) const;
+    void Encode(std::span<std::uint8_t> toEncode, int ecBytes) const;
 
   private:
     const TGenericGF& FField;

@@ -40,13 +40,13 @@ void AppendUtf8(std::u16string_view text, TByteArray& bytes)
 
 } // namespace
 
-int TEncoder::AlphanumericValue(char16_t Code)
+int TEncoder::AlphanumericValue(char16_t code)
 {
-    if (IsDigit(Code))
-        return Code - u'0';
-    if (Code >= u'A' && Code <= u'Z')
-        return Code - u'A' + 10;
-    switch (Code) {
+    if (IsDigit(code))
+        return code - u'0';
+    if (code >= u'A' && code <= u'Z')
+        return code - u'A' + 10;
+    switch (code) {
     case u' ':
         return 36;
     case u'$':
@@ -70,9 +70,9 @@ int TEncoder::AlphanumericValue(char16_t Code)
     }
 }
 
-TMode TEncoder::SelectMode(std::u16string_view Text, TQRCodeEncoding& EncodingOption)
+TMode TEncoder::SelectMode(std::u16string_view text, TQRCodeEncoding& encodingOption)
 {
-    switch (EncodingOption) {
+    switch (encodingOption) {
     case TQRCodeEncoding::qrNumeric:
         return TMode::qmNumeric;
     case TQRCodeEncoding::qrAlphanumeric:
@@ -82,27 +82,27 @@ TMode TEncoder::SelectMode(std::u16string_view Text, TQRCodeEncoding& EncodingOp
     default:
         return TMode::qmByte;
     }
-    if (AllOf(Text, IsDigit))
+    if (AllOf(text, IsDigit))
         return TMode::qmNumeric;
-    if (AllOf(Text, [](char16_t code) { return AlphanumericValue(code) >= 0; }))
+    if (AllOf(text, [](char16_t code) { return AlphanumericValue(code) >= 0; }))
         return TMode::qmAlphanumeric;
     // The empty text, like any text beyond Latin-1, goes out as UTF-8 with its mark.
-    EncodingOption = AllOf(Text, IsLatin1) ? TQRCodeEncoding::qrISO88591 : TQRCodeEncoding::qrUTF8NoBOM;
+    encodingOption = AllOf(text, IsLatin1) ? TQRCodeEncoding::qrISO88591 : TQRCodeEncoding::qrUTF8NoBOM;
     return TMode::qmByte;
 }
 
-std::u16string TEncoder::KeepEncodableChars(std::u16string_view Text, TMode Mode,
-                                            TQRCodeEncoding EncodingOption)
+std::u16string TEncoder::KeepEncodableChars(std::u16string_view text, TMode mode,
+                                            TQRCodeEncoding encodingOption)
 {
     std::u16string kept;
-    kept.reserve(Text.size());
-    for (const char16_t code : Text) {
+    kept.reserve(text.size());
+    for (const char16_t code : text) {
         bool keep = true;
-        if (Mode == TMode::qmNumeric)
+        if (mode == TMode::qmNumeric)
             keep = IsDigit(code);
-        else if (Mode == TMode::qmAlphanumeric)
+        else if (mode == TMode::qmAlphanumeric)
             keep = AlphanumericValue(code) >= 0;
-        else if (Mode == TMode::qmByte && EncodingOption == TQRCodeEncoding::qrISO88591)
+        else if (mode == TMode::qmByte && encodingOption == TQRCodeEncoding::qrISO88591)
             keep = IsLatin1(code);
         if (keep)
             kept.push_back(code);
@@ -110,22 +110,22 @@ std::u16string TEncoder::KeepEncodableChars(std::u16string_view Text, TMode Mode
     return kept;
 }
 
-TByteArray TEncoder::SegmentBytes(std::u16string_view Text, TQRCodeEncoding EncodingOption)
+TByteArray TEncoder::SegmentBytes(std::u16string_view text, TQRCodeEncoding encodingOption)
 {
     TByteArray bytes;
-    bytes.reserve(Text.size() + 3);
-    switch (EncodingOption) {
+    bytes.reserve(text.size() + 3);
+    switch (encodingOption) {
     case TQRCodeEncoding::qrISO88591:
-        for (const char16_t code : Text)
+        for (const char16_t code : text)
             bytes.push_back(static_cast<std::uint8_t>(code & 0xFF));
         break;
     case TQRCodeEncoding::qrUTF8NoBOM:
         for (const std::uint8_t mark : {0xEF, 0xBB, 0xBF}) // U+FEFF in UTF-8
             bytes.push_back(mark);
-        AppendUtf8(Text, bytes);
+        AppendUtf8(text, bytes);
         break;
     case TQRCodeEncoding::qrUTF8BOM:
-        AppendUtf8(Text, bytes);
+        AppendUtf8(text, bytes);
         break;
     default:
         break; // not a byte-mode option: no bytes
@@ -133,19 +133,19 @@ TByteArray TEncoder::SegmentBytes(std::u16string_view Text, TQRCodeEncoding Enco
     return bytes;
 }
 
-void TEncoder::WriteSegmentData(std::u16string_view Text, TMode Mode, TBitArray& Bits,
-                                TQRCodeEncoding EncodingOption)
+void TEncoder::WriteSegmentData(std::u16string_view text, TMode mode, TBitArray& bits,
+                                TQRCodeEncoding encodingOption)
 {
-    switch (Mode) {
+    switch (mode) {
     case TMode::qmNumeric:
-        WriteNumeric(Text, Bits);
+        WriteNumeric(text, bits);
         break;
     case TMode::qmAlphanumeric:
-        WriteAlphanumeric(Text, Bits);
+        WriteAlphanumeric(text, bits);
         break;
     case TMode::qmByte:
-        for (const std::uint8_t byte : SegmentBytes(Text, EncodingOption))
-            Bits.AppendBits(byte, 8);
+        for (const std::uint8_t byte : SegmentBytes(text, encodingOption))
+            bits.AppendBits(byte, 8);
         break;
     default:
         FEncoderError = true;
@@ -154,42 +154,42 @@ void TEncoder::WriteSegmentData(std::u16string_view Text, TMode Mode, TBitArray&
 }
 
 // Three digits in 10 bits, a final two in 7, a final one in 4.
-void TEncoder::WriteNumeric(std::u16string_view Text, TBitArray& Bits)
+void TEncoder::WriteNumeric(std::u16string_view text, TBitArray& bits)
 {
-    if (!std::all_of(Text.begin(), Text.end(), IsDigit)) {
+    if (!std::all_of(text.begin(), text.end(), IsDigit)) {
         FEncoderError = true;
         return;
     }
     std::size_t i = 0;
-    for (; i + 3 <= Text.size(); i += 3)
-        Bits.AppendBits(static_cast<std::uint32_t>((Text[i] - u'0') * 100 + (Text[i + 1] - u'0') * 10 +
-                                                   (Text[i + 2] - u'0')),
+    for (; i + 3 <= text.size(); i += 3)
+        bits.AppendBits(static_cast<std::uint32_t>((text[i] - u'0') * 100 + (text[i + 1] - u'0') * 10 +
+                                                   (text[i + 2] - u'0')),
                         10);
-    if (Text.size() - i == 2)
-        Bits.AppendBits(static_cast<std::uint32_t>((Text[i] - u'0') * 10 + (Text[i + 1] - u'0')), 7);
-    else if (Text.size() - i == 1)
-        Bits.AppendBits(static_cast<std::uint32_t>(Text[i] - u'0'), 4);
+    if (text.size() - i == 2)
+        bits.AppendBits(static_cast<std::uint32_t>((text[i] - u'0') * 10 + (text[i + 1] - u'0')), 7);
+    else if (text.size() - i == 1)
+        bits.AppendBits(static_cast<std::uint32_t>(text[i] - u'0'), 4);
 }
 
 // Pairs as 45 * first + second in 11 bits, a final single character in 6.
-void TEncoder::WriteAlphanumeric(std::u16string_view Text, TBitArray& Bits)
+void TEncoder::WriteAlphanumeric(std::u16string_view text, TBitArray& bits)
 {
-    for (std::size_t i = 0; i < Text.size(); i += 2) {
-        const int first = AlphanumericValue(Text[i]);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int first = AlphanumericValue(text[i]);
         if (first < 0) {
             FEncoderError = true;
             return;
         }
-        if (i + 1 == Text.size()) {
-            Bits.AppendBits(static_cast<std::uint32_t>(first), 6);
+        if (i + 1 == text.size()) {
+            bits.AppendBits(static_cast<std::uint32_t>(first), 6);
             return;
         }
-        const int second = AlphanumericValue(Text[i + 1]);
+        const int second = AlphanumericValue(text[i + 1]);
         if (second < 0) {
             FEncoderError = true;
             return;
         }
-        Bits.AppendBits(static_cast<std::uint32_t>(45 * first + second), 11);
+        bits.AppendBits(static_cast<std::uint32_t>(45 * first + second), 11);
     }
 }
 

@@ -15,11 +15,11 @@ namespace bramolt::qr {
 // Compose(m) equals what TMatrixUtil::BuildMatrix builds with mask pattern m.
 class TSymbolTrials {
   public:
-    // Bits: the final codeword stream; Version 1..40.
-    TSymbolTrials(const TBitArray& Bits, const TErrorCorrectionLevel& ECLevel, int Version);
+    // bits: the final codeword stream; version 1..40.
+    TSymbolTrials(const TBitArray& bits, const TErrorCorrectionLevel& ecLevel, int version);
 
-    // The complete symbol with MaskPattern (0..7); valid until the next call.
-    const TModulePlanes& Compose(int MaskPattern);
+    // The complete symbol with maskPattern (0..7); valid until the next call.
+    const TModulePlanes& Compose(int maskPattern);
 
   private:
     TErrorCorrectionLevel FECLevel;

@@ -99,18 +99,18 @@ static_assert(Versions[0].GetTotalCodewords() == 26 && Versions[39].GetTotalCode
 
 } // namespace
 
-const TVersion* TVersion::GetVersionForNumber(int VersionNum)
+const TVersion* TVersion::GetVersionForNumber(int versionNum)
 {
-    if (VersionNum < MinVersion || VersionNum > MaxVersion)
+    if (versionNum < MinVersion || versionNum > MaxVersion)
         return nullptr;
-    return &Versions[static_cast<std::size_t>(VersionNum - 1)];
+    return &Versions[static_cast<std::size_t>(versionNum - 1)];
 }
 
-const TVersion* TVersion::ChooseVersion(int NumInputBits, const TErrorCorrectionLevel& ECLevel)
+const TVersion* TVersion::ChooseVersion(int numInputBits, const TErrorCorrectionLevel& ecLevel)
 {
-    const int numBytes = (NumInputBits + 7) / 8;
+    const int numBytes = (numInputBits + 7) / 8;
     for (const TVersion& version : Versions)
-        if (version.GetDataCodewords(ECLevel) >= numBytes)
+        if (version.GetDataCodewords(ecLevel) >= numBytes)
             return &version;
     return nullptr;
 }

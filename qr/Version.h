@@ -11,7 +11,7 @@ namespace bramolt::qr {
 class TECB {
   public:
     constexpr TECB() = default;
-    constexpr TECB(int Count, int DataCodewords) : FCount(Count), FDataCodewords(DataCodewords) {}
+    constexpr TECB(int count, int dataCodewords) : FCount(count), FDataCodewords(dataCodewords) {}
 
     constexpr int GetCount() const { return FCount; }
     constexpr int GetDataCodewords() const { return FDataCodewords; }
@@ -26,12 +26,12 @@ class TECB {
 class TECBlocks {
   public:
     constexpr TECBlocks() = default;
-    constexpr TECBlocks(int ECCodewordsPerBlock, TECB ECBlocks1)
-        : FECCodewordsPerBlock(ECCodewordsPerBlock), FECBlocks{ECBlocks1, TECB()}, FRunCount(1)
+    constexpr TECBlocks(int ecCodewordsPerBlock, TECB ecBlocks1)
+        : FECCodewordsPerBlock(ecCodewordsPerBlock), FECBlocks{ecBlocks1, TECB()}, FRunCount(1)
     {
     }
-    constexpr TECBlocks(int ECCodewordsPerBlock, TECB ECBlocks1, TECB ECBlocks2)
-        : FECCodewordsPerBlock(ECCodewordsPerBlock), FECBlocks{ECBlocks1, ECBlocks2}, FRunCount(2)
+    constexpr TECBlocks(int ecCodewordsPerBlock, TECB ecBlocks1, TECB ecBlocks2)
+        : FECCodewordsPerBlock(ecCodewordsPerBlock), FECBlocks{ecBlocks1, ecBlocks2}, FRunCount(2)
     {
     }
 
@@ -63,11 +63,11 @@ class TVersion {
     static constexpr int MinVersion = 1;
     static constexpr int MaxVersion = 40;
 
-    // The descriptor of VersionNum, or null outside 1..40.
-    static const TVersion* GetVersionForNumber(int VersionNum);
-    // The smallest version whose data capacity at ECLevel holds NumInputBits bits (rounded up to
+    // The descriptor of versionNum, or null outside 1..40.
+    static const TVersion* GetVersionForNumber(int versionNum);
+    // The smallest version whose data capacity at ecLevel holds numInputBits bits (rounded up to
     // whole codewords), or null when even version 40 is too small.
-    static const TVersion* ChooseVersion(int NumInputBits, const TErrorCorrectionLevel& ECLevel);
+    static const TVersion* ChooseVersion(int numInputBits, const TErrorCorrectionLevel& ecLevel);
 
     constexpr int GetVersionNumber() const { return FVersionNumber; }
     // Row and column coordinates of alignment pattern centres in increasing order; empty for version 1.
@@ -78,29 +78,29 @@ class TVersion {
     }
     // Modules per side: 17 + 4 * version, 21..177.
     constexpr int GetDimensionForVersion() const { return 17 + 4 * FVersionNumber; }
-    constexpr const TECBlocks& GetECBlocksForLevel(const TErrorCorrectionLevel& ECLevel) const
+    constexpr const TECBlocks& GetECBlocksForLevel(const TErrorCorrectionLevel& ecLevel) const
     {
-        return FECBlocks[static_cast<std::size_t>(ECLevel.Ordinal())];
+        return FECBlocks[static_cast<std::size_t>(ecLevel.Ordinal())];
     }
     // Data and error-correction codewords of the whole symbol, 26..3706.
     constexpr int GetTotalCodewords() const { return FTotalCodewords; }
-    // Data codewords at ECLevel: the total less the error-correction codewords.
-    constexpr int GetDataCodewords(const TErrorCorrectionLevel& ECLevel) const
+    // Data codewords at ecLevel: the total less the error-correction codewords.
+    constexpr int GetDataCodewords(const TErrorCorrectionLevel& ecLevel) const
     {
-        return FTotalCodewords - GetECBlocksForLevel(ECLevel).GetTotalECCodewords();
+        return FTotalCodewords - GetECBlocksForLevel(ecLevel).GetTotalECCodewords();
     }
 
     constexpr TVersion() = default;
-    constexpr TVersion(int VersionNumber, std::span<const int> AlignmentPatternCenters,
-                       const std::array<TECBlocks, 4>& ECBlocks)
-        : FVersionNumber(VersionNumber), FAlignmentCount(static_cast<int>(AlignmentPatternCenters.size())),
-          FECBlocks(ECBlocks)
+    constexpr TVersion(int versionNumber, std::span<const int> alignmentPatternCenters,
+                       const std::array<TECBlocks, 4>& ecBlocks)
+        : FVersionNumber(versionNumber), FAlignmentCount(static_cast<int>(alignmentPatternCenters.size())),
+          FECBlocks(ecBlocks)
     {
-        for (std::size_t i = 0; i < AlignmentPatternCenters.size(); ++i)
-            FAlignmentPatternCenters[i] = AlignmentPatternCenters[i];
-        for (const TECB& run : ECBlocks[0].GetECBlocks())
+        for (std::size_t i = 0; i < alignmentPatternCenters.size(); ++i)
+            FAlignmentPatternCenters[i] = alignmentPatternCenters[i];
+        for (const TECB& run : ecBlocks[0].GetECBlocks())
             FTotalCodewords +=
-                run.GetCount() * (run.GetDataCodewords() + ECBlocks[0].GetECCodewordsPerBlock());
+                run.GetCount() * (run.GetDataCodewords() + ecBlocks[0].GetECCodewordsPerBlock());
     }
 
   private:
