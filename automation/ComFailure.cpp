@@ -49,7 +49,7 @@ HRESULT ReportException(const TAutomationClass& failing, const std::exception* e
     try {
         // what() holds UTF-8, which cannot carry an unpaired surrogate, and
         // Windows file names may hold one: such a message is taken as UTF-16.
-        if (const auto* fileError = dynamic_cast<const fileout::TFileCreateError*>(error))
+        if (const auto* fileError = dynamic_cast<const fileout::EFileCreateError*>(error))
             return ReportFailure(failing, code, text::AsWide(fileError->Message()));
         return ReportFailure(failing, code, Utf8ToWide(error->what()));
     } catch (const std::exception&) {

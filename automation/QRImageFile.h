@@ -14,7 +14,7 @@ fileout::TMonochromeImage QRCodeImage(std::u16string_view inputText);
 
 // Writes QRCodeImage(inputText) as a BMP file (EncodeBmp32) with WriteWholeFile: a 0-byte file
 // for an empty text. Throws qr::EQRTextTooLong before any file is touched, and
-// TFileCreateError when the file cannot be written ("Cannot create file ..." message).
+// EFileCreateError when the file cannot be written ("Cannot create file ..." message).
 void GenerateQRImageFile(std::u16string_view inputText, std::u16string_view outputPath);
 
 } // namespace bramolt

@@ -81,7 +81,7 @@ void WriteWholeFile(std::u16string_view outputPath, std::string_view bytes)
         TTemporaryFile temporary(target.Operations.parent_path());
         temporary.WriteAndReplace(bytes, target.Operations);
     } catch (const std::system_error& error) {
-        throw TFileCreateError(target.Full, platform::SystemErrorText(error.code()));
+        throw EFileCreateError(target.Full, platform::SystemErrorText(error.code()));
     }
 }
 

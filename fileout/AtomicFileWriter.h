@@ -13,7 +13,7 @@ namespace bramolt::fileout {
 // the disk and then moved over the target in one step. On any failure the target keeps its
 // previous content (or stays absent) and the temporary file is removed again.
 //
-// Throws TFileCreateError carrying the full path and the system's description of the cause.
+// Throws EFileCreateError carrying the full path and the system's description of the cause.
 void WriteWholeFile(std::u16string_view outputPath, std::string_view bytes);
 
 } // namespace bramolt::fileout

@@ -4,13 +4,13 @@
 
 namespace bramolt::fileout {
 
-TFileCreateError::TFileCreateError(std::u16string fullPath, std::u16string cause)
+EFileCreateError::EFileCreateError(std::u16string fullPath, std::u16string cause)
     : std::runtime_error(text::ToUtf8(FormatFileCreateMessage(fullPath, cause))),
       FFullPath(std::move(fullPath)), FCause(std::move(cause))
 {
 }
 
-std::u16string TFileCreateError::Message() const
+std::u16string EFileCreateError::Message() const
 {
     return FormatFileCreateMessage(FFullPath, FCause);
 }

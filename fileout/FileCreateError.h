@@ -9,9 +9,9 @@ namespace bramolt::fileout {
 // A file that could not be written: refused path, missing folder, no permission, file in use,
 // disk full... Carries the full path as the caller gave it made absolute (or as given when it
 // was refused before that) and the system's description of the cause.
-class TFileCreateError : public std::runtime_error {
+class EFileCreateError : public std::runtime_error {
   public:
-    TFileCreateError(std::u16string fullPath, std::u16string cause);
+    EFileCreateError(std::u16string fullPath, std::u16string cause);
 
     const std::u16string& FullPath() const noexcept { return FFullPath; }
     const std::u16string& Cause() const noexcept { return FCause; }

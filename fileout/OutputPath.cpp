@@ -69,7 +69,7 @@ TOutputPath ResolveOutputPath(std::u16string_view path)
     const auto refuse = [](std::u16string_view shown, TPathFault fault) {
         const auto error =
             fault == TPathFault::pfTooLong ? platform::NameTooLongError() : platform::InvalidNameError();
-        return TFileCreateError(std::u16string(shown), platform::SystemErrorText(error));
+        return EFileCreateError(std::u16string(shown), platform::SystemErrorText(error));
     };
     if (const TPathFault fault = CheckOutputPath(path); fault != TPathFault::pfNone)
         throw refuse(path, fault);
@@ -78,7 +78,7 @@ TOutputPath ResolveOutputPath(std::u16string_view path)
     try {
         absolute = platform::MakeAbsolute(platform::ToNativePath(path));
     } catch (const std::system_error& error) {
-        throw TFileCreateError(std::u16string(path), platform::SystemErrorText(error.code()));
+        throw EFileCreateError(std::u16string(path), platform::SystemErrorText(error.code()));
     }
     std::u16string full = platform::FromNativePath(absolute);
     std::filesystem::path operations = platform::ForFileOperations(absolute);

@@ -34,7 +34,7 @@ struct TOutputPath {
 
 // Checks `path`, then makes it absolute by the platform's rules ("\\?\" paths stay as they
 // are); the folder is neither checked nor created here. The limit also holds for the full path
-// as the file operations get it. Throws TFileCreateError with the system's text for an
+// as the file operations get it. Throws EFileCreateError with the system's text for an
 // invalid or too long name.
 TOutputPath ResolveOutputPath(std::u16string_view path);
 

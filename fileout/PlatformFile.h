@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -25,11 +26,9 @@ class TNewFile {
     void Commit();
 
   private:
-#ifdef _WIN32
-    void* FHandle;
-#else
-    int FDescriptor;
-#endif
+    // The platform's handle of the file (a descriptor, or a Win32 HANDLE); -1 once closed, which
+    // is also the value of INVALID_HANDLE_VALUE.
+    std::intptr_t FHandle;
 };
 
 // The text of a path as the platform's path type, and back. UTF-16 stays UTF-16 on Windows

@@ -20,22 +20,22 @@ namespace {
 } // namespace
 
 TNewFile::TNewFile(const std::filesystem::path& path)
-    : FDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666))
+    : FHandle(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666))
 {
-    if (FDescriptor < 0)
+    if (FHandle < 0)
         ThrowErrno();
 }
 
 TNewFile::~TNewFile()
 {
-    if (FDescriptor >= 0)
-        ::close(FDescriptor);
+    if (FHandle >= 0)
+        ::close(static_cast<int>(FHandle));
 }
 
 void TNewFile::Write(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(FDescriptor, bytes.data(), bytes.size());
+        const ssize_t written = ::write(static_cast<int>(FHandle), bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -47,10 +47,10 @@ void TNewFile::Write(std::string_view bytes)
 
 void TNewFile::Commit()
 {
-    if (::fsync(FDescriptor) != 0)
+    const int descriptor = static_cast<int>(FHandle);
+    if (::fsync(descriptor) != 0)
         ThrowErrno();
-    const int descriptor = FDescriptor;
-    FDescriptor = -1;
+    FHandle = -1;
     // close() can report a delayed write error (network file systems): it counts as a failure.
     if (::close(descriptor) != 0)
         ThrowErrno();

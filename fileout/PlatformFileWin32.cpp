@@ -17,20 +17,25 @@ namespace {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category());
 }
 
+HANDLE NativeHandle(std::intptr_t handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
 } // namespace
 
 TNewFile::TNewFile(const std::filesystem::path& path)
-    : FHandle(
-          ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
+    : FHandle(reinterpret_cast<std::intptr_t>(
+          ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)))
 {
-    if (FHandle == INVALID_HANDLE_VALUE)
+    if (NativeHandle(FHandle) == INVALID_HANDLE_VALUE)
         ThrowLastError();
 }
 
 TNewFile::~TNewFile()
 {
-    if (FHandle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(FHandle);
+    if (NativeHandle(FHandle) != INVALID_HANDLE_VALUE)
+        ::CloseHandle(NativeHandle(FHandle));
 }
 
 void TNewFile::Write(std::string_view bytes)
@@ -40,7 +45,7 @@ void TNewFile::Write(std::string_view bytes)
     while (!bytes.empty()) {
         const auto count = static_cast<DWORD>(std::min(bytes.size(), kChunk));
         DWORD written = 0;
-        if (!::WriteFile(FHandle, bytes.data(), count, &written, nullptr))
+        if (!::WriteFile(NativeHandle(FHandle), bytes.data(), count, &written, nullptr))
             ThrowLastError();
         bytes.remove_prefix(written);
     }
@@ -48,10 +53,10 @@ void TNewFile::Write(std::string_view bytes)
 
 void TNewFile::Commit()
 {
-    if (!::FlushFileBuffers(FHandle))
+    const HANDLE handle = NativeHandle(FHandle);
+    if (!::FlushFileBuffers(handle))
         ThrowLastError();
-    void* const handle = FHandle;
-    FHandle = INVALID_HANDLE_VALUE;
+    FHandle = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
     if (!::CloseHandle(handle))
         ThrowLastError();
 }

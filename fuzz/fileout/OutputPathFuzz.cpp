@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TOutputPath resolved = ResolveOutputPath(path);
         Require(fault == TPathFault::pfNone, "only valid paths resolve");
         Require(!resolved.Full.empty(), "a resolved path is not empty");
-    } catch (const TFileCreateError& error) {
+    } catch (const EFileCreateError& error) {
         Require(fault != TPathFault::pfNone || error.FullPath().size() > kMaxPathLength,
                 "refused for a reason");
         Require(fault == TPathFault::pfNone || error.FullPath() == path, "a refusal names the given path");

@@ -12,8 +12,8 @@
 namespace bramolt::test {
 namespace {
 
+using fileout::EFileCreateError;
 using fileout::kBmpPixelOffset;
-using fileout::TFileCreateError;
 using fileout::TMonochromeImage;
 
 // Reads back what EncodeBmp32 writes: 32-bit bottom-up rows after a 54-byte header.
@@ -114,7 +114,7 @@ TEST(GenerateQRImageFile, AMissingFolderGivesTheCannotCreateMessage)
     try {
         GenerateQRImageFile(u"A", target);
         FAIL() << "no error";
-    } catch (const TFileCreateError& error) {
+    } catch (const EFileCreateError& error) {
         EXPECT_EQ(error.Message(), u"Cannot create file \"" + target + u"\". " + error.Cause());
         EXPECT_FALSE(error.Cause().empty());
     }

@@ -23,11 +23,11 @@ using test::TTestFolder;
 using test::WriteBytes;
 using Names = std::set<std::string>;
 
-TFileCreateError CaughtWriting(const std::u16string& path, const std::string& bytes)
+EFileCreateError CaughtWriting(const std::u16string& path, const std::string& bytes)
 {
     try {
         WriteWholeFile(path, bytes);
-    } catch (const TFileCreateError& error) {
+    } catch (const EFileCreateError& error) {
         return error;
     }
     throw std::runtime_error("the write did not fail");
@@ -74,7 +74,7 @@ TEST(WriteWholeFile, AMissingFolderIsNotCreated)
 {
     TTestFolder folder;
     const auto target = folder / "missing" / "out.txt";
-    const TFileCreateError error = CaughtWriting(target.u16string(), "x");
+    const EFileCreateError error = CaughtWriting(target.u16string(), "x");
     EXPECT_EQ(error.FullPath(), target.u16string());
     EXPECT_FALSE(error.Cause().empty());
     EXPECT_NE(error.Cause().back(), u'\n') << "the system's line break is trimmed";
@@ -87,7 +87,7 @@ TEST(WriteWholeFile, ARefusedPathCreatesNothing)
     TTestFolder folder;
     test::TCurrentDirectory inside(folder.Path());
     for (const char16_t* path : {u"bad|name.txt", u"name.txt:stream", u"   "})
-        EXPECT_THROW(WriteWholeFile(path, "x"), TFileCreateError);
+        EXPECT_THROW(WriteWholeFile(path, "x"), EFileCreateError);
     EXPECT_TRUE(folder.Names().empty());
 }
 
@@ -104,7 +104,7 @@ TEST(WriteWholeFile, ADirectoryAtTheTargetStaysAndNoTemporaryFileRemains)
         if (target.ends_with(u"\\"))
             continue; // a backslash is an ordinary character here
 #endif
-        EXPECT_THROW(WriteWholeFile(target, "x"), TFileCreateError);
+        EXPECT_THROW(WriteWholeFile(target, "x"), EFileCreateError);
     }
     EXPECT_EQ(folder.Names(), Names{"dir"});
     EXPECT_EQ(ReadBytes(folder / "dir" / "keep.txt"), "kept");
@@ -133,7 +133,7 @@ TEST(WriteWholeFile, AReadOnlyFileIsKept)
         WriteBytes(target, "previous content");
         std::filesystem::permissions(target, row.Removed, std::filesystem::perm_options::remove);
         if (row.Kept) {
-            const TFileCreateError error = CaughtWriting(target.u16string(), "new content");
+            const EFileCreateError error = CaughtWriting(target.u16string(), "new content");
             EXPECT_EQ(error.Cause(), platform::SystemErrorText(platform::AccessDeniedError()));
             EXPECT_EQ(ReadBytes(target), "previous content");
         } else {
@@ -152,7 +152,7 @@ TEST(WriteWholeFile, LongPaths)
 {
     TTestFolder folder;
     const std::u16string beyond = folder.Path().u16string() + u"/" + std::u16string(kMaxPathLength, u'x');
-    const TFileCreateError error = CaughtWriting(beyond, "x");
+    const EFileCreateError error = CaughtWriting(beyond, "x");
     EXPECT_EQ(error.Cause(), platform::SystemErrorText(platform::NameTooLongError()));
 #ifndef _WIN32 // the checks below use std::filesystem, which stops at 260 characters on Windows
     // Folder names of 100 characters: no file system takes a name much longer than 255.
@@ -187,7 +187,7 @@ TEST(WriteWholeFile, AFileInUseKeepsItsContent)
     WriteBytes(target, "previous content");
     HANDLE lock = ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_THROW(WriteWholeFile(target.u16string(), "new content"), TFileCreateError);
+    EXPECT_THROW(WriteWholeFile(target.u16string(), "new content"), EFileCreateError);
     ::CloseHandle(lock);
     EXPECT_EQ(ReadBytes(target), "previous content");
     EXPECT_EQ(folder.Names(), Names{"locked.txt"});
@@ -224,7 +224,7 @@ TEST(WriteWholeFile, AFailedWriteKeepsTheExistingFileAndLeavesNoTemporaryFile)
     WriteBytes(target, "previous content");
     {
         TFileSizeLimit limit(4096);
-        const TFileCreateError error = CaughtWriting(target.u16string(), std::string(100000, 'x'));
+        const EFileCreateError error = CaughtWriting(target.u16string(), std::string(100000, 'x'));
         EXPECT_EQ(error.Cause(), u"File too large");
     }
     EXPECT_EQ(ReadBytes(target), "previous content");

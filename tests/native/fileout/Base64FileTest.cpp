@@ -66,9 +66,9 @@ TEST(Base64Files, FailuresThrowAndCreateNothing)
 {
     TTestFolder folder;
     const std::u16string missing = (folder / "missing" / "out").u16string();
-    EXPECT_THROW(EncodeBase64ToFile(u"text", missing), TFileCreateError);
-    EXPECT_THROW(DecodeBase64ToFile(u"dGV4dA==", missing), TFileCreateError);
-    EXPECT_THROW(EncodeBase64ToFile(u"text", u""), TFileCreateError);
+    EXPECT_THROW(EncodeBase64ToFile(u"text", missing), EFileCreateError);
+    EXPECT_THROW(DecodeBase64ToFile(u"dGV4dA==", missing), EFileCreateError);
+    EXPECT_THROW(EncodeBase64ToFile(u"text", u""), EFileCreateError);
     EXPECT_TRUE(folder.Names().empty());
 }
 

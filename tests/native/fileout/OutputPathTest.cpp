@@ -84,7 +84,7 @@ TEST(ResolveOutputPath, RefusalsCarryTheGivenPathAndTheSystemsText)
         try {
             ResolveOutputPath(path);
             ADD_FAILURE() << "accepted " << Printable(path);
-        } catch (const TFileCreateError& error) {
+        } catch (const EFileCreateError& error) {
             EXPECT_EQ(error.FullPath(), path);
             EXPECT_FALSE(error.Cause().empty());
             EXPECT_EQ(error.Message(), u"Cannot create file \"" + path + u"\". " + error.Cause());
@@ -110,7 +110,7 @@ TEST(ResolveOutputPath, TheLimitAlsoHoldsForTheAbsolutePath)
     const std::size_t base = std::filesystem::current_path().u16string().size() + 1;
     const std::u16string beyond(kMaxPathLength + 1 - base, u'f');
     EXPECT_EQ(CheckOutputPath(beyond), pfNone);
-    EXPECT_THROW(ResolveOutputPath(beyond), TFileCreateError);
+    EXPECT_THROW(ResolveOutputPath(beyond), EFileCreateError);
 
     const std::u16string within(300, u'f');
     EXPECT_EQ(std::filesystem::path(ResolveOutputPath(within).Full),
