@@ -2,18 +2,19 @@
 // as strict JSON from its tokens; reading that print must give the same tokens again.
 
 #include "dataset/JsonTokenReader.h"
+#include "fuzz/Require.h"
 #include "text/Utf8.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace bramolt::dataset;
+using bramolt::fuzz::Require;
 
 struct TToken {
     TJsonToken FType;
@@ -36,8 +37,7 @@ bool ReadAll(std::u16string_view text, std::vector<TToken>& tokens)
     try {
         while (reader.Read()) {
             tokens.push_back({reader.TokenType(), reader.Value()});
-            if (reader.Depth() > 1'000'000)
-                std::abort();
+            Require(reader.Depth() <= 1'000'000, "the depth runs away");
         }
         return true;
     } catch (const EJsonReaderError&) {
@@ -122,7 +122,8 @@ std::u16string Print(const std::vector<TToken>& tokens)
             number = "undefined";
             break;
         case TJsonToken::None:
-            std::abort();
+            Require(false, "a token without a type");
+            break;
         }
         out.append(number.begin(), number.end());
     }
@@ -139,7 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!ReadAll(text, tokens))
         return 0;
     std::vector<TToken> again;
-    if (!ReadAll(Print(tokens), again) || again != tokens)
-        std::abort();
+    Require(ReadAll(Print(tokens), again) && again == tokens, "the printed tokens read back differently");
     return 0;
 }

@@ -4,10 +4,10 @@
 #include "dataset/DSToJSON.h"
 #include "dataset/DataSet.h"
 #include "dataset/DataSetError.h"
+#include "fuzz/Require.h"
 #include "text/Utf8.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string saved = dataSet.SaveToXML();
     TDataSet again;
     again.LoadFromXML(saved); // throws, and fails the run, if the saved packet is no packet
-    if (again.SaveToXML() != saved || again.Active() != dataSet.Active())
-        std::abort();
+    bramolt::fuzz::Require(again.SaveToXML() == saved && again.Active() == dataSet.Active(),
+                           "a saved packet loads and saves differently");
     if (!again.Active() || again.Fields().empty())
         return 0;
 

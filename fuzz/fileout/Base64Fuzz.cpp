@@ -1,22 +1,15 @@
 // Lenient decoding of any bytes, then encoding and decoding again, must give the same bytes;
 // the decoded length follows from the number of alphabet characters alone.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "fileout/Base64.h"
+#include "fuzz/Require.h"
 
 namespace {
 
-void Require(bool condition, const char* what)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "Base64 fuzz check failed: %s\n", what);
-    std::abort();
-}
+using bramolt::fuzz::Require;
 
 bool InAlphabet(unsigned char c)
 {

@@ -2,28 +2,16 @@
 // path is resolved exactly when it passes the checks and its absolute form fits the limit;
 // a refusal names the given path. Resolving touches no file.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "fileout/FileCreateError.h"
 #include "fileout/OutputPath.h"
-
-namespace {
-
-void Require(bool condition, const char* what)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "path fuzz check failed: %s\n", what);
-    std::abort();
-}
-
-} // namespace
+#include "fuzz/Require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace bramolt::fileout;
+    using bramolt::fuzz::Require;
     std::u16string path;
     for (std::size_t i = 0; i + 1 < size; i += 2)
         path += static_cast<char16_t>(data[i] | (data[i + 1] << 8));

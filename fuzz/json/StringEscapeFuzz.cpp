@@ -3,12 +3,12 @@
 // the same text of the length they counted, and with both options on (pure ASCII output)
 // parsing it must give back the units.
 
+#include "fuzz/Require.h"
 #include "json/JSONParser.h"
 #include "json/JSONStringEscape.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,14 +16,14 @@
 namespace {
 
 using namespace bramolt::json;
+using bramolt::fuzz::Require;
 
 template <typename TUnits> std::u16string Escape(std::u16string_view text, TJSONOutputOptions options)
 {
     const TStringEscaper<TUnits> escaper(options);
     const std::size_t length = escaper.Length(text);
     std::vector<char16_t> buffer(length + TStringEscaper<TUnits>::kOverrun);
-    if (escaper.Write(text, buffer.data()) != buffer.data() + length)
-        std::abort(); // the count and the text disagree
+    Require(escaper.Write(text, buffer.data()) == buffer.data() + length, "the count and the text disagree");
     return std::u16string(buffer.data(), length);
 }
 
@@ -38,13 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(text.data(), data + 1, text.size() * sizeof(char16_t));
 
     const std::u16string escaped = Escape<TFastUnits>(text, options);
-    if (Escape<TWordUnits>(text, options) != escaped)
-        std::abort(); // the two block sizes disagree
+    Require(Escape<TWordUnits>(text, options) == escaped, "the two block sizes disagree");
     if (options.EncodeBelow32 && options.EncodeAbove127) {
         const auto root = ParseJSONValue(escaped);
-        if (root == nullptr || root->Kind() != TJSONKind::jkString ||
-            static_cast<const TJSONString&>(*root).Value() != text)
-            std::abort(); // the escaped text does not read back as the units
+        Require(root != nullptr && root->Kind() == TJSONKind::jkString &&
+                    static_cast<const TJSONString&>(*root).Value() == text,
+                "the escaped text does not read back as the units");
     }
     return 0;
 }

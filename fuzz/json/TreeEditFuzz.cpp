@@ -4,19 +4,20 @@
 // as JSON that parses back to the same text. Big objects get member indexes and freed
 // blocks are reused, so this walks those paths in every order.
 
+#include "fuzz/Require.h"
 #include "json/JSONHandleTable.h"
 #include "json/JSONParser.h"
 #include "json/JSONWriter.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace bramolt::json;
+using bramolt::fuzz::Require;
 
 const TJSONValue* FindByScan(const TJSONObject& object, std::u16string_view key)
 {
@@ -70,13 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             table.Free(handle); // may be gone already with an ancestor: then nothing happens
         } else if (op == 3 && target != nullptr && target->IsObject()) {
             auto& object = static_cast<TJSONObject&>(*target);
-            if (tree.Find(object, key) != FindByScan(object, key))
-                std::abort();
+            Require(tree.Find(object, key) == FindByScan(object, key), "the key index and a scan disagree");
         }
     }
     const std::u16string printed = ToJSON(*table.Find(root), {});
     const auto again = ParseJSONValue(printed);
-    if (again == nullptr || ToJSON(*again, {}) != printed)
-        std::abort();
+    Require(again != nullptr && ToJSON(*again, {}) == printed, "the edited tree does not print back");
     return 0;
 }

@@ -1,24 +1,17 @@
 // Server bytes read as replies must give the same replies, or the same refusal, however the
 // network cuts them into pieces; every reply has a code of three digits and a line.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz/Require.h"
 #include "mail/MailError.h"
 #include "mail/SmtpReply.h"
 
 namespace {
 
-void Require(bool condition, const char* what)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "SMTP reply fuzz check failed: %s\n", what);
-    std::abort();
-}
+using bramolt::fuzz::Require;
 
 struct TOutcome {
     std::vector<bramolt::mail::TSmtpReply> Replies;
