@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "text/CaseFolding.h"
+
 #include <algorithm>
 #include <array>
 
@@ -22,19 +24,12 @@ constexpr std::array kSwitches{
     TSwitch{L"UNREGSERVERPERUSER", {TStartMode::smUnregister, true}},
 };
 
-// Switch names are ASCII; folding only ASCII letters keeps look-alike
-// characters of other scripts from matching them.
-wchar_t FoldAscii(wchar_t c)
-{
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
 bool IsSwitch(std::wstring_view argument, std::wstring_view name)
 {
     if (argument.empty() || (argument.front() != L'-' && argument.front() != L'/'))
         return false;
     argument.remove_prefix(1);
-    return std::ranges::equal(argument, name, {}, FoldAscii, FoldAscii);
+    return text::EqualsIgnoringAsciiCase(argument, name);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/Registration.h"
 #include "app/ServerProcess.h"
 #include "automation/ComFailure.h"
+#include "text/WideView.h"
 
 // The other system headers rely on windows.h's definitions.
 #include <windows.h>
@@ -34,7 +35,7 @@ std::vector<std::wstring> CommandLineArguments()
 // The error box names the kind of error and carries its message.
 std::wstring ErrorText(const std::exception& error)
 {
-    const std::wstring message = bramolt::Utf8ToWide(error.what());
+    const std::wstring message = bramolt::text::WideFromUtf8(error.what());
     if (const auto* comError = dynamic_cast<const bramolt::ComError*>(&error)) {
         wchar_t code[48];
         std::swprintf(code, std::size(code), L"COM error 0x%08lX: ",

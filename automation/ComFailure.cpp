@@ -2,7 +2,6 @@
 
 #include "automation/ComOwners.h"
 #include "fileout/FileCreateError.h"
-#include "text/Utf8.h"
 #include "text/WideView.h"
 
 #include <oleauto.h>
@@ -51,15 +50,10 @@ HRESULT ReportException(const TAutomationClass& failing, const std::exception* e
         // Windows file names may hold one: such a message is taken as UTF-16.
         if (const auto* fileError = dynamic_cast<const fileout::EFileCreateError*>(error))
             return ReportFailure(failing, code, text::AsWide(fileError->Message()));
-        return ReportFailure(failing, code, Utf8ToWide(error->what()));
+        return ReportFailure(failing, code, text::WideFromUtf8(error->what()));
     } catch (const std::exception&) {
         return ReportFailure(failing, code, {});
     }
-}
-
-std::wstring Utf8ToWide(std::string_view text)
-{
-    return std::wstring(text::AsWide(text::FromUtf8(text)));
 }
 
 } // namespace bramolt

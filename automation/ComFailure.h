@@ -44,7 +44,4 @@ HRESULT ReportFailure(const TAutomationClass& failing, HRESULT code, std::wstrin
 // one that is no std::exception.
 HRESULT ReportException(const TAutomationClass& failing, const std::exception* error) noexcept;
 
-// UTF-8 to UTF-16; invalid sequences become U+FFFD.
-std::wstring Utf8ToWide(std::string_view text);
-
 } // namespace bramolt

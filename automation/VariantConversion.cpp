@@ -10,7 +10,10 @@
 #include <windows.h>
 
 #include "automation/ComOwners.h"
+#include "text/CaseFolding.h"
 #include "text/HexDigits.h"
+#include "text/IntegerText.h"
+#include "text/Trim.h"
 #include "text/Utf8.h"
 #include "text/WideView.h"
 #include "json/JSONNumberText.h"
@@ -65,74 +68,13 @@ template <typename Convert> auto WithValue(const VARIANT& value, Convert convert
     return convert(plain.Get());
 }
 
-bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view word)
-{
-    if (text.size() != word.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-        char16_t w = word[i];
-        if (w >= u'A' && w <= u'Z')
-            w = static_cast<char16_t>(w - u'A' + u'a');
-        if (c != w)
-            return false;
-    }
-    return true;
-}
-
 std::optional<bool> TrueFalseWord(std::u16string_view text)
 {
-    if (EqualsIgnoringCase(text, u"True"))
+    if (text::EqualsIgnoringAsciiCase(text, u"True"))
         return true;
-    if (EqualsIgnoringCase(text, u"False"))
+    if (text::EqualsIgnoringAsciiCase(text, u"False"))
         return false;
     return std::nullopt;
-}
-
-// An integer text: leading blanks, an optional sign, then decimal digits or hexadecimal
-// digits after "$" or "0x". Hexadecimal takes up to 64 bits as they stand ("$FFFFFFFF" is
-// a handle with all bits set); a decimal value outside the 64-bit range is no integer.
-std::optional<std::int64_t> IntegerFromText(std::u16string_view text)
-{
-    std::size_t at = 0;
-    while (at < text.size() && text[at] <= u' ')
-        ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
-        negative = text[at++] == u'-';
-
-    std::uint64_t magnitude = 0;
-    if (at < text.size() && (text[at] == u'$' || (text[at] == u'0' && at + 1 < text.size() &&
-                                                  (text[at + 1] == u'x' || text[at + 1] == u'X')))) {
-        at += text[at] == u'$' ? 1 : 2;
-        if (at == text.size() || text.size() - at > 16)
-            return std::nullopt;
-        for (; at < text.size(); ++at) {
-            const int digit = text::HexDigitValue(text[at]);
-            if (digit < 0)
-                return std::nullopt;
-            magnitude = magnitude << 4 | static_cast<unsigned>(digit);
-        }
-        const auto bits = static_cast<std::int64_t>(magnitude);
-        return negative ? static_cast<std::int64_t>(0 - magnitude) : bits;
-    }
-
-    if (at == text.size())
-        return std::nullopt;
-    constexpr std::uint64_t limit = std::uint64_t{1} << 63;
-    for (; at < text.size(); ++at) {
-        if (text[at] < u'0' || text[at] > u'9')
-            return std::nullopt;
-        const unsigned digit = text[at] - u'0';
-        if (magnitude > (limit - digit) / 10)
-            return std::nullopt;
-        magnitude = magnitude * 10 + digit;
-    }
-    if (!negative && magnitude == limit)
-        return std::nullopt;
-    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
 }
 
 std::u16string UserLocaleText(LCTYPE item, std::u16string_view fallback)
@@ -157,21 +99,15 @@ std::optional<double> DoubleFromRegionalText(std::u16string_view text)
     const std::u16string decimal = UserLocaleText(LOCALE_SDECIMAL, u".");
     const std::u16string thousands = UserLocaleText(LOCALE_STHOUSAND, u",");
     std::string plain;
-    std::size_t at = 0;
-    while (at < text.size() && text[at] <= u' ')
-        ++at;
-    std::size_t end = text.size();
-    while (end > at && text[end - 1] <= u' ')
-        --end;
-    while (at < end) {
-        const std::u16string_view rest = text.substr(at, end - at);
+    for (std::u16string_view rest = text::Trim(text, text::IsSpaceOrControl); !rest.empty();) {
         if (!decimal.empty() && rest.starts_with(decimal)) {
             plain += '.';
-            at += decimal.size();
+            rest.remove_prefix(decimal.size());
         } else if (!thousands.empty() && rest.starts_with(thousands)) {
-            at += thousands.size();
-        } else if (text[at] < 0x80) {
-            plain += static_cast<char>(text[at++]);
+            rest.remove_prefix(thousands.size());
+        } else if (rest.front() < 0x80) {
+            plain += static_cast<char>(rest.front());
+            rest.remove_prefix(1);
         } else {
             return std::nullopt;
         }
@@ -322,7 +258,7 @@ std::int64_t Int64FromVariant(const VARIANT& value)
             return V_BOOL(&v) != VARIANT_FALSE ? -1 : 0;
         case VT_BSTR: {
             const std::u16string_view text = TextFromBstr(V_BSTR(&v));
-            if (const auto integer = IntegerFromText(text))
+            if (const auto integer = text::IntegerFromText(text))
                 return *integer;
             if (const auto number = DoubleFromRegionalText(text))
                 return RoundedInt64(*number, type);
@@ -549,10 +485,9 @@ std::u16string VariantTypeName(VARTYPE type)
         return prefix + u"Record";
     default: {
         std::u16string hex = u"$0000";
-        static constexpr char16_t digits[] = u"0123456789ABCDEF";
         const unsigned code = type & VT_TYPEMASK;
         for (int i = 0; i < 4; ++i)
-            hex[4 - i] = digits[(code >> (4 * i)) & 0xF];
+            hex[4 - i] = text::UpperHexDigit(code >> (4 * i));
         return prefix + hex;
     }
     }

@@ -3,6 +3,8 @@
 #include "dataset/ChangeLog.h"
 #include "dataset/DataSetError.h"
 #include "dataset/PacketDocument.h"
+#include "text/CaseFolding.h"
+#include "text/Trim.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
@@ -24,18 +26,11 @@ int RowState(const pugi::xml_node& row)
     return 0;
 }
 
-char16_t FoldCase(char16_t c)
-{
-    // ASCII and Latin-1 letters; names of fields are rarely anything else.
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return static_cast<char16_t>(c - 0x20);
-    return c;
-}
-
+// ASCII and Latin-1 letters fold; names of fields are rarely anything else.
 std::u16string FoldedName(std::u16string_view name)
 {
     std::u16string folded(name);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    std::transform(folded.begin(), folded.end(), folded.begin(), text::Latin1Upper);
     return folded;
 }
 
@@ -100,12 +95,7 @@ std::vector<std::u16string_view> SplitNames(std::u16string_view names)
     std::vector<std::u16string_view> parts;
     while (true) {
         const std::size_t semicolon = names.find(u';');
-        std::u16string_view part = names.substr(0, semicolon);
-        while (!part.empty() && part.front() == u' ')
-            part.remove_prefix(1);
-        while (!part.empty() && part.back() == u' ')
-            part.remove_suffix(1);
-        parts.push_back(part);
+        parts.push_back(text::Trim(names.substr(0, semicolon), text::IsSpace));
         if (semicolon == std::u16string_view::npos)
             return parts;
         names.remove_prefix(semicolon + 1);

@@ -3,6 +3,7 @@
 #include "dataset/DataSetError.h"
 #include "dataset/DateTime.h"
 #include "fileout/Base64.h"
+#include "text/CaseFolding.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
@@ -222,13 +223,6 @@ bool IsDateTimeKind(TValueKind kind)
     return kind == TValueKind::vkDate || kind == TValueKind::vkTime || kind == TValueKind::vkDateTime;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return (x >= 'a' && x <= 'z' ? x - 32 : x) == (y >= 'a' && y <= 'z' ? y - 32 : y);
-    });
-}
-
 } // namespace
 
 TFieldValue FieldValueOfText(const TFieldDef& def, std::u16string_view text)
@@ -258,8 +252,8 @@ TFieldValue FieldValueOfText(const TFieldDef& def, std::u16string_view text)
         return DateTimeOfDays(def, *days);
     }
     if (def.FKind == TValueKind::vkBoolean) {
-        if (EqualsIgnoringCase(*ascii, "true") || EqualsIgnoringCase(*ascii, "false"))
-            return EqualsIgnoringCase(*ascii, "true");
+        if (text::EqualsIgnoringAsciiCase(*ascii, "true") || text::EqualsIgnoringAsciiCase(*ascii, "false"))
+            return text::EqualsIgnoringAsciiCase(*ascii, "true");
         Invalid(def, *ascii);
     }
     // A value typed by a caller uses "." whatever the regional settings; "," is only
@@ -401,9 +395,9 @@ TFieldValue ReadPacketValue(const TFieldDef& def, std::string_view text)
     case TValueKind::vkDecimal:
         return CheckedDecimal(def, text);
     case TValueKind::vkBoolean:
-        if (EqualsIgnoringCase(text, "TRUE"))
+        if (text::EqualsIgnoringAsciiCase(text, "TRUE"))
             return true;
-        if (EqualsIgnoringCase(text, "FALSE"))
+        if (text::EqualsIgnoringAsciiCase(text, "FALSE"))
             return false;
         Invalid(def, text);
     case TValueKind::vkDate:

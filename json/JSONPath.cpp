@@ -3,24 +3,11 @@
 #include <limits>
 
 #include "text/HexDigits.h"
+#include "text/Trim.h"
 
 namespace bramolt::json {
 
 namespace {
-
-bool IsSkipped(char16_t c)
-{
-    return c <= 0x20;
-}
-
-std::u16string_view Trim(std::u16string_view s)
-{
-    while (!s.empty() && IsSkipped(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsSkipped(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 int DigitValue(char16_t c, int base)
 {
@@ -71,7 +58,7 @@ class TJSONPathParser {
   private:
     void Skip()
     {
-        while (FPos < FPath.size() && IsSkipped(FPath[FPos]))
+        while (FPos < FPath.size() && text::IsSpaceOrControl(FPath[FPos]))
             ++FPos;
     }
     bool BareName();
@@ -86,7 +73,7 @@ class TJSONPathParser {
 bool TJSONPathParser::BareName()
 {
     const std::size_t end = std::min(FPath.find_first_of(u".[", FPos), FPath.size());
-    const std::u16string_view name = Trim(FPath.substr(FPos, end - FPos));
+    const std::u16string_view name = text::Trim(FPath.substr(FPos, end - FPos), text::IsSpaceOrControl);
     FPos = end;
     if (name.empty())
         return false;
@@ -124,7 +111,7 @@ bool TJSONPathParser::Bracket()
     const std::size_t close = FPath.find(u']', FPos);
     if (close == std::u16string_view::npos)
         return false;
-    const auto index = ReadIndex(Trim(FPath.substr(FPos, close - FPos)));
+    const auto index = ReadIndex(text::Trim(FPath.substr(FPos, close - FPos), text::IsSpaceOrControl));
     FPos = close + 1;
     if (!index)
         return false;

@@ -6,6 +6,7 @@
 // A block is eight units in an SSE2 register where every x86-64 compiler has one, and
 // four units in a 64-bit word elsewhere (32-bit x86 included).
 
+#include "text/HexDigits.h"
 #include "json/JSONWriter.h"
 
 #include <array>
@@ -223,7 +224,7 @@ template <typename TUnits> class TStringEscaper {
     static constexpr std::array<std::array<char16_t, 2>, 256> kHexPairs = [] {
         std::array<std::array<char16_t, 2>, 256> pairs{};
         for (unsigned b = 0; b < 256; ++b)
-            pairs[b] = {u"0123456789ABCDEF"[b >> 4], u"0123456789ABCDEF"[b & 0xF]};
+            pairs[b] = {text::UpperHexDigit(b >> 4), text::UpperHexDigit(b)};
         return pairs;
     }();
     // The number of bits set in every byte value (masks of a block have at most eight bits).

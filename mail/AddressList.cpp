@@ -2,6 +2,7 @@
 
 #include "mail/MailError.h"
 #include "text/HexDigits.h"
+#include "text/Trim.h"
 
 namespace bramolt::mail {
 
@@ -244,11 +245,7 @@ class TListReader {
         std::size_t end = FText.find_first_of(",;", FAt);
         if (end == std::string_view::npos)
             end = FText.size();
-        std::string_view entry = FText.substr(FEntryStart, end - FEntryStart);
-        while (!entry.empty() && entry.front() == ' ')
-            entry.remove_prefix(1);
-        while (!entry.empty() && entry.back() == ' ')
-            entry.remove_suffix(1);
+        const std::string_view entry = text::Trim(FText.substr(FEntryStart, end - FEntryStart), text::IsSpace);
         throw TMailError("Invalid e-mail address in " + std::string(FField) + ": \"" + Shown(entry) + "\"");
     }
 

@@ -1,7 +1,7 @@
 #include "mail/SignIn.h"
 
 #include "mail/MailError.h"
-#include "text/AsciiCase.h"
+#include "text/CaseFolding.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include "fileout/Base64.h"
 #include "mail/DotStuffer.h"
 #include "mail/MailError.h"
-#include "text/AsciiCase.h"
+#include "text/CaseFolding.h"
 
 #include <utility>
 

@@ -4,7 +4,10 @@
 // Only where wchar_t is a UTF-16 unit, as on Windows.
 
 #include <climits>
+#include <string>
 #include <string_view>
+
+#include "text/Utf8.h"
 
 #if WCHAR_MAX == 0xFFFF || WCHAR_MAX == 0x7FFF
 
@@ -18,6 +21,12 @@ inline std::wstring_view AsWide(std::u16string_view text) noexcept
 inline std::u16string_view AsUtf16(std::wstring_view text) noexcept
 {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+// UTF-8 for the Windows API; every byte that starts no acceptable sequence becomes U+FFFD.
+inline std::wstring WideFromUtf8(std::string_view bytes)
+{
+    return std::wstring(AsWide(FromUtf8(bytes)));
 }
 
 } // namespace bramolt::text

@@ -7,6 +7,7 @@
 #include "automation/ComFailure.h"
 #include "automation/ComOwners.h"
 #include "automation/MethodAnswer.h"
+#include "text/WideView.h"
 
 #include <functional>
 #include <new>
@@ -129,11 +130,11 @@ TEST(ComOwnersTest, BstrKeepsEmbeddedNullsAndTreatsNullAsEmpty)
     EXPECT_EQ(moved.View(), text);
 }
 
-TEST(Utf8ToWideTest, ConvertsAndReplacesInvalidSequences)
+TEST(WideFromUtf8Test, ConvertsAndReplacesInvalidSequences)
 {
-    EXPECT_EQ(Utf8ToWide(""), L"");
-    EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\U0001F600");
-    EXPECT_EQ(Utf8ToWide("a\xFF"), L"a\uFFFD");
+    EXPECT_EQ(text::WideFromUtf8(""), L"");
+    EXPECT_EQ(text::WideFromUtf8("\xF0\x9F\x98\x80"), L"\U0001F600");
+    EXPECT_EQ(text::WideFromUtf8("a\xFF"), L"a\uFFFD");
 }
 
 } // namespace

@@ -1,0 +1,65 @@
+#include "text/CaseFolding.h"
+
+#include <gtest/gtest.h>
+
+namespace bramolt::text {
+namespace {
+
+TEST(EqualsIgnoringAsciiCase, FoldsOnlyTheAsciiLetters)
+{
+    const struct {
+        std::u16string_view A;
+        std::u16string_view B;
+        bool Expected;
+        const char* Why;
+    } rows[] = {
+        {u"", u"", true, "two empty texts"},
+        {u"True", u"tRUE", true, "letters of either case"},
+        {u"AUTH", u"AUTH ", false, "a trailing blank is a different length"},
+        {u"a", u"", false, "a prefix is not the whole"},
+        {u"@[`{", u"@[`{", true, "the neighbours of the letter ranges match themselves"},
+        {u"@", u"`", false, "'@' and '`' sit 32 apart but are no letters"},
+        {u"[", u"{", false, "'[' and '{' sit 32 apart but are no letters"},
+        {u"\u00E9", u"\u00C9", false, "Latin-1 letters do not fold"},
+        {u"K", u"\u212A", false, "the Kelvin sign looks like K but is not"},
+        {u"\u0131", u"I", false, "the dotless i is not an ASCII letter"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(EqualsIgnoringAsciiCase(row.A, row.B), row.Expected) << row.Why;
+        EXPECT_EQ(EqualsIgnoringAsciiCase(row.B, row.A), row.Expected) << row.Why << " (swapped)";
+    }
+}
+
+TEST(EqualsIgnoringAsciiCase, TakesBytesAndWideTextAlike)
+{
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(std::string_view("login"), "LOGIN"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase(std::string_view("\xE9"), "\xC9"));
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(std::wstring_view(L"RegServer"), L"REGSERVER"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase(std::wstring_view(L"RegServe"), L"REGSERVER"));
+}
+
+TEST(EqualsIgnoringLatin1Case, FoldsLatin1LettersButNotTheSigns)
+{
+    const struct {
+        std::u16string_view A;
+        std::u16string_view B;
+        bool Expected;
+        const char* Why;
+    } rows[] = {
+        {u"Nombre", u"NOMBRE", true, "ASCII letters still fold"},
+        {u"a\u00F1o", u"A\u00D1O", true, "n with tilde folds to its capital"},
+        {u"\u00E0\u00FE", u"\u00C0\u00DE", true, "both ends of the folding range"},
+        {u"\u00F7", u"\u00D7", false, "division and multiplication signs are no letters"},
+        {u"\u00FF", u"\u00DF", false, "y with diaeresis has its capital outside Latin-1"},
+        {u"\u00DF", u"\u00FF", false, "sharp s has no capital of its own here"},
+        {u"\u0101", u"\u0100", false, "letters beyond Latin-1 do not fold"},
+        {u"\u00C0", u"\u00E0 ", false, "different lengths"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(EqualsIgnoringLatin1Case(row.A, row.B), row.Expected) << row.Why;
+        EXPECT_EQ(EqualsIgnoringLatin1Case(row.B, row.A), row.Expected) << row.Why << " (swapped)";
+    }
+}
+
+} // namespace
+} // namespace bramolt::text
