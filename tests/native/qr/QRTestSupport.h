@@ -7,12 +7,16 @@
 #include "qr/Encoder.h"
 #include "qr/Version.h"
 
+#include "ExpectThrow.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
 
 namespace bramolt::qr::test {
+
+using bramolt::test::ExpectThrowWithMessage;
 
 // The bits as a string of '0' and '1', first bit first.
 inline std::string BitString(const TBitArray& bits)
@@ -37,18 +41,6 @@ inline TBitArray BitsOf(std::string_view text)
 inline std::u16string Ascii(std::string_view text)
 {
     return std::u16string(text.begin(), text.end());
-}
-
-// Expects `action` to throw exactly `Error` with message `message`.
-template <typename Error, typename Action>
-void ExpectThrowWithMessage(Action action, const std::string& message)
-{
-    try {
-        action();
-        ADD_FAILURE() << "no exception; expected: " << message;
-    } catch (const Error& error) {
-        EXPECT_EQ(error.what(), message);
-    }
 }
 
 // The final codeword stream of `text` in a symbol of `version` at level L, assembled step by step
