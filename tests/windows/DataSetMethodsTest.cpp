@@ -51,28 +51,13 @@ class DataSetMethodsTest : public TInProcessServer<> {
     // DSToJSON late-bound, the arguments in their written order.
     TOutcome Call(std::vector<TArg> args)
     {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(L"DSToJSON")};
-        DISPID id = 0;
-        EXPECT_TRUE(HResultIs(S_OK, FDispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)));
-        std::vector<VARIANT> reversed;
-        for (auto it = args.rbegin(); it != args.rend(); ++it)
-            reversed.push_back(it->Get());
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        TVariant value;
-        EXCEPINFO exception{};
-        TOutcome outcome;
-        outcome.Code = FDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                         value.Pointer(), &exception, nullptr);
-        if (V_VT(&value.Get()) == VT_BSTR)
-            outcome.Packet = Narrow(text::AsWide(TextFromBstr(V_BSTR(&value.Get()))));
+        const TLateBoundAnswer answer = InvokeByName(*FDispatch.Get(), L"DSToJSON", std::move(args));
+        TOutcome outcome{answer.Code, {}, answer.ErrorCode, Narrow(answer.ErrorDescription)};
+        const VARIANT& value = answer.Value.Get();
+        if (V_VT(&value) == VT_BSTR)
+            outcome.Packet = Narrow(text::AsWide(TextFromBstr(V_BSTR(&value))));
         else if (SUCCEEDED(outcome.Code))
-            ADD_FAILURE() << "the answer is not a text: VT " << V_VT(&value.Get());
-        outcome.ErrorCode = exception.scode;
-        if (exception.bstrDescription != nullptr)
-            outcome.Description = Narrow(exception.bstrDescription);
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrHelpFile);
+            ADD_FAILURE() << "the answer is not a text: VT " << V_VT(&value);
         return outcome;
     }
 

@@ -155,24 +155,11 @@ TEST_F(BramoltCOMTest, InvokeRefusesWhatTheTypeInformationCannotCall)
 TEST_F(BramoltCOMTest, FailureReachesLateBoundCallerAsException)
 {
     // A handle argument that is no integer leaves JSONGetPairKey as an error.
-    TVariant handle;
-    V_VT(handle.Pointer()) = VT_NULL;
-    DISPPARAMS params{handle.Pointer(), nullptr, 1, 0};
-    TVariant result;
-    EXCEPINFO exception{};
-    ASSERT_TRUE(
-        HResultIs(DISP_E_EXCEPTION, FDispatch->Invoke(IdOf(L"JSONGetPairKey"), IID_NULL, 0, DISPATCH_METHOD,
-                                                      &params, result.Receive(), &exception, nullptr)));
-    // The caller owns the texts of the exception.
-    TBstr source;
-    TBstr description;
-    TBstr helpFile;
-    *source.Receive() = exception.bstrSource;
-    *description.Receive() = exception.bstrDescription;
-    *helpFile.Receive() = exception.bstrHelpFile;
-    EXPECT_TRUE(HResultIs(E_UNEXPECTED, exception.scode));
-    EXPECT_EQ(source.View(), L"Bramolt.BramoltCOM");
-    EXPECT_EQ(description.View(), L"Could not convert variant of type (Null) into type (Int64)");
+    const TLateBoundAnswer answer = InvokeByName(*FDispatch.Get(), L"JSONGetPairKey", {Null()});
+    ASSERT_TRUE(HResultIs(DISP_E_EXCEPTION, answer.Code));
+    EXPECT_TRUE(HResultIs(E_UNEXPECTED, answer.ErrorCode));
+    EXPECT_EQ(answer.ErrorSource, L"Bramolt.BramoltCOM");
+    EXPECT_EQ(answer.ErrorDescription, L"Could not convert variant of type (Null) into type (Int64)");
 }
 
 TEST_F(BramoltCOMTest, QueryInterfaceAnswersForItsInterfacesOnly)

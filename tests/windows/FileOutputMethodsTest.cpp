@@ -64,31 +64,15 @@ class FileOutputMethodsTest : public TInProcessServer<::testing::TestWithParam<T
   private:
     TOutcome CallLate(const TMethod& method, BSTR text, BSTR path)
     {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(method.Name)};
-        DISPID id = 0;
-        EXPECT_TRUE(HResultIs(S_OK, FDispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)));
-        VARIANTARG arguments[2]; // last argument first
-        V_VT(&arguments[0]) = VT_BSTR;
-        V_BSTR(&arguments[0]) = path;
-        V_VT(&arguments[1]) = VT_BSTR;
-        V_BSTR(&arguments[1]) = text;
-        DISPPARAMS params{arguments, nullptr, 2, 0};
-        TVariant result;
-        EXCEPINFO exception{};
-        const HRESULT hr = FDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                             result.Receive(), &exception, nullptr);
-        TBstr source, description, helpFile; // the caller owns the exception's texts
-        *source.Receive() = exception.bstrSource;
-        *description.Receive() = exception.bstrDescription;
-        *helpFile.Receive() = exception.bstrHelpFile;
-        if (hr == DISP_E_EXCEPTION) {
-            EXPECT_EQ(source.View(), L"Bramolt.BramoltCOM");
-            return {exception.scode, kUntouched, std::wstring(description.View())};
+        const TLateBoundAnswer answer = InvokeByName(*FDispatch.Get(), method.Name, {Bstr(text), Bstr(path)});
+        if (answer.Code == DISP_E_EXCEPTION) {
+            EXPECT_EQ(answer.ErrorSource, L"Bramolt.BramoltCOM");
+            return {answer.ErrorCode, kUntouched, answer.ErrorDescription};
         }
-        if (FAILED(hr))
-            return {hr, kUntouched, {}};
-        EXPECT_EQ(V_VT(&result.Get()), VT_BOOL);
-        return {hr, V_BOOL(&result.Get()), {}};
+        if (FAILED(answer.Code))
+            return {answer.Code, kUntouched, {}};
+        EXPECT_EQ(V_VT(&answer.Value.Get()), VT_BOOL);
+        return {answer.Code, V_BOOL(&answer.Value.Get()), {}};
     }
 
     TOutcome CallEarly(const TMethod& method, BSTR text, BSTR path)

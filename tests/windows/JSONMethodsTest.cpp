@@ -121,37 +121,19 @@ class JSONMethodsTest : public TInProcessServer<> {
 
     TCallResult CallOn(IDispatch* object, const wchar_t* name, std::vector<TArg> args, bool wantValue = true)
     {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID id = 0;
+        const TLateBoundAnswer answer =
+            InvokeByName(*object, name, std::move(args), DISPATCH_METHOD | DISPATCH_PROPERTYGET, wantValue);
+        const VARIANT& value = answer.Value.Get();
         TCallResult result;
-        result.Code = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-        if (FAILED(result.Code))
-            return result;
-        // IDispatch takes arguments last to first.
-        std::vector<VARIANT> reversed;
-        for (auto it = args.rbegin(); it != args.rend(); ++it)
-            reversed.push_back(it->Get());
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        TVariant value;
-        EXCEPINFO exception{};
-        result.Code =
-            object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
-                           wantValue ? value.Pointer() : nullptr, &exception, nullptr);
-        result.Value = Describe(value.Get());
-        if (V_VT(&value.Get()) == VT_I8)
-            result.Handle = static_cast<std::uint32_t>(V_I8(&value.Get()));
-        else if (V_VT(&value.Get()) == VT_I4)
-            result.Handle = static_cast<std::uint32_t>(V_I4(&value.Get()));
-        if (result.Code == DISP_E_EXCEPTION) {
-            result.ErrorCode = exception.scode;
-            if (exception.bstrDescription != nullptr)
-                result.ErrorDescription = Narrow(exception.bstrDescription);
-            if (exception.bstrSource != nullptr)
-                result.ErrorSource = Narrow(exception.bstrSource);
-        }
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrHelpFile);
+        result.Code = answer.Code;
+        result.Value = Describe(value);
+        if (V_VT(&value) == VT_I8)
+            result.Handle = static_cast<std::uint32_t>(V_I8(&value));
+        else if (V_VT(&value) == VT_I4)
+            result.Handle = static_cast<std::uint32_t>(V_I4(&value));
+        result.ErrorCode = answer.ErrorCode;
+        result.ErrorDescription = Narrow(answer.ErrorDescription);
+        result.ErrorSource = Narrow(answer.ErrorSource);
         return result;
     }
 

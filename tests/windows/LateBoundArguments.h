@@ -2,8 +2,10 @@
 
 // The VARIANT arguments of late-bound calls in the tests, made as scripts make them.
 
-#include <oleauto.h>
+// The other system headers rely on windows.h's definitions.
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <string_view>
 
@@ -78,6 +80,16 @@ inline TArg Text(std::wstring_view text)
     TArg a;
     V_VT(&a.Get()) = VT_BSTR;
     V_BSTR(&a.Get()) = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return a;
+}
+
+// A BSTR as it stands, a null BSTR included (the empty text to automation, but not the same
+// argument).
+inline TArg Bstr(BSTR text)
+{
+    TArg a;
+    V_VT(&a.Get()) = VT_BSTR;
+    V_BSTR(&a.Get()) = text ? ::SysAllocStringLen(text, ::SysStringLen(text)) : nullptr;
     return a;
 }
 

@@ -2,17 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 namespace bramolt::text {
 namespace {
 
+struct TPairRow {
+    std::u16string_view A;
+    std::u16string_view B;
+    bool Expected;
+    const char* Why;
+};
+
+// Each row both ways round: the comparison must not depend on the order of its texts.
+template <typename Equals> void ExpectRows(std::span<const TPairRow> rows, Equals equals)
+{
+    for (const TPairRow& row : rows) {
+        EXPECT_EQ(equals(row.A, row.B), row.Expected) << row.Why;
+        EXPECT_EQ(equals(row.B, row.A), row.Expected) << row.Why << " (swapped)";
+    }
+}
+
 TEST(EqualsIgnoringAsciiCase, FoldsOnlyTheAsciiLetters)
 {
-    const struct {
-        std::u16string_view A;
-        std::u16string_view B;
-        bool Expected;
-        const char* Why;
-    } rows[] = {
+    const TPairRow rows[] = {
         {u"", u"", true, "two empty texts"},
         {u"True", u"tRUE", true, "letters of either case"},
         {u"AUTH", u"AUTH ", false, "a trailing blank is a different length"},
@@ -24,10 +37,8 @@ TEST(EqualsIgnoringAsciiCase, FoldsOnlyTheAsciiLetters)
         {u"K", u"\u212A", false, "the Kelvin sign looks like K but is not"},
         {u"\u0131", u"I", false, "the dotless i is not an ASCII letter"},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(EqualsIgnoringAsciiCase(row.A, row.B), row.Expected) << row.Why;
-        EXPECT_EQ(EqualsIgnoringAsciiCase(row.B, row.A), row.Expected) << row.Why << " (swapped)";
-    }
+    ExpectRows(rows,
+               [](std::u16string_view a, std::u16string_view b) { return EqualsIgnoringAsciiCase(a, b); });
 }
 
 TEST(EqualsIgnoringAsciiCase, TakesBytesAndWideTextAlike)
@@ -40,12 +51,7 @@ TEST(EqualsIgnoringAsciiCase, TakesBytesAndWideTextAlike)
 
 TEST(EqualsIgnoringLatin1Case, FoldsLatin1LettersButNotTheSigns)
 {
-    const struct {
-        std::u16string_view A;
-        std::u16string_view B;
-        bool Expected;
-        const char* Why;
-    } rows[] = {
+    const TPairRow rows[] = {
         {u"Nombre", u"NOMBRE", true, "ASCII letters still fold"},
         {u"a\u00F1o", u"A\u00D1O", true, "n with tilde folds to its capital"},
         {u"\u00E0\u00FE", u"\u00C0\u00DE", true, "both ends of the folding range"},
@@ -55,10 +61,7 @@ TEST(EqualsIgnoringLatin1Case, FoldsLatin1LettersButNotTheSigns)
         {u"\u0101", u"\u0100", false, "letters beyond Latin-1 do not fold"},
         {u"\u00C0", u"\u00E0 ", false, "different lengths"},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(EqualsIgnoringLatin1Case(row.A, row.B), row.Expected) << row.Why;
-        EXPECT_EQ(EqualsIgnoringLatin1Case(row.B, row.A), row.Expected) << row.Why << " (swapped)";
-    }
+    ExpectRows(rows, EqualsIgnoringLatin1Case);
 }
 
 } // namespace
