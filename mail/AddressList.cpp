@@ -245,7 +245,8 @@ class TListReader {
         std::size_t end = FText.find_first_of(",;", FAt);
         if (end == std::string_view::npos)
             end = FText.size();
-        const std::string_view entry = text::Trim(FText.substr(FEntryStart, end - FEntryStart), text::IsSpace);
+        const std::string_view entry =
+            text::Trim(FText.substr(FEntryStart, end - FEntryStart), text::IsSpace);
         throw TMailError("Invalid e-mail address in " + std::string(FField) + ": \"" + Shown(entry) + "\"");
     }
 

@@ -7,7 +7,7 @@ namespace {
 
 TEST(Trim, EachSetOfBlanksRemovesOnlyItsOwn)
 {
-    using TIsBlank = bool (*)(char16_t);
+    using TIsBlank = bool (*)(char32_t);
     const struct {
         std::u16string_view Input;
         TIsBlank IsBlank;
@@ -32,6 +32,14 @@ TEST(Trim, EachSetOfBlanksRemovesOnlyItsOwn)
     };
     for (const auto& row : rows)
         EXPECT_EQ(Trim(row.Input, row.IsBlank), row.Expected) << row.Why;
+}
+
+TEST(Trim, Utf8BytesOfOtherCharactersAreNoBlanks)
+{
+    // U+00A0 is C2 A0 and U+0120 is C4 A0: their bytes are not taken for a blank or a control.
+    EXPECT_EQ(Trim(std::string_view("\xC2\xA0 a \xC4\xA0"), IsSpaceOrControl), "\xC2\xA0 a \xC4\xA0");
+    EXPECT_EQ(Trim(std::string_view(" \t a b \r\n"), IsSpaceTabOrLineBreak), "a b");
+    EXPECT_EQ(Trim(std::string_view("\x80 "), IsSpace), "\x80");
 }
 
 TEST(Trim, StartAndEndAloneLeaveTheOtherSide)
