@@ -14,7 +14,7 @@ TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary, const TAutomatio
         "cannot read the type library's name");
     ITypeInfo* coclass = typeLibrary.CoclassInfo(automationClass);
     if (coclass == nullptr)
-        throw ComError(TYPE_E_ELEMENTNOTFOUND, "the type library does not describe the class");
+        throw EComError(TYPE_E_ELEMENTNOTFOUND, "the type library does not describe the class");
     TBstr className;
     TBstr description;
     ThrowIfFailed(

@@ -16,7 +16,7 @@ struct TClassDescriptor {
     std::wstring ProgID;      // library name "." class name
 };
 
-// Throws ComError when the library does not describe the class.
+// Throws EComError when the library does not describe the class.
 TClassDescriptor DescribeClass(const TTypeLibrary& typeLibrary, const TAutomationClass& automationClass);
 
 // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, upper case, as the registry stores GUIDs.

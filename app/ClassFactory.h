@@ -40,7 +40,7 @@ class TClassFactory final : public IClassFactory {
 // on Revoke() or destruction, whichever comes first.
 class TClassObjectRegistration {
   public:
-    // Throws ComError when COM refuses the registration. A class object
+    // Throws EComError when COM refuses the registration. A class object
     // registered `suspended` is available only once CoResumeClassObjects has
     // run, so that all class objects of the process become available together.
     TClassObjectRegistration(REFCLSID classID, IClassFactory& factory, bool suspended);

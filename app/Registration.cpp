@@ -31,13 +31,13 @@ void WriteEntry(HKEY root, const std::wstring& key, const std::wstring& value)
     HKEY created = nullptr;
     if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, kKeyAccess, nullptr, &created, nullptr) !=
         ERROR_SUCCESS)
-        throw RegistrationError("Error creating system registry entry");
+        throw ERegistrationError("Error creating system registry entry");
     const TRegKey owner(created);
     // REG_SZ data is counted in bytes and includes the terminating null.
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     if (::RegSetValueExW(created, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) !=
         ERROR_SUCCESS)
-        throw RegistrationError("Error creating system registry entry");
+        throw ERegistrationError("Error creating system registry entry");
 }
 
 // The directory part of `path`, with its trailing backslash.

@@ -12,13 +12,13 @@
 namespace bramolt {
 
 // A registry entry could not be created or set.
-class RegistrationError : public std::runtime_error {
+class ERegistrationError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
 // Registers the type library, then writes the entries of each class in order.
-// Throws ComError when the type library is refused and RegistrationError when
+// Throws EComError when the type library is refused and ERegistrationError when
 // an entry fails; entries written before the failure stay.
 void RegisterServer(const TTypeLibrary& typeLibrary, std::span<const TClassDescriptor> classes, bool perUser);
 

@@ -36,13 +36,13 @@ std::vector<std::wstring> CommandLineArguments()
 std::wstring ErrorText(const std::exception& error)
 {
     const std::wstring message = bramolt::text::WideFromUtf8(error.what());
-    if (const auto* comError = dynamic_cast<const bramolt::ComError*>(&error)) {
+    if (const auto* comError = dynamic_cast<const bramolt::EComError*>(&error)) {
         wchar_t code[48];
         std::swprintf(code, std::size(code), L"COM error 0x%08lX: ",
                       static_cast<unsigned long>(comError->Code()));
         return code + message;
     }
-    if (dynamic_cast<const bramolt::RegistrationError*>(&error))
+    if (dynamic_cast<const bramolt::ERegistrationError*>(&error))
         return L"Registration error: " + message;
     return L"Error: " + message;
 }

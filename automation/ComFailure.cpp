@@ -8,7 +8,7 @@
 
 namespace bramolt {
 
-ComError::ComError(HRESULT code, const std::string& utf8Message)
+EComError::EComError(HRESULT code, const std::string& utf8Message)
     : std::runtime_error(utf8Message), FCode(code)
 {
 }
@@ -16,7 +16,7 @@ ComError::ComError(HRESULT code, const std::string& utf8Message)
 void ThrowIfFailed(HRESULT hr, const std::string& utf8Message)
 {
     if (FAILED(hr))
-        throw ComError(hr, utf8Message);
+        throw EComError(hr, utf8Message);
 }
 
 HRESULT ReportFailure(const TAutomationClass& failing, HRESULT code, std::wstring_view description) noexcept
@@ -41,7 +41,7 @@ HRESULT ReportException(const TAutomationClass& failing, const std::exception* e
 {
     if (error == nullptr)
         return ReportFailure(failing, E_UNEXPECTED, {});
-    const auto* comError = dynamic_cast<const ComError*>(error);
+    const auto* comError = dynamic_cast<const EComError*>(error);
     const HRESULT code = comError != nullptr && comError->Code() < 0 ? comError->Code() : E_UNEXPECTED;
     // Converting the message may itself run out of memory; then the caller
     // still gets the failure code, without a description.

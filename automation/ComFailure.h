@@ -4,7 +4,7 @@
 // as exceptions whose what() is UTF-8; the one catch-all of every automation
 // method (MethodAnswer.h) turns those it raises into a failure HRESULT plus the
 // thread's error object, so no exception ever crosses into COM:
-//   - ComError with a negative code  -> that code, with its message;
+//   - EComError with a negative code  -> that code, with its message;
 //   - a file that cannot be created  -> E_UNEXPECTED, with its UTF-16 message;
 //   - any other std::exception       -> E_UNEXPECTED, with what();
 //   - anything else                  -> E_UNEXPECTED, no description.
@@ -23,16 +23,16 @@
 namespace bramolt {
 
 // A failure that carries its own COM error code, typically from a COM call.
-class ComError : public std::runtime_error {
+class EComError : public std::runtime_error {
   public:
-    ComError(HRESULT code, const std::string& utf8Message);
+    EComError(HRESULT code, const std::string& utf8Message);
     HRESULT Code() const noexcept { return FCode; }
 
   private:
     HRESULT FCode;
 };
 
-// Throws ComError(hr, message) when `hr` is a failure code.
+// Throws EComError(hr, message) when `hr` is a failure code.
 void ThrowIfFailed(HRESULT hr, const std::string& utf8Message);
 
 // Sets the thread's error object for a failed call of an IBramoltCOM method

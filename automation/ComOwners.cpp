@@ -10,10 +10,10 @@ namespace bramolt {
 TBstr::TBstr(std::wstring_view text)
 {
     if (text.size() > UINT_MAX / sizeof(wchar_t) - 2)
-        throw ComError(E_OUTOFMEMORY, "text too long for a BSTR");
+        throw EComError(E_OUTOFMEMORY, "text too long for a BSTR");
     FValue = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!FValue)
-        throw ComError(E_OUTOFMEMORY, "out of memory for a BSTR");
+        throw EComError(E_OUTOFMEMORY, "out of memory for a BSTR");
 }
 
 std::u16string_view TextFromBstr(BSTR text) noexcept

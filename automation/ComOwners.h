@@ -18,7 +18,7 @@ namespace bramolt {
 class TBstr {
   public:
     TBstr() noexcept = default;
-    // Copies `text`; throws ComError(E_OUTOFMEMORY) when the allocation fails.
+    // Copies `text`; throws EComError(E_OUTOFMEMORY) when the allocation fails.
     explicit TBstr(std::wstring_view text);
     ~TBstr() { ::SysFreeString(FValue); }
 
@@ -60,12 +60,12 @@ class TBstr {
 std::u16string_view TextFromBstr(BSTR text) noexcept;
 
 // Sole owner of a VARIANT's contents.
-class TVariant {
+class TVariantOwner {
   public:
-    TVariant() noexcept { ::VariantInit(&FValue); }
-    ~TVariant() { ::VariantClear(&FValue); }
-    TVariant(const TVariant&) = delete;
-    TVariant& operator=(const TVariant&) = delete;
+    TVariantOwner() noexcept { ::VariantInit(&FValue); }
+    ~TVariantOwner() { ::VariantClear(&FValue); }
+    TVariantOwner(const TVariantOwner&) = delete;
+    TVariantOwner& operator=(const TVariantOwner&) = delete;
 
     const VARIANT& Get() const noexcept { return FValue; }
     VARIANT* Pointer() noexcept { return &FValue; }

@@ -74,7 +74,7 @@ json::TJSONNodeRef PairOf(const json::TJSONHandleTable& handles, std::int64_t ha
 }
 
 // What JSONGetNodeValue answers for a node: an object or an array has no value (VT_EMPTY).
-using TNodeValue = std::variant<TEmpty, TNull, bool, double, std::u16string_view>;
+using TNodeValue = std::variant<TEmptyAnswer, TNullAnswer, bool, double, std::u16string_view>;
 
 TNodeValue ValueOf(const json::TJSONValue& node)
 {
@@ -90,8 +90,8 @@ TNodeValue ValueOf(const json::TJSONValue& node)
     if (node.IsBool())
         return static_cast<const json::TJSONBool&>(node).Value();
     if (node.IsNull())
-        return TNull{};
-    return TEmpty{};
+        return TNullAnswer{};
+    return TEmptyAnswer{};
 }
 
 // JSONIsObject and JSONIsArray: handle 0 is no node of any kind, not a failure.

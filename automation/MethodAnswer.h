@@ -15,8 +15,8 @@
 // - A missing value pointer fails the call with E_POINTER. A VARIANT or BSTR value is cleared
 //   before the steps run; a LONG or VARIANT_BOOL is written only when the call answers.
 // - The steps return what the value holds. For a VARIANT: THandle (VT_I8 or VT_I4), std::int32_t
-//   (VT_I4), bool (VT_BOOL), double (VT_R8), text (VT_BSTR), TNull (VT_NULL), nothing
-//   (void, or TEmpty: VT_EMPTY), or a std::variant of these. For a BSTR: text; for a LONG: a
+//   (VT_I4), bool (VT_BOOL), double (VT_R8), text (VT_BSTR), TNullAnswer (VT_NULL), nothing
+//   (void, or TEmptyAnswer: VT_EMPTY), or a std::variant of these. For a BSTR: text; for a LONG: a
 //   LONG; for a VARIANT_BOOL: bool. Any of them may come as a std::optional: std::nullopt
 //   (nothing there, such as a path that leads nowhere) is an ordinary answer, the failure
 //   value, not an exception.
@@ -55,8 +55,8 @@ namespace bramolt {
 struct THandle {
     std::uint32_t Value;
 };
-struct TNull {};  // VT_NULL
-struct TEmpty {}; // VT_EMPTY
+struct TNullAnswer {};  // VT_NULL
+struct TEmptyAnswer {}; // VT_EMPTY
 
 struct TRaiseError {};
 struct TIgnoreFailure {};
@@ -111,11 +111,11 @@ inline void Put(VARIANT* value, std::u16string_view text)
     V_BSTR(value) = TBstr(text::AsWide(text)).Detach();
     V_VT(value) = VT_BSTR;
 }
-inline void Put(VARIANT* value, TNull)
+inline void Put(VARIANT* value, TNullAnswer)
 {
     V_VT(value) = VT_NULL;
 }
-inline void Put(VARIANT*, TEmpty) {}
+inline void Put(VARIANT*, TEmptyAnswer) {}
 inline void Put(BSTR* value, std::u16string_view text)
 {
     *value = TBstr(text::AsWide(text)).Detach();

@@ -12,7 +12,7 @@ std::wstring ExecutablePath()
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
-            throw ComError(HRESULT_FROM_WIN32(::GetLastError()), "cannot read the executable's path");
+            throw EComError(HRESULT_FROM_WIN32(::GetLastError()), "cannot read the executable's path");
         if (length < path.size()) {
             path.resize(length);
             return path;

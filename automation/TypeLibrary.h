@@ -17,7 +17,7 @@ namespace bramolt {
 
 class TTypeLibrary {
   public:
-    // Loads the library from this process's executable file; throws ComError.
+    // Loads the library from this process's executable file; throws EComError.
     TTypeLibrary();
 
     ITypeLib* Library() const noexcept { return FLibrary.Get(); }

@@ -30,7 +30,7 @@ TBstr BstrOf(std::u16string_view text)
 
 // The system's own VARIANT conversion, in the user's locale. The source is only read,
 // though the declaration takes it as non-const.
-bool SystemConvert(const VARIANT& from, VARTYPE to, TVariant& result)
+bool SystemConvert(const VARIANT& from, VARTYPE to, TVariantOwner& result)
 {
     return SUCCEEDED(
         VariantChangeTypeEx(result.Pointer(), const_cast<VARIANT*>(&from), LOCALE_USER_DEFAULT, 0, to));
@@ -61,7 +61,7 @@ template <typename Convert> auto WithValue(const VARIANT& value, Convert convert
         return convert(value);
     if (V_VT(&value) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&value) != nullptr)
         return WithValue(*V_VARIANTREF(&value), convert);
-    TVariant plain;
+    TVariantOwner plain;
     const HRESULT result = VariantCopyInd(plain.Pointer(), const_cast<VARIANT*>(&value));
     if (FAILED(result))
         ThrowCannotConvert(V_VT(&value) & ~VT_BYREF, u"Variant");
@@ -143,7 +143,7 @@ std::int64_t RoundedCurrency(std::int64_t scaled)
 
 std::u16string SystemText(const VARIANT& value)
 {
-    TVariant text;
+    TVariantOwner text;
     if (!SystemConvert(value, VT_BSTR, text))
         ThrowCannotConvert(V_VT(&value), u"UnicodeString");
     return std::u16string(TextFromBstr(V_BSTR(&text.Get())));
@@ -206,7 +206,7 @@ std::optional<TIntegerValue> IntegerOf(const VARIANT& v)
 }
 
 // The elements of a one-dimensional SAFEARRAY, each converted as a value of its own.
-dataset::TVariant DataSetArrayFromVariant(const VARIANT& value)
+dataset::TInputValue DataSetArrayFromVariant(const VARIANT& value)
 {
     SAFEARRAY* array = V_ARRAY(&value);
     VARTYPE elementType = VT_EMPTY;
@@ -216,9 +216,9 @@ dataset::TVariant DataSetArrayFromVariant(const VARIANT& value)
     LONG low = 0, high = -1;
     ::SafeArrayGetLBound(array, 1, &low);
     ::SafeArrayGetUBound(array, 1, &high);
-    dataset::TVariant::TArray elements;
+    dataset::TInputValue::TArray elements;
     for (LONG index = low; index <= high; ++index) {
-        TVariant element;
+        TVariantOwner element;
         HRESULT result = S_OK;
         if (elementType == VT_VARIANT) {
             result = ::SafeArrayGetElement(array, &index, element.Pointer());
@@ -269,7 +269,7 @@ std::int64_t Int64FromVariant(const VARIANT& value)
         case VT_NULL:
             ThrowCannotConvert(type, u"Int64");
         default: {
-            TVariant converted;
+            TVariantOwner converted;
             if (SystemConvert(v, VT_I4, converted))
                 return V_I4(converted.Pointer());
             if (SystemConvert(v, VT_R8, converted))
@@ -331,7 +331,7 @@ double DoubleFromVariant(const VARIANT& value)
                 return *number;
             ThrowCannotConvert(type, u"Double");
         default: {
-            TVariant converted;
+            TVariantOwner converted;
             if (!SystemConvert(v, VT_R8, converted))
                 ThrowCannotConvert(type, u"Double");
             return V_R8(converted.Pointer());
@@ -364,7 +364,7 @@ bool BooleanFromVariant(const VARIANT& value)
             ThrowCannotConvert(type, u"Boolean");
         }
         default: {
-            TVariant converted;
+            TVariantOwner converted;
             if (!SystemConvert(v, VT_BOOL, converted))
                 ThrowCannotConvert(type, u"Boolean");
             return V_BOOL(converted.Pointer()) != VARIANT_FALSE;
@@ -373,9 +373,9 @@ bool BooleanFromVariant(const VARIANT& value)
     });
 }
 
-dataset::TVariant DataSetValueFromVariant(const VARIANT& value)
+dataset::TInputValue DataSetValueFromVariant(const VARIANT& value)
 {
-    return WithValue(value, [](const VARIANT& plain) -> dataset::TVariant {
+    return WithValue(value, [](const VARIANT& plain) -> dataset::TInputValue {
         const VARTYPE type = V_VT(&plain);
         if (type & VT_ARRAY)
             return DataSetArrayFromVariant(plain);
@@ -383,7 +383,7 @@ dataset::TVariant DataSetValueFromVariant(const VARIANT& value)
         case VT_EMPTY:
             return dataset::TUnassigned{};
         case VT_NULL:
-            return dataset::TNull{};
+            return dataset::TNullValue{};
         case VT_BSTR:
             return std::u16string(TextFromBstr(V_BSTR(&plain)));
         case VT_I1:
@@ -414,7 +414,7 @@ dataset::TVariant DataSetValueFromVariant(const VARIANT& value)
             return V_R8(&plain);
         case VT_CY:
         case VT_DECIMAL: {
-            TVariant number;
+            TVariantOwner number;
             if (!SystemConvert(plain, VT_R8, number))
                 ThrowCannotConvert(type, u"Double");
             return V_R8(number.Pointer());

@@ -9,7 +9,7 @@
 
 #include <oaidl.h>
 
-#include "dataset/Variant.h"
+#include "dataset/InputValue.h"
 
 namespace bramolt {
 
@@ -39,7 +39,7 @@ bool BooleanFromVariant(const VARIANT& value);
 // or 64 bits, reals, currency and decimals (as doubles), dates, booleans, and arrays of one
 // dimension holding these (a VBScript Array(...)). Throws EVariantConversionError for any
 // other type.
-dataset::TVariant DataSetValueFromVariant(const VARIANT& value);
+dataset::TInputValue DataSetValueFromVariant(const VARIANT& value);
 
 // The short name of a VARIANT type as conversion messages show it ("OleStr", "Int64").
 std::u16string VariantTypeName(VARTYPE type);

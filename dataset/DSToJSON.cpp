@@ -61,7 +61,7 @@ void Walk(TDataSet& dataSet, std::u16string_view json, const TDateTextReader& re
 } // namespace
 
 std::u16string ApplyJSONRecord(TDataSet& dataSet, std::u16string_view json, std::u16string_view keyField,
-                               const TVariant& keyValue, std::u16string_view typeOper,
+                               const TInputValue& keyValue, std::u16string_view typeOper,
                                const TDateTextReader& readDateText) noexcept
 {
     try {
@@ -88,7 +88,7 @@ std::u16string ApplyJSONRecord(TDataSet& dataSet, std::u16string_view json, std:
 }
 
 std::u16string DSToJSON(std::u16string_view xml, std::u16string_view json, std::u16string_view keyField,
-                        const TVariant& keyValue, std::u16string_view typeOper,
+                        const TInputValue& keyValue, std::u16string_view typeOper,
                         const TDateTextReader& readDateText)
 {
     TDataSet dataSet;

@@ -18,8 +18,8 @@
 // clears its field. Only a packet that cannot be loaded is reported, as EDataSetError.
 
 #include "dataset/DataSet.h"
+#include "dataset/InputValue.h"
 #include "dataset/JsonValueWrite.h"
-#include "dataset/Variant.h"
 
 #include <string>
 #include <string_view>
@@ -28,12 +28,12 @@ namespace bramolt::dataset {
 
 // After the packet is loaded into `dataSet`. Never throws.
 std::u16string ApplyJSONRecord(TDataSet& dataSet, std::u16string_view json, std::u16string_view keyField,
-                               const TVariant& keyValue, std::u16string_view typeOper,
+                               const TInputValue& keyValue, std::u16string_view typeOper,
                                const TDateTextReader& readDateText) noexcept;
 
 // Loads `xml` (throws EDataSetError when it is no packet) and applies the record.
 std::u16string DSToJSON(std::u16string_view xml, std::u16string_view json, std::u16string_view keyField,
-                        const TVariant& keyValue, std::u16string_view typeOper,
+                        const TInputValue& keyValue, std::u16string_view typeOper,
                         const TDateTextReader& readDateText = ReadDateTextPortably);
 
 } // namespace bramolt::dataset

@@ -613,21 +613,21 @@ void TDataSet::Delete()
     ++FRowGeneration;
 }
 
-bool TDataSet::Locate(std::u16string_view keyFields, const TVariant& keyValues)
+bool TDataSet::Locate(std::u16string_view keyFields, const TInputValue& keyValues)
 {
     CheckBrowseMode();
     const std::vector<std::u16string_view> names = SplitNames(keyFields);
     std::vector<const TField*> fields;
     for (const std::u16string_view name : names)
         fields.push_back(&FieldByName(name));
-    const TVariant::TArray* array = keyValues.Get<TVariant::TArray>();
+    const TInputValue::TArray* array = keyValues.Get<TInputValue::TArray>();
     if (fields.size() > 1 && (!array || array->size() != fields.size()))
         throw EDataSetError("Locate needs one value for each of its " + std::to_string(fields.size()) +
                             " fields");
     std::vector<TFieldValue> keys;
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const TVariant& value = array && (array->size() == fields.size()) ? (*array)[i] : keyValues;
+            const TInputValue& value = array && (array->size() == fields.size()) ? (*array)[i] : keyValues;
             keys.push_back(FieldValueOfVariant(fields[i]->Def(), value));
         }
     } catch (const EDataSetError&) {

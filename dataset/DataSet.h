@@ -11,7 +11,7 @@
 
 #include "dataset/Field.h"
 #include "dataset/FieldDef.h"
-#include "dataset/Variant.h"
+#include "dataset/InputValue.h"
 
 #include <map>
 #include <memory>
@@ -67,7 +67,7 @@ class TDataSet {
     void Delete();
     // `keyFields`: names separated by ";"; `keyValues`: one value, or an array with one value
     // per field. Exact, case-sensitive comparison. A match becomes the current record.
-    bool Locate(std::u16string_view keyFields, const TVariant& keyValues);
+    bool Locate(std::u16string_view keyFields, const TInputValue& keyValues);
 
   private:
     friend class TField;

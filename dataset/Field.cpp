@@ -50,7 +50,7 @@ void TField::SetAsDateTime(double days)
     Write(FieldValueOfDateTime(FDef, days));
 }
 
-void TField::SetValue(const TVariant& value)
+void TField::SetValue(const TInputValue& value)
 {
     FDataSet.CheckEditable();
     Write(FieldValueOfVariant(FDef, value));
@@ -101,10 +101,10 @@ bool TField::IsNull() const
     return FDef.FKind != TValueKind::vkDataSet && !Attribute();
 }
 
-TVariant TField::Value() const
+TInputValue TField::Value() const
 {
     if (IsNull())
-        return TNull{};
+        return TNullValue{};
     if (FDef.FKind == TValueKind::vkDataSet)
         return TUnassigned{};
     return VariantOfFieldValue(FDef, ReadPacketValue(FDef, Attribute().value()));

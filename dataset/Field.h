@@ -6,7 +6,7 @@
 
 #include "dataset/FieldDef.h"
 #include "dataset/FieldValue.h"
-#include "dataset/Variant.h"
+#include "dataset/InputValue.h"
 
 #include <cstdint>
 #include <memory>
@@ -36,11 +36,11 @@ class TField {
     void SetAsExtended(long double number);
     void SetAsDateTime(double days);
     // Null clears the field.
-    void SetValue(const TVariant& value);
+    void SetValue(const TInputValue& value);
     void Clear();
 
     bool IsNull() const;
-    TVariant Value() const;
+    TInputValue Value() const;
     // The value as text, "" for null. Numbers use ".", date-times their packet form.
     std::u16string AsString() const;
 

@@ -333,12 +333,12 @@ TFieldValue FieldValueOfDateTime(const TFieldDef& def, double days)
     }
 }
 
-TFieldValue FieldValueOfVariant(const TFieldDef& def, const TVariant& value)
+TFieldValue FieldValueOfVariant(const TFieldDef& def, const TInputValue& value)
 {
     return std::visit(
         [&](const auto& v) -> TFieldValue {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, TNull>) {
+            if constexpr (std::is_same_v<T, TNullValue>) {
                 return std::monostate{};
             } else if constexpr (std::is_same_v<T, TUnassigned>) {
                 switch (def.FKind) {
@@ -442,10 +442,10 @@ std::string WritePacketValue(const TFieldDef& def, const TFieldValue& value)
     Refuse(def, "a value");
 }
 
-TVariant VariantOfFieldValue(const TFieldDef& def, const TFieldValue& value)
+TInputValue VariantOfFieldValue(const TFieldDef& def, const TFieldValue& value)
 {
     if (std::holds_alternative<std::monostate>(value))
-        return TNull{};
+        return TNullValue{};
     switch (def.FKind) {
     case TValueKind::vkText:
         return text::FromUtf8(std::get<std::string>(value));
@@ -479,7 +479,7 @@ TVariant VariantOfFieldValue(const TFieldDef& def, const TFieldValue& value)
     case TValueKind::vkDataSet:
         break;
     }
-    return TNull{};
+    return TNullValue{};
 }
 
 } // namespace bramolt::dataset

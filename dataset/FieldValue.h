@@ -7,7 +7,7 @@
 // naming the field: values are never cut short, wrapped or guessed.
 
 #include "dataset/FieldDef.h"
-#include "dataset/Variant.h"
+#include "dataset/InputValue.h"
 
 #include <cstdint>
 #include <string>
@@ -26,7 +26,7 @@ TFieldValue FieldValueOfBoolean(const TFieldDef& def, bool value);
 TFieldValue FieldValueOfDateTime(const TFieldDef& def, double days);
 // Null gives null; unassigned gives the kind's empty value (empty text, 0, false,
 // 1899-12-30 00:00); an array is refused.
-TFieldValue FieldValueOfVariant(const TFieldDef& def, const TVariant& value);
+TFieldValue FieldValueOfVariant(const TFieldDef& def, const TInputValue& value);
 
 // A ROW attribute's text as a value; throws for text that is no value of the field.
 // Reading is lenient where packets differ: "," as decimal separator, boolean letter case,
@@ -37,6 +37,6 @@ std::string WritePacketValue(const TFieldDef& def, const TFieldValue& value);
 
 // A value as callers read it: text, 32- or 64-bit integer, double, boolean, date-time, or null.
 // Bytes read as text holding one character per byte.
-TVariant VariantOfFieldValue(const TFieldDef& def, const TFieldValue& value);
+TInputValue VariantOfFieldValue(const TFieldDef& def, const TFieldValue& value);
 
 } // namespace bramolt::dataset

@@ -105,7 +105,7 @@ void TJsonTokenReader::SkipBlanksAndComments()
     }
 }
 
-void TJsonTokenReader::Deliver(TJsonToken token, TJsonValue value)
+void TJsonTokenReader::Deliver(TJsonToken token, TJsonTokenValue value)
 {
     FToken = token;
     FValue = std::move(value);

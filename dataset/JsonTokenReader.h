@@ -36,7 +36,8 @@ enum class TJsonToken {
 
 // The value a token carries: the property name or string (text), an integer (32 or 64 bits),
 // a double, a boolean, or nothing.
-using TJsonValue = std::variant<std::monostate, std::u16string, std::int32_t, std::int64_t, double, bool>;
+using TJsonTokenValue =
+    std::variant<std::monostate, std::u16string, std::int32_t, std::int64_t, double, bool>;
 
 class EJsonReaderError : public std::runtime_error {
   public:
@@ -52,7 +53,7 @@ class TJsonTokenReader {
     // the input holds none).
     bool Read();
     TJsonToken TokenType() const noexcept { return FToken; }
-    const TJsonValue& Value() const noexcept { return FValue; }
+    const TJsonTokenValue& Value() const noexcept { return FValue; }
     // Containers open around the current token.
     std::size_t Depth() const noexcept { return FOpen.size(); }
 
@@ -66,7 +67,7 @@ class TJsonTokenReader {
     std::u16string ReadQuoted();
     std::u16string ReadIdentifier();
     void ReadNumber();
-    void Deliver(TJsonToken token, TJsonValue value = {});
+    void Deliver(TJsonToken token, TJsonTokenValue value = {});
     void Close(TJsonToken token);
     void ValueDone();
 
@@ -75,7 +76,7 @@ class TJsonTokenReader {
     std::vector<char> FOpen; // '{' or '[' for each open container
     TExpect FExpect = TExpect::Value;
     TJsonToken FToken = TJsonToken::None;
-    TJsonValue FValue;
+    TJsonTokenValue FValue;
 };
 
 } // namespace bramolt::dataset

@@ -10,14 +10,14 @@ namespace bramolt::dataset {
 
 namespace {
 
-const char* KindName(const TJsonValue& value)
+const char* KindName(const TJsonTokenValue& value)
 {
     static constexpr const char* kNames[] = {"empty value",    "text",   "32-bit integer",
                                              "64-bit integer", "number", "boolean"};
     return kNames[value.index()];
 }
 
-[[noreturn]] void CannotConvert(const TJsonValue& value, const char* target)
+[[noreturn]] void CannotConvert(const TJsonTokenValue& value, const char* target)
 {
     throw EDataSetError(std::string("Cannot convert a JSON ") + KindName(value) + " to " + target);
 }
@@ -41,7 +41,7 @@ std::optional<double> ReadDateTextPortably(std::u16string_view text)
     return days;
 }
 
-std::u16string JsonValueAsText(const TJsonValue& value)
+std::u16string JsonValueAsText(const TJsonTokenValue& value)
 {
     if (const auto* text = std::get_if<std::u16string>(&value))
         return *text;
@@ -50,7 +50,7 @@ std::u16string JsonValueAsText(const TJsonValue& value)
     CannotConvert(value, "text");
 }
 
-std::int32_t JsonValueAsInteger(const TJsonValue& value)
+std::int32_t JsonValueAsInteger(const TJsonTokenValue& value)
 {
     if (const auto* number = std::get_if<std::int32_t>(&value))
         return *number;
@@ -61,7 +61,7 @@ std::int32_t JsonValueAsInteger(const TJsonValue& value)
     CannotConvert(value, "an integer");
 }
 
-bool JsonValueAsBoolean(const TJsonValue& value)
+bool JsonValueAsBoolean(const TJsonTokenValue& value)
 {
     if (const auto* flag = std::get_if<bool>(&value))
         return *flag;
@@ -70,7 +70,7 @@ bool JsonValueAsBoolean(const TJsonValue& value)
     CannotConvert(value, "a boolean");
 }
 
-long double JsonValueAsExtended(const TJsonValue& value)
+long double JsonValueAsExtended(const TJsonTokenValue& value)
 {
     if (const auto* number = std::get_if<std::int32_t>(&value))
         return *number;
@@ -83,10 +83,10 @@ long double JsonValueAsExtended(const TJsonValue& value)
     CannotConvert(value, "a floating-point number");
 }
 
-TVariant JsonValueAsVariant(const TJsonValue& value)
+TInputValue JsonValueAsVariant(const TJsonTokenValue& value)
 {
     return std::visit(
-        [](const auto& v) -> TVariant {
+        [](const auto& v) -> TInputValue {
             if constexpr (std::is_same_v<std::decay_t<decltype(v)>, std::monostate>)
                 return TUnassigned{};
             else
@@ -95,7 +95,7 @@ TVariant JsonValueAsVariant(const TJsonValue& value)
         value);
 }
 
-double DateTimeOfVariant(const TVariant& value, const TDateTextReader& readText)
+double DateTimeOfVariant(const TInputValue& value, const TDateTextReader& readText)
 {
     if (value.Is<TUnassigned>())
         return 0;
@@ -117,7 +117,7 @@ double DateTimeOfVariant(const TVariant& value, const TDateTextReader& readText)
     throw EDataSetError("Could not convert the value to a date-time");
 }
 
-std::int64_t JsonValueAsLargeInt(const TJsonValue& value)
+std::int64_t JsonValueAsLargeInt(const TJsonTokenValue& value)
 {
     if (const auto* number = std::get_if<std::int32_t>(&value))
         return *number;
@@ -126,7 +126,7 @@ std::int64_t JsonValueAsLargeInt(const TJsonValue& value)
     CannotConvert(value, "an integer");
 }
 
-void WriteJsonValue(TField& field, const TJsonValue& value, const TDateTextReader& readText)
+void WriteJsonValue(TField& field, const TJsonTokenValue& value, const TDateTextReader& readText)
 {
     using enum TFieldType;
     // A packet holds null as a missing value; any other empty value would be made-up data

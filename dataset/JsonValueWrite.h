@@ -7,8 +7,8 @@
 // text, 0, false, 0 or, as a variant, unassigned.
 
 #include "dataset/Field.h"
+#include "dataset/InputValue.h"
 #include "dataset/JsonTokenReader.h"
-#include "dataset/Variant.h"
 
 #include <functional>
 #include <optional>
@@ -22,17 +22,17 @@ using TDateTextReader = std::function<std::optional<double>(std::u16string_view)
 // ISO 8601 date-times (DateTime.h), else a decimal number of days with ".".
 std::optional<double> ReadDateTextPortably(std::u16string_view text);
 
-std::u16string JsonValueAsText(const TJsonValue& value);
-std::int32_t JsonValueAsInteger(const TJsonValue& value);
+std::u16string JsonValueAsText(const TJsonTokenValue& value);
+std::int32_t JsonValueAsInteger(const TJsonTokenValue& value);
 // Integers whole, for types whose range reaches beyond 32 bits signed.
-std::int64_t JsonValueAsLargeInt(const TJsonValue& value);
-bool JsonValueAsBoolean(const TJsonValue& value);
-long double JsonValueAsExtended(const TJsonValue& value);
-TVariant JsonValueAsVariant(const TJsonValue& value);
+std::int64_t JsonValueAsLargeInt(const TJsonTokenValue& value);
+bool JsonValueAsBoolean(const TJsonTokenValue& value);
+long double JsonValueAsExtended(const TJsonTokenValue& value);
+TInputValue JsonValueAsVariant(const TJsonTokenValue& value);
 // Unassigned is 0, numbers are days, true is -1 and false 0, text goes to `readText`.
-double DateTimeOfVariant(const TVariant& value, const TDateTextReader& readText);
+double DateTimeOfVariant(const TInputValue& value, const TDateTextReader& readText);
 
 // Writes `value` to `field` with the write its type calls for. Throws EDataSetError.
-void WriteJsonValue(TField& field, const TJsonValue& value, const TDateTextReader& readText);
+void WriteJsonValue(TField& field, const TJsonTokenValue& value, const TDateTextReader& readText);
 
 } // namespace bramolt::dataset

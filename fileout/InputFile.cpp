@@ -7,7 +7,7 @@
 
 namespace bramolt::fileout {
 
-TInputFileError::TInputFileError(TInputFault fault, std::u16string cause)
+EInputFileError::EInputFileError(TInputFault fault, std::u16string cause)
     : std::runtime_error(text::ToUtf8(cause)), FFault(fault), FCause(std::move(cause))
 {
 }
@@ -21,19 +21,19 @@ TInputFile OpenInputFile(std::u16string_view path)
         case platform::TFileKind::fkFile:
             break;
         case platform::TFileKind::fkFolder:
-            throw TInputFileError(TInputFault::ifFolder, u"It is a folder.");
+            throw EInputFileError(TInputFault::ifFolder, u"It is a folder.");
         case platform::TFileKind::fkDevice:
-            throw TInputFileError(TInputFault::ifDevice, u"It is a device, not a file.");
+            throw EInputFileError(TInputFault::ifDevice, u"It is a device, not a file.");
         }
     } catch (const std::system_error& error) {
-        throw TInputFileError(platform::IsNotFound(error.code()) ? TInputFault::ifMissing
+        throw EInputFileError(platform::IsNotFound(error.code()) ? TInputFault::ifMissing
                                                                  : TInputFault::ifUnreadable,
                               platform::SystemErrorText(error.code()));
     }
     auto content = std::make_unique<std::ifstream>(native, std::ios::binary);
     // The checks above passed, so a refusal here is a race with another program.
     if (!content->is_open())
-        throw TInputFileError(TInputFault::ifUnreadable, u"The file could not be opened.");
+        throw EInputFileError(TInputFault::ifUnreadable, u"The file could not be opened.");
     return {platform::FromNativePath(native.filename()), std::move(content)};
 }
 

@@ -16,9 +16,9 @@ enum class TInputFault {
     ifUnreadable, // the system refuses to open it (no permission, invalid name, in use...)
 };
 
-class TInputFileError : public std::runtime_error {
+class EInputFileError : public std::runtime_error {
   public:
-    TInputFileError(TInputFault fault, std::u16string cause);
+    EInputFileError(TInputFault fault, std::u16string cause);
 
     TInputFault Fault() const noexcept { return FFault; }
     // The system's description of the cause, or a short English one for a folder or device.
@@ -36,7 +36,7 @@ struct TInputFile {
 };
 
 // Opens the regular file at `path`, taken against the process's current directory; long paths
-// work as for the files the server writes. Throws TInputFileError.
+// work as for the files the server writes. Throws EInputFileError.
 TInputFile OpenInputFile(std::u16string_view path);
 
 } // namespace bramolt::fileout

@@ -247,7 +247,7 @@ class TListReader {
             end = FText.size();
         const std::string_view entry =
             text::Trim(FText.substr(FEntryStart, end - FEntryStart), text::IsSpace);
-        throw TMailError("Invalid e-mail address in " + std::string(FField) + ": \"" + Shown(entry) + "\"");
+        throw EMailError("Invalid e-mail address in " + std::string(FField) + ": \"" + Shown(entry) + "\"");
     }
 
     std::string_view FText;

@@ -29,7 +29,7 @@ inline constexpr std::size_t kMaxAddressLength = 254;
 //   around the words and the brackets, never inside the address.
 // - The local part is atoms joined by dots or one quoted string (kept with its quotes); the
 //   domain is labels joined by dots or a literal in brackets. Characters beyond ASCII pass.
-// Refused, with TMailError "Invalid e-mail address in <field>: "<entry>"": any control
+// Refused, with EMailError "Invalid e-mail address in <field>: "<entry>"": any control
 // character (CR, LF, NUL and TAB included) anywhere, an unquoted "@", ">", ":" or ";" in a
 // display name, a blank inside an address, "<>", an unterminated quote, comment or bracket,
 // an address longer than kMaxAddressLength, and anything left over after an address. Groups

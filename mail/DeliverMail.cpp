@@ -35,11 +35,11 @@ std::vector<TAttachment> OpenAttachments(std::u16string_view list)
         try {
             fileout::TInputFile file = fileout::OpenInputFile(entry);
             attachments.push_back({text::ToUtf8(file.Name), std::move(file.Content)});
-        } catch (const fileout::TInputFileError& error) {
+        } catch (const fileout::EInputFileError& error) {
             const std::string path = "\"" + text::ToUtf8(entry) + "\"";
             if (error.Fault() == fileout::TInputFault::ifMissing)
-                throw TMailError("Attachment not found: " + path);
-            throw TMailError("Attachment not readable: " + path + ". " + error.what());
+                throw EMailError("Attachment not found: " + path);
+            throw EMailError("Attachment not readable: " + path + ". " + error.what());
         }
     }
     return attachments;
@@ -61,10 +61,10 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
 {
     status = u"OK";
     if (server.empty())
-        throw TMailError("A Host is required");
+        throw EMailError("A Host is required");
     const auto serverPort = static_cast<std::uint16_t>(static_cast<std::uint32_t>(port) & 0xFFFF);
     if (serverPort == 0)
-        throw TMailError("A Port is required");
+        throw EMailError("A Port is required");
 
     // The caller's texts become UTF-8 here, once: everything after works on the bytes that
     // go on the wire.

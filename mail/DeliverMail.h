@@ -33,7 +33,7 @@ TTlsMode TlsModeFor(bool useTls, std::uint16_t port);
 // - Only the low 16 bits of `port` count. With `useTls`, port 465 means TLS from the first
 //   byte (RFC 8314); any other port starts in plain text and requires STARTTLS.
 // `status` is "OK" from the start; it tells which stage failed when a failure leaves.
-// Returns once the server has accepted the message; every failure throws TMailError with
+// Returns once the server has accepted the message; every failure throws EMailError with
 // the message the caller gets.
 void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc,
                  std::u16string_view subject, std::u16string_view body, std::u16string_view attachments,

@@ -6,7 +6,7 @@
 namespace bramolt::mail {
 
 // Every failure of a mail delivery. what() is the message the caller gets, in UTF-8.
-class TMailError : public std::runtime_error {
+class EMailError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };

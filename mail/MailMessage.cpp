@@ -50,7 +50,7 @@ void WriteAttachment(TAttachment& attachment, TByteSink& out)
             break;
     }
     if (attachment.Content->bad())
-        throw TMailError("Could not read the attachment \"" + attachment.FileName + "\".");
+        throw EMailError("Could not read the attachment \"" + attachment.FileName + "\".");
     if (lineOpen)
         out.Write("\r\n");
 }

@@ -59,7 +59,7 @@ const TOpenSsl& LoadOpenSsl()
     if (!loaded)
         loaded = TryLoad();
     if (!loaded)
-        throw TMailError("Could not load SSL library.");
+        throw EMailError("Could not load SSL library.");
     return *loaded;
 }
 

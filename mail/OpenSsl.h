@@ -59,7 +59,7 @@ struct TOpenSsl {
 };
 
 // The loaded table. Loaded once per process and kept; a failed attempt is repeated by the
-// next call, so libraries installed meanwhile are found. Throws TMailError
+// next call, so libraries installed meanwhile are found. Throws EMailError
 // "Could not load SSL library." when a library or one of its functions is missing.
 const TOpenSsl& LoadOpenSsl();
 

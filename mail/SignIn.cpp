@@ -68,7 +68,7 @@ const char* MechanismName(TSaslMechanism mechanism)
 TCredentials ReadCredentials(std::string_view userName, std::string_view password)
 {
     if (userName.find('\0') != std::string_view::npos || password.find('\0') != std::string_view::npos)
-        throw TMailError("UserName and UserPass cannot hold a NUL character.");
+        throw EMailError("UserName and UserPass cannot hold a NUL character.");
     TCredentials credentials{std::string(userName), std::string(password), TSecretKind::skPassword};
     if (!text::StartsWithIgnoringAsciiCase(password, kBearerScheme) ||
         password.size() == kBearerScheme.size() || password[kBearerScheme.size()] != ' ')
@@ -76,10 +76,10 @@ TCredentials ReadCredentials(std::string_view userName, std::string_view passwor
 
     const std::string_view token = TrimBlanks(password.substr(kBearerScheme.size()));
     if (!IsBearerToken(token))
-        throw TMailError("Invalid access token in UserPass: after \"Bearer \" it takes one token of letters, "
+        throw EMailError("Invalid access token in UserPass: after \"Bearer \" it takes one token of letters, "
                          "digits and - . _ ~ + / (then = signs).");
     if (HasControlCharacter(userName))
-        throw TMailError(
+        throw EMailError(
             "Invalid UserName for a sign-in with an access token: it holds a control character.");
     credentials.Secret = token;
     credentials.Kind = TSecretKind::skAccessToken;

@@ -37,7 +37,7 @@ struct TCredentials {
 
 // Reads the caller's user name and password. A password of the form "Bearer <token>" (the
 // scheme without regard to case, then one or more blanks) is an access token. Throws
-// TMailError, before anything is sent, when the credentials cannot travel intact: a NUL in
+// EMailError, before anything is sent, when the credentials cannot travel intact: a NUL in
 // either (PLAIN separates its fields with NUL), a token that is empty or holds anything
 // but RFC 6750's b64token characters, or a control character in the user name of a token
 // (XOAUTH2 separates its fields with ^A).

@@ -63,7 +63,7 @@ TSmtpReply TSmtpChannel::ReadReply(std::chrono::milliseconds limit)
             return std::move(*reply);
         const std::size_t received = Receive(buffer.data(), buffer.size(), deadline);
         if (received == 0)
-            throw TMailError("The server closed the connection.");
+            throw EMailError("The server closed the connection.");
         FReader.Feed(std::string_view(buffer.data(), received));
     }
 }

@@ -55,25 +55,25 @@ std::optional<TSmtpReply> TSmtpReplyReader::Next()
         const std::size_t end = FBuffer.find('\n', at);
         if (end == std::string::npos) {
             if (FBuffer.size() - at > kMaxLine)
-                throw TMailError("The server's reply line is too long.");
+                throw EMailError("The server's reply line is too long.");
             if (FBuffer.size() - FStart > kMaxReply)
-                throw TMailError("The server's reply is too long.");
+                throw EMailError("The server's reply is too long.");
             return std::nullopt;
         }
         std::string_view line(FBuffer.data() + at, end - at);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.size() > kMaxLine)
-            throw TMailError("The server's reply line is too long.");
+            throw EMailError("The server's reply line is too long.");
         if (line.size() < 3 || !IsDigit(line[0]) || !IsDigit(line[1]) || !IsDigit(line[2]) ||
             (line.size() > 3 && line[3] != ' ' && line[3] != '-'))
-            throw TMailError("Invalid reply from the server: " + Printable(line));
+            throw EMailError("Invalid reply from the server: " + Printable(line));
         if (reply.Lines.empty())
             reply.Code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
         reply.Lines.emplace_back(line.size() > 4 ? line.substr(4) : std::string_view());
         at = end + 1;
         if (at - FStart > kMaxReply)
-            throw TMailError("The server's reply is too long.");
+            throw EMailError("The server's reply is too long.");
         if (line.size() == 3 || line[3] == ' ')
             break;
     }

@@ -22,7 +22,7 @@ struct TSmtpReply {
 // Splits the bytes a server sends into replies. A line is "ddd text" (the last line of a
 // reply), "ddd-text" (more lines follow) or "ddd" alone; it ends with CR LF, and a bare LF
 // is accepted too. A line that does not start with three digits, a line longer than
-// kMaxLine and a reply longer than kMaxReply are errors (TMailError): nothing a real server
+// kMaxLine and a reply longer than kMaxReply are errors (EMailError): nothing a real server
 // sends, and the reader must not grow without bound.
 class TSmtpReplyReader {
   public:

@@ -39,7 +39,7 @@ std::vector<std::string_view> Words(std::string_view line)
 
 [[noreturn]] void FailWith(const TSmtpReply& reply)
 {
-    throw TMailError(reply.Text());
+    throw EMailError(reply.Text());
 }
 
 bool IsEmptyChallenge(const TSmtpReply& reply)
@@ -68,7 +68,7 @@ void TSmtpSession::Run()
             // goes wrong is no failure of the delivery.
             try {
                 FChannel.ReadReply();
-            } catch (const TMailError&) {
+            } catch (const EMailError&) {
             }
             FState = TSmtpState::ssDone;
             break;
@@ -132,7 +132,7 @@ void TSmtpSession::Enter(TSmtpState next)
     case TSmtpState::ssQuit:
         try {
             FChannel.Command("QUIT");
-        } catch (const TMailError&) {
+        } catch (const EMailError&) {
             FState = TSmtpState::ssDone;
         }
         break;
@@ -362,7 +362,7 @@ void TSmtpSession::SendQuietly(const char* command) noexcept
 void TSmtpSession::QuitAndFail(const char* message)
 {
     SendQuietly("QUIT");
-    throw TMailError(message);
+    throw EMailError(message);
 }
 
 void TSmtpSession::ResetAndFail(const TSmtpReply& reply)

@@ -49,7 +49,7 @@ class TSmtpSession {
                  TContentWriter content);
 
     // Runs the whole dialogue. Returns once the server has accepted the message (whatever
-    // QUIT then brings); throws TMailError with the failing step's message otherwise.
+    // QUIT then brings); throws EMailError with the failing step's message otherwise.
     void Run();
 
   private:

@@ -3,7 +3,7 @@
 // A TCP connection to a mail server over the platform's sockets (BSD sockets, or Winsock on
 // Windows). One implementation per platform: SocketPosix.cpp and SocketWin32.cpp.
 //
-// Failures are TMailError with these messages:
+// Failures are EMailError with these messages:
 //   - "Connect timed out."        no connection within the connect limit;
 //   - "Read timed out."           no data within a receive's deadline;
 //   - "Socket Error # <n>\r\n<text>" any other failure (name not resolved, connection

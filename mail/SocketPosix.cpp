@@ -20,7 +20,7 @@ namespace {
 
 [[noreturn]] void ThrowSocketError(int number, const char* text)
 {
-    throw TMailError("Socket Error # " + std::to_string(number) + "\r\n" + text);
+    throw EMailError("Socket Error # " + std::to_string(number) + "\r\n" + text);
 }
 
 int Remaining(TDeadline deadline)
@@ -121,7 +121,7 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
         return socket;
     }
     if (timedOut)
-        throw TMailError("Connect timed out.");
+        throw EMailError("Connect timed out.");
     ThrowSocketError(lastError, std::strerror(lastError));
 }
 
@@ -160,7 +160,7 @@ void TSocket::SendAll(std::string_view bytes)
             if (errno == EINTR)
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK)
-                throw TMailError("Write timed out.");
+                throw EMailError("Write timed out.");
             ThrowLastError();
         }
         bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -170,7 +170,7 @@ void TSocket::SendAll(std::string_view bytes)
 void TSocket::WaitReadable(TDeadline deadline)
 {
     if (!Wait(static_cast<int>(FHandle), POLLIN, deadline))
-        throw TMailError("Read timed out.");
+        throw EMailError("Read timed out.");
 }
 
 std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)

@@ -20,7 +20,7 @@ constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
 
 [[noreturn]] void ThrowSocketError(int number)
 {
-    throw TMailError("Socket Error # " + std::to_string(number) + "\r\n" +
+    throw EMailError("Socket Error # " + std::to_string(number) + "\r\n" +
                      text::ToUtf8(text::SystemMessage(static_cast<std::uint32_t>(number))));
 }
 
@@ -154,7 +154,7 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
         return socket;
     }
     if (timedOut)
-        throw TMailError("Connect timed out.");
+        throw EMailError("Connect timed out.");
     ThrowSocketError(lastError);
 }
 
@@ -194,7 +194,7 @@ void TSocket::SendAll(std::string_view bytes)
         const int sent = ::send(static_cast<SOCKET>(FHandle), bytes.data(), chunk, 0);
         if (sent == SOCKET_ERROR) {
             if (::WSAGetLastError() == WSAETIMEDOUT)
-                throw TMailError("Write timed out.");
+                throw EMailError("Write timed out.");
             ThrowLastError();
         }
         bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -204,7 +204,7 @@ void TSocket::SendAll(std::string_view bytes)
 void TSocket::WaitReadable(TDeadline deadline)
 {
     if (!Wait(static_cast<SOCKET>(FHandle), TWaitFor::wfReadable, deadline))
-        throw TMailError("Read timed out.");
+        throw EMailError("Read timed out.");
 }
 
 std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)

@@ -19,7 +19,7 @@ bool IsAddressLiteral(const std::string& name)
 
 [[noreturn]] void NegotiationFailed()
 {
-    throw TMailError("SSL negotiation failed.");
+    throw EMailError("SSL negotiation failed.");
 }
 
 } // namespace
@@ -51,7 +51,7 @@ TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& 
                       const_cast<char*>(serverName.c_str()));
     // The library takes an address literal as an address to find among the certificate's.
     if (verify && FApi.SSL_set1_host(FSsl.get(), serverName.c_str()) != 1)
-        throw TMailError("SSL negotiation failed. \"" + serverName + "\" is not a host name to verify.");
+        throw EMailError("SSL negotiation failed. \"" + serverName + "\" is not a host name to verify.");
     const TPipeSignalGuard quiet;
     if (FApi.SSL_connect(FSsl.get()) != 1)
         HandshakeFailed(verify);
@@ -63,7 +63,7 @@ void TTlsStream::HandshakeFailed(bool verify)
     const long result = verify ? FApi.SSL_get_verify_result(FSsl.get()) : ossl::kX509VerifyOk;
     if (result == ossl::kX509VerifyOk)
         NegotiationFailed();
-    throw TMailError(std::string("SSL negotiation failed. The server's certificate was refused: ") +
+    throw EMailError(std::string("SSL negotiation failed. The server's certificate was refused: ") +
                      FApi.X509_verify_cert_error_string(result) + ".");
 }
 
@@ -81,7 +81,7 @@ void TTlsStream::Fail(int result, const char* what)
     FBroken = true;
     if (FApi.SSL_get_error(FSsl.get(), result) == ossl::kErrorSyscall)
         TSocket::ThrowLastError();
-    throw TMailError(std::string("TLS error while ") + what + ".");
+    throw EMailError(std::string("TLS error while ") + what + ".");
 }
 
 void TTlsStream::Write(std::string_view bytes)

@@ -17,7 +17,7 @@ namespace bramolt::mail {
 // addresses).
 class TTlsStream {
   public:
-    // Performs the handshake; throws TMailError "SSL negotiation failed." when it fails,
+    // Performs the handshake; throws EMailError "SSL negotiation failed." when it fails,
     // followed by the reason when the certificate was refused.
     TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify);
     // Sends the closing alert when the connection still works, then frees the session.

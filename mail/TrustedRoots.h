@@ -11,7 +11,7 @@
 
 namespace bramolt::mail {
 
-// Throws TMailError when the system's store cannot be read.
+// Throws EMailError when the system's store cannot be read.
 void AddTrustedRoots(const TOpenSsl& api, TSslContext* context);
 
 } // namespace bramolt::mail

@@ -29,7 +29,7 @@ void AddTrustedRoots(const TOpenSsl& api, TSslContext* context)
     // policy, which is what the system's own TLS trusts.
     const std::unique_ptr<void, TStoreClose> store(::CertOpenSystemStoreW(0, L"ROOT"));
     if (!store)
-        throw TMailError("SSL negotiation failed. The system's root certificate store cannot be opened.");
+        throw EMailError("SSL negotiation failed. The system's root certificate store cannot be opened.");
     TX509Store* trusted = api.SSL_CTX_get_cert_store(context);
     // Each step frees the previous certificate context.
     for (PCCERT_CONTEXT certificate = nullptr;

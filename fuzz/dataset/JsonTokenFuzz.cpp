@@ -18,7 +18,7 @@ using bramolt::fuzz::Require;
 
 struct TToken {
     TJsonToken FType;
-    TJsonValue FValue;
+    TJsonTokenValue FValue;
     bool operator==(const TToken& other) const
     {
         if (FType != other.FType)

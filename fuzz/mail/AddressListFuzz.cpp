@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<TMailAddress> list;
     try {
         list = bramolt::mail::ParseAddressList(text, "To");
-    } catch (const bramolt::mail::TMailError&) {
+    } catch (const bramolt::mail::EMailError&) {
         return 0;
     }
     for (const auto& mailbox : list) {
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<TMailAddress> again;
     try {
         again = bramolt::mail::ParseAddressList(Unfolded(written), "To");
-    } catch (const bramolt::mail::TMailError&) {
+    } catch (const bramolt::mail::EMailError&) {
         Require(false, "the written list is refused");
     }
     Require(again.size() == list.size(), "the written list has other recipients");

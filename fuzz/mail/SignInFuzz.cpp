@@ -1,4 +1,4 @@
-// Any user name and password read as credentials: either refused with TMailError, or every
+// Any user name and password read as credentials: either refused with EMailError, or every
 // mechanism's message keeps its framing, so that nothing in them can shift or add a field
 // (PLAIN's two NULs, the ^A separators of XOAUTH2 and OAUTHBEARER).
 #include <algorithm>
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TCredentials credentials;
     try {
         credentials = ReadCredentials(userName, password);
-    } catch (const TMailError&) {
+    } catch (const EMailError&) {
         return 0;
     }
     Require(credentials.UserName == userName, "user name changed");

@@ -28,7 +28,7 @@ TOutcome ReadInPieces(std::string_view bytes, std::size_t piece)
             while (auto reply = reader.Next())
                 outcome.Replies.push_back(std::move(*reply));
         }
-    } catch (const bramolt::mail::TMailError& error) {
+    } catch (const bramolt::mail::EMailError& error) {
         outcome.Error = error.what();
     }
     return outcome;

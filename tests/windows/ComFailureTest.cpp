@@ -48,10 +48,10 @@ TEST(ComFailureTest, EscapingExceptionsBecomeCodeAndErrorObject)
         HRESULT Expected;
         std::optional<std::wstring> Description;
     } rows[] = {
-        {"a failed COM call keeps its code", [] { throw ComError(E_ACCESSDENIED, "denied"); }, E_ACCESSDENIED,
-         L"denied"},
-        {"a success code is no failure code", [] { throw ComError(S_FALSE, "odd"); }, E_UNEXPECTED, L"odd"},
-        {"a positive code is no failure code", [] { throw ComError(0x00040005, "odd"); }, E_UNEXPECTED,
+        {"a failed COM call keeps its code", [] { throw EComError(E_ACCESSDENIED, "denied"); },
+         E_ACCESSDENIED, L"denied"},
+        {"a success code is no failure code", [] { throw EComError(S_FALSE, "odd"); }, E_UNEXPECTED, L"odd"},
+        {"a positive code is no failure code", [] { throw EComError(0x00040005, "odd"); }, E_UNEXPECTED,
          L"odd"},
         {"any other exception is unexpected", [] { throw std::runtime_error("broken"); }, E_UNEXPECTED,
          L"broken"},
@@ -112,7 +112,7 @@ TEST(ComFailureTest, ThrowIfFailedPassesSuccessCodes)
     try {
         ThrowIfFailed(TYPE_E_CANTLOADLIBRARY, "cannot load");
         FAIL() << "no exception";
-    } catch (const ComError& error) {
+    } catch (const EComError& error) {
         EXPECT_TRUE(HResultIs(TYPE_E_CANTLOADLIBRARY, error.Code()));
         EXPECT_STREQ(error.what(), "cannot load");
     }

@@ -116,7 +116,7 @@ TEST_F(BramoltCOMTest, VersionThroughInvoke)
     // Scripts call a method that has a value with both flags.
     for (WORD flags : {WORD{DISPATCH_METHOD}, WORD{DISPATCH_METHOD | DISPATCH_PROPERTYGET}}) {
         DISPPARAMS none{};
-        TVariant result;
+        TVariantOwner result;
         ASSERT_TRUE(HResultIs(S_OK, FDispatch->Invoke(IdOf(L"Version"), IID_NULL, LOCALE_USER_DEFAULT, flags,
                                                       &none, result.Pointer(), nullptr, nullptr)));
         ASSERT_EQ(V_VT(&result.Get()), VT_BSTR);
@@ -136,11 +136,11 @@ TEST_F(BramoltCOMTest, VersionEarlyBound)
 
 TEST_F(BramoltCOMTest, InvokeRefusesWhatTheTypeInformationCannotCall)
 {
-    TVariant argument;
+    TVariantOwner argument;
     V_VT(argument.Pointer()) = VT_I4;
     V_I4(argument.Pointer()) = 1;
     DISPPARAMS one{argument.Pointer(), nullptr, 1, 0};
-    TVariant result;
+    TVariantOwner result;
     UINT argumentError = 0;
     EXPECT_TRUE(
         HResultIs(DISP_E_BADPARAMCOUNT, FDispatch->Invoke(IdOf(L"Version"), IID_NULL, 0, DISPATCH_METHOD,

@@ -17,7 +17,7 @@ using test::Widen;
 const std::string kTwoRows = R"(<ROW ID="1" NAME="one" PRICE="1.5"/><ROW ID="2" NAME="two"/>)";
 
 std::string Apply(std::string_view rows, std::string_view json, std::string_view keyField,
-                  const TVariant& key, std::string_view oper)
+                  const TInputValue& key, std::string_view oper)
 {
     return Narrow(DSToJSON(Orders(rows), Widen(json), Widen(keyField), key, Widen(oper)));
 }
@@ -44,8 +44,8 @@ class WalkTest : public testing::TestWithParam<TWalkCase> {};
 TEST_P(WalkTest, WritesTheRecord)
 {
     const TWalkCase& c = GetParam();
-    const TVariant key =
-        std::string_view(c.FOper) == "C" ? TVariant(std::int32_t{9}) : TVariant(std::int32_t{1});
+    const TInputValue key =
+        std::string_view(c.FOper) == "C" ? TInputValue(std::int32_t{9}) : TInputValue(std::int32_t{1});
     EXPECT_EQ(Body(Apply(kTwoRows, c.FJson, "ID", key, c.FOper)), c.FExpected) << c.FWhat;
 }
 
@@ -130,11 +130,11 @@ TEST(DSToJSON, MEditsOnlyTheRecordFoundAndNothingWithoutAMatch)
 TEST(DSToJSON, MLocatesByTwoFields)
 {
     const std::string rows = R"(<ROW ID="1" NAME="a"/><ROW ID="1" NAME="b"/>)";
-    const TVariant key = TVariant::TArray{std::int32_t{1}, std::u16string(u"b")};
+    const TInputValue key = TInputValue::TArray{std::int32_t{1}, std::u16string(u"b")};
     const std::string body = Body(Apply(rows, R"({"price":7})", "ID;NAME", key, "M"));
     EXPECT_NE(body.find(R"(CHANGE_LOG="3 2 8")"), std::string::npos) << body;
     EXPECT_EQ(Apply(rows, R"({"price":7})", "ID;NAME",
-                    TVariant::TArray{std::int32_t{1}, std::u16string(u"B")}, "M"),
+                    TInputValue::TArray{std::int32_t{1}, std::u16string(u"B")}, "M"),
               "")
         << "the match is case-sensitive";
 }
@@ -155,7 +155,7 @@ TEST(DSToJSON, DDeletesTheRecordFoundWithoutReadingTheJSON)
 TEST(DSToJSON, QuietFailuresGiveTheEmptyText)
 {
     EXPECT_EQ(Apply(kTwoRows, "{}", "NOPE", std::int32_t{1}, "C"), "") << "key field unknown";
-    EXPECT_EQ(Apply(kTwoRows, "{}", "ID", TNull{}, "C"), "") << "required key left empty";
+    EXPECT_EQ(Apply(kTwoRows, "{}", "ID", TNullValue{}, "C"), "") << "required key left empty";
     EXPECT_EQ(DSToJSON(u"", u"{}", u"ID", std::int32_t{1}, u"C"), u"") << "no packet";
 }
 

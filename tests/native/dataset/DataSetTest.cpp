@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                       d.MoveTo(2);
                       d.Delete();
                       EXPECT_EQ(d.RecordCount(), 2);
-                      EXPECT_EQ(d.FieldByName(u"ID").Value(), TVariant(std::int32_t{3}))
+                      EXPECT_EQ(d.FieldByName(u"ID").Value(), TInputValue(std::int32_t{3}))
                           << "the next is current";
                   },
                   R"(<PARAMS CHANGE_LOG="2 0 2"/></METADATA><ROWDATA><ROW ID="1"/><ROW RowState="2" ID="2"/>)"
@@ -250,7 +250,7 @@ TEST(DataSet, LocateComparesValuesOfTheFieldsType)
         R"(<ROW K="1" S="a" R="1,5" D="19950202"/><ROW K="2" S="A"/><ROW K="3" S="b"/>)")));
     const struct {
         const char16_t* FFields;
-        TVariant FKey;
+        TInputValue FKey;
         int FRecNo; // 0: no match
     } cases[] = {
         {u"S", std::u16string(u"A"), 2},
@@ -260,9 +260,9 @@ TEST(DataSet, LocateComparesValuesOfTheFieldsType)
         {u"K", std::u16string(u"2"), 2},
         {u"K", std::u16string(u"x"), 0},
         {u"D", TDateTimeValue{34732}, 1},
-        {u"R", TNull{}, 2},
-        {u"K; S", TVariant::TArray{std::int32_t{3}, std::u16string(u"b")}, 3},
-        {u"K;S", TVariant::TArray{std::int32_t{3}, std::u16string(u"a")}, 0},
+        {u"R", TNullValue{}, 2},
+        {u"K; S", TInputValue::TArray{std::int32_t{3}, std::u16string(u"b")}, 3},
+        {u"K;S", TInputValue::TArray{std::int32_t{3}, std::u16string(u"a")}, 0},
     };
     for (const auto& c : cases) {
         d.MoveTo(1);

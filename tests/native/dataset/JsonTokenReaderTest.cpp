@@ -17,7 +17,7 @@ std::string Tokens(std::u16string_view text)
     std::ostringstream out;
     try {
         while (reader.Read()) {
-            const TJsonValue& v = reader.Value();
+            const TJsonTokenValue& v = reader.Value();
             switch (reader.TokenType()) {
             case TJsonToken::StartObject:
                 out << "{ ";

@@ -63,7 +63,7 @@ TEST(Packet, EveryTypeAtItsLimitsSavesAsLoadedAndLoadsAgain)
 
     const struct {
         const char16_t* FField;
-        TVariant FValue;
+        TInputValue FValue;
     } values[] = {
         {u"S", std::u16string(u"<&\">'\t\n\r")},
         {u"WS", std::u16string(u"\u00e9\u20ac\U0001F600")},
@@ -96,9 +96,9 @@ TEST(Packet, LoadingAcceptsTheVariantsThatPacketsShow)
         "  <ROWDATA>\n    <ROW R=\"1,5\" DT=\"19950202\" B=\"true\"/>\n  </ROWDATA>\n</DATAPACKET>\n";
     TDataSet dataSet;
     dataSet.LoadFromXML(Widen(packet.substr(3)));
-    EXPECT_EQ(dataSet.FieldByName(u"R").Value(), TVariant(1.5));
-    EXPECT_EQ(dataSet.FieldByName(u"DT").Value(), TVariant(TDateTimeValue{34732}));
-    EXPECT_EQ(dataSet.FieldByName(u"B").Value(), TVariant(true));
+    EXPECT_EQ(dataSet.FieldByName(u"R").Value(), TInputValue(1.5));
+    EXPECT_EQ(dataSet.FieldByName(u"DT").Value(), TInputValue(TDateTimeValue{34732}));
+    EXPECT_EQ(dataSet.FieldByName(u"B").Value(), TInputValue(true));
     EXPECT_EQ(
         Narrow(dataSet.SaveToXML()),
         "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
@@ -216,9 +216,9 @@ TEST(Packet, RoundTripKeepsRandomRecords)
         }
         return text;
     };
-    auto randomValue = [&](const TField& field) -> TVariant {
+    auto randomValue = [&](const TField& field) -> TInputValue {
         if (pick(0, 7) == 0)
-            return TNull{};
+            return TNullValue{};
         switch (field.DataType()) {
         case TFieldType::ftBlob:
         case TFieldType::ftGraphic: {

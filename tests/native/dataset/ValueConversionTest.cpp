@@ -35,7 +35,7 @@ template <typename F> std::string Outcome(F convert)
 
 struct TCell {
     const char* FValue;
-    TJsonValue FJson;
+    TJsonTokenValue FJson;
     const char* FText;
     const char* FInteger;
     const char* FBoolean;
@@ -43,7 +43,7 @@ struct TCell {
     const char* FVariant;
 };
 
-std::string VariantKind(const TVariant& v)
+std::string VariantKind(const TInputValue& v)
 {
     static constexpr const char* kNames[] = {"unassigned", "null", "text", "int32", "int64",
                                              "double",     "bool", "date", "array"};
@@ -75,7 +75,7 @@ TEST(ValueConversion, EveryCellOfTheTable)
 TEST(ValueConversion, DateTimeOfVariant)
 {
     const struct {
-        TVariant FValue;
+        TInputValue FValue;
         const char* FDays;
     } cases[] = {
         {TUnassigned{}, "0"},
@@ -86,7 +86,7 @@ TEST(ValueConversion, DateTimeOfVariant)
         {std::u16string(u"1899-12-31 06:00"), "1.25"},
         {std::u16string(u"2.5"), "2.5"},
         {std::u16string(u"yesterday"), "fails"},
-        {TVariant::TArray{}, "fails"},
+        {TInputValue::TArray{}, "fails"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Outcome([&] { return DateTimeOfVariant(c.FValue, ReadDateTextPortably); }), c.FDays);

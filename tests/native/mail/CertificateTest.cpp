@@ -55,7 +55,7 @@ std::string SendOverTls(const TCaptureServer& server, TTlsMode mode, const std::
         TSmtpSession session(channel, transaction, &LoadOpenSsl(),
                              [](TByteSink& out) { out.Write("Subject: verified\r\n\r\nbody\r\n"); });
         session.Run();
-    } catch (const TMailError& error) {
+    } catch (const EMailError& error) {
         return error.what();
     }
     return "no failure";

@@ -233,13 +233,13 @@ TEST(Delivery, StatusTellsTheFailedStage)
     std::u16string status;
     EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments,
                              call.UserName, call.Password, call.Server, call.Port, call.UseTls, status),
-                 TMailError);
+                 EMailError);
     EXPECT_EQ(status, u"Error al conectar con el servidor.");
 
     TScriptedPeer peer("554 no\n");
     EXPECT_THROW(DeliverMail(call.To, call.Cc, call.Bcc, call.Subject, call.Body, call.Attachments,
                              call.UserName, call.Password, call.Server, peer.Port(), call.UseTls, status),
-                 TMailError);
+                 EMailError);
     EXPECT_EQ(status, u"Fallo en el envio de email");
 }
 

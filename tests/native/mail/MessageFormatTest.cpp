@@ -125,7 +125,7 @@ TEST(AddressList, RefusesWhatCouldChangeTheRecipients)
         try {
             ParseAddressList(c.text, "Cc");
             ADD_FAILURE() << c.reason << ": accepted";
-        } catch (const TMailError& error) {
+        } catch (const EMailError& error) {
             EXPECT_EQ(error.what(), "Invalid e-mail address in Cc: \"" + c.shown + "\"") << c.reason;
         }
     }
@@ -138,7 +138,7 @@ TEST(AddressList, SenderIsOneMailbox)
     EXPECT_EQ(ParseMailbox("", "UserName"), std::nullopt);
     EXPECT_EQ(ParseMailbox("   ", "UserName"), std::nullopt);
     for (const std::string text : {"a@x.org, b@x.org", "a@x.org;", "s@x.org\nDATA", "s@x.org> SIZE=1"})
-        EXPECT_THROW(ParseMailbox(text, "UserName"), TMailError) << text;
+        EXPECT_THROW(ParseMailbox(text, "UserName"), EMailError) << text;
 }
 
 TEST(QuotedPrintable, EncodesTextForSevenBitTransport)

@@ -67,7 +67,7 @@ TEST(SignIn, RefusesCredentialsThatCannotTravelIntact)
         try {
             ReadCredentials(row.userName, row.password);
             ADD_FAILURE() << "accepted";
-        } catch (const TMailError& error) {
+        } catch (const EMailError& error) {
             EXPECT_EQ(error.what(), row.failure);
         }
     }

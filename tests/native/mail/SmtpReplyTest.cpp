@@ -61,7 +61,7 @@ TEST(SmtpReplyReader, RefusesWhatNoServerSends)
             while (reader.Next()) {
             }
             ADD_FAILURE() << "accepted: " << c.bytes.substr(0, 40);
-        } catch (const TMailError& error) {
+        } catch (const EMailError& error) {
             EXPECT_EQ(error.what(), c.message);
         }
     }
@@ -78,7 +78,7 @@ TEST(SmtpReplyReader, EndlessContinuationLinesAreCutOff)
                 reader.Next();
             }
         },
-        TMailError);
+        EMailError);
 }
 
 TEST(SmtpReplyReader, DiscardForgetsBytesSentBeforeTheHandshake)

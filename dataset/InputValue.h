@@ -16,8 +16,8 @@ namespace bramolt::dataset {
 struct TUnassigned {
     bool operator==(const TUnassigned&) const = default;
 };
-struct TNull {
-    bool operator==(const TNull&) const = default;
+struct TNullValue {
+    bool operator==(const TNullValue&) const = default;
 };
 // A date-time: days since 1899-12-30 00:00, the fraction giving the time of day (for a
 // negative value the fraction still counts forward from midnight: -1.25 is 1899-12-29 06:00).
@@ -26,26 +26,26 @@ struct TDateTimeValue {
     bool operator==(const TDateTimeValue&) const = default;
 };
 
-class TVariant {
+class TInputValue {
   public:
-    using TArray = std::vector<TVariant>;
-    using TStorage = std::variant<TUnassigned, TNull, std::u16string, std::int32_t, std::int64_t, double,
+    using TArray = std::vector<TInputValue>;
+    using TStorage = std::variant<TUnassigned, TNullValue, std::u16string, std::int32_t, std::int64_t, double,
                                   bool, TDateTimeValue, TArray>;
 
-    TVariant() = default;
+    TInputValue() = default;
     template <typename T>
-    requires(!std::is_same_v<std::remove_cvref_t<T>, TVariant> && std::is_constructible_v<TStorage, T&&>)
-        TVariant(T&& value)
+    requires(!std::is_same_v<std::remove_cvref_t<T>, TInputValue> && std::is_constructible_v<TStorage, T&&>)
+        TInputValue(T&& value)
         : FValue(std::forward<T>(value))
     {
     }
-    TVariant(const char16_t* text) : FValue(std::u16string(text)) {}
+    TInputValue(const char16_t* text) : FValue(std::u16string(text)) {}
 
     const TStorage& Storage() const noexcept { return FValue; }
     template <typename T> const T* Get() const noexcept { return std::get_if<T>(&FValue); }
     template <typename T> bool Is() const noexcept { return std::holds_alternative<T>(FValue); }
 
-    bool operator==(const TVariant&) const = default;
+    bool operator==(const TInputValue&) const = default;
 
   private:
     TStorage FValue;
