@@ -8,17 +8,6 @@
 
 namespace bramolt {
 
-EComError::EComError(HRESULT code, const std::string& utf8Message)
-    : std::runtime_error(utf8Message), FCode(code)
-{
-}
-
-void ThrowIfFailed(HRESULT hr, const std::string& utf8Message)
-{
-    if (FAILED(hr))
-        throw EComError(hr, utf8Message);
-}
-
 HRESULT ReportFailure(const TAutomationClass& failing, HRESULT code, std::wstring_view description) noexcept
 {
     TComPtr<ICreateErrorInfo> creator;

@@ -15,25 +15,12 @@
 #include <windows.h>
 
 #include "automation/BramoltIdentity.h"
+#include "automation/ComError.h"
 
-#include <stdexcept>
-#include <string>
+#include <exception>
 #include <string_view>
 
 namespace bramolt {
-
-// A failure that carries its own COM error code, typically from a COM call.
-class EComError : public std::runtime_error {
-  public:
-    EComError(HRESULT code, const std::string& utf8Message);
-    HRESULT Code() const noexcept { return FCode; }
-
-  private:
-    HRESULT FCode;
-};
-
-// Throws EComError(hr, message) when `hr` is a failure code.
-void ThrowIfFailed(HRESULT hr, const std::string& utf8Message);
 
 // Sets the thread's error object for a failed call of an IBramoltCOM method
 // of an object of class `failing` and returns `code`. An empty description

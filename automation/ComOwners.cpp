@@ -1,6 +1,6 @@
 #include "automation/ComOwners.h"
 
-#include "automation/ComFailure.h"
+#include "automation/ComError.h"
 #include "text/WideView.h"
 
 #include <climits>
