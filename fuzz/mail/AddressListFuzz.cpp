@@ -3,10 +3,9 @@
 // line of that field fits the limits of RFC 5322.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/Require.h"
 #include "mail/AddressList.h"
 #include "mail/HeaderText.h"
 #include "mail/MailError.h"
@@ -14,15 +13,8 @@
 
 namespace {
 
+using bramolt::fuzz::Require;
 using bramolt::mail::TMailAddress;
-
-void Require(bool condition, const char* what)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "Address list fuzz check failed: %s\n", what);
-    std::abort();
-}
 
 // The value of a field with its folding undone (RFC 5322 section 2.2.3).
 std::string Unfolded(const std::string& field)

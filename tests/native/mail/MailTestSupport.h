@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExpectThrow.h"
 #include "TestFolder.h"
 #include "fileout/Base64.h"
 #include "mail/DeliverMail.h"
@@ -79,12 +80,7 @@ struct TMailCall {
     // The message of the failure DeliverMail throws, or "no failure".
     std::string Failure() const
     {
-        try {
-            Deliver();
-        } catch (const std::exception& error) {
-            return error.what();
-        }
-        return "no failure";
+        return test::ThrownMessage<std::exception>([&] { Deliver(); }).value_or("no failure");
     }
 };
 

@@ -1,6 +1,8 @@
 #include "mail/SmtpReply.h"
 #include "mail/MailError.h"
 
+#include "ExpectThrow.h"
+
 #include <gtest/gtest.h>
 
 namespace bramolt::mail {
@@ -57,13 +59,12 @@ TEST(SmtpReplyReader, RefusesWhatNoServerSends)
     for (const auto& c : cases) {
         TSmtpReplyReader reader;
         reader.Feed(c.bytes);
-        try {
-            while (reader.Next()) {
-            }
-            ADD_FAILURE() << "accepted: " << c.bytes.substr(0, 40);
-        } catch (const EMailError& error) {
-            EXPECT_EQ(error.what(), c.message);
-        }
+        EXPECT_EQ(test::ThrownMessage<EMailError>([&] {
+                      while (reader.Next()) {
+                      }
+                  }),
+                  c.message)
+            << c.bytes.substr(0, 40);
     }
 }
 
