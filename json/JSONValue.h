@@ -218,7 +218,6 @@ class TJSONArray : public TJSONValue {
     std::size_t Count() const { return FElements.size(); }
     // index < Count()
     TJSONValue& Element(std::size_t index) const { return *FElements[index]; }
-    const TJSONNodeList<TJSONValue>& Elements() const { return FElements; }
 
   private:
     friend class TJSONTree;

@@ -179,8 +179,8 @@ TEST(Parser, BuildsTheClassesOfTheNodeModel)
     EXPECT_EQ(static_cast<TJSONString&>(array.Element(4)).Text(), u"7");
     EXPECT_TRUE(array.Element(5).IsObject());
     EXPECT_TRUE(array.Element(6).IsArray());
-    for (const auto& element : array.Elements())
-        EXPECT_TRUE(element->FOwned);
+    for (std::size_t i = 0; i < array.Count(); ++i)
+        EXPECT_TRUE(array.Element(i).FOwned) << i;
 }
 
 TEST(Parser, KeepsDuplicateKeysInOrder)
