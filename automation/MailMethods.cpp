@@ -13,11 +13,11 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR Destino, BSTR CC, BSTR CCO,
                                                 int Port, VARIANT_BOOL TSL, BSTR* Res)
 {
     return Answer(FClass, Res, RaiseError, [&] {
-        std::u16string status;
         mail::DeliverMail(TextFromBstr(Destino), TextFromBstr(CC), TextFromBstr(CCO), TextFromBstr(Asunto),
                           TextFromBstr(Mensaje), TextFromBstr(Adjuntos), TextFromBstr(UserName),
-                          TextFromBstr(UserPass), TextFromBstr(Server), Port, TSL != VARIANT_FALSE, status);
-        return status;
+                          TextFromBstr(UserPass), TextFromBstr(Server), Port, TSL != VARIANT_FALSE);
+        // A message the server accepted; every failure has thrown.
+        return std::u16string_view(u"OK");
     });
 }
 

@@ -57,9 +57,8 @@ TTlsMode TlsModeFor(bool useTls, std::uint16_t port)
 void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc,
                  std::u16string_view subject, std::u16string_view body, std::u16string_view attachments,
                  std::u16string_view userName, std::u16string_view password, std::u16string_view server,
-                 std::int32_t port, bool useTls, std::u16string& status, const TMailLimits& limits)
+                 std::int32_t port, bool useTls, const TMailLimits& limits)
 {
-    status = u"OK";
     if (server.empty())
         throw EMailError("A Host is required");
     const auto serverPort = static_cast<std::uint16_t>(static_cast<std::uint32_t>(port) & 0xFFFF);
@@ -97,27 +96,15 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
     const TOpenSsl* tls = useTls ? &LoadOpenSsl() : nullptr;
     message.Attachments = OpenAttachments(attachments);
 
-    TSocket socket = [&] {
-        try {
-            return TSocket::Connect(transaction.ServerName, serverPort, limits.Connect);
-        } catch (...) {
-            status = u"Error al conectar con el servidor.";
-            throw;
-        }
-    }();
+    TSocket socket = TSocket::Connect(transaction.ServerName, serverPort, limits.Connect);
     transaction.ClientName = LocalHostName();
     message.MessageId = NewMessageId(transaction.Sender, transaction.ClientName);
     const std::string date = FormatMailDate(std::time(nullptr));
     const std::string boundary = NewBoundary();
-    try {
-        TSmtpChannel channel(std::move(socket), limits.Reply, limits.MessageReply);
-        TSmtpSession session(channel, transaction, tls,
-                             [&](TByteSink& out) { WriteMessage(message, boundary, date, out); });
-        session.Run();
-    } catch (...) {
-        status = u"Fallo en el envio de email";
-        throw;
-    }
+    TSmtpChannel channel(std::move(socket), limits.Reply, limits.MessageReply);
+    TSmtpSession session(channel, transaction, tls,
+                         [&](TByteSink& out) { WriteMessage(message, boundary, date, out); });
+    session.Run();
 }
 
 } // namespace bramolt::mail

@@ -32,12 +32,11 @@ TTlsMode TlsModeFor(bool useTls, std::uint16_t port);
 // Lists, sender, credentials and attachments are all checked before connecting.
 // - Only the low 16 bits of `port` count. With `useTls`, port 465 means TLS from the first
 //   byte (RFC 8314); any other port starts in plain text and requires STARTTLS.
-// `status` is "OK" from the start; it tells which stage failed when a failure leaves.
 // Returns once the server has accepted the message; every failure throws EMailError with
 // the message the caller gets.
 void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_view bcc,
                  std::u16string_view subject, std::u16string_view body, std::u16string_view attachments,
                  std::u16string_view userName, std::u16string_view password, std::u16string_view server,
-                 std::int32_t port, bool useTls, std::u16string& status, const TMailLimits& limits = {});
+                 std::int32_t port, bool useTls, const TMailLimits& limits = {});
 
 } // namespace bramolt::mail

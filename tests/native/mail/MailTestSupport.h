@@ -69,13 +69,10 @@ struct TMailCall {
     bool UseTls = false;
     TMailLimits Limits;
 
-    // Returns the status text.
-    std::u16string Deliver() const
+    void Deliver() const
     {
-        std::u16string status;
-        DeliverMail(To, Cc, Bcc, Subject, Body, Attachments, UserName, Password, Server, Port, UseTls, status,
+        DeliverMail(To, Cc, Bcc, Subject, Body, Attachments, UserName, Password, Server, Port, UseTls,
                     Limits);
-        return status;
     }
     // The message of the failure DeliverMail throws, or "no failure".
     std::string Failure() const
