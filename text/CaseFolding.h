@@ -2,7 +2,8 @@
 
 // Comparisons that ignore letter case. Keywords, switches and "True"/"False" are ASCII by
 // definition: only the 26 ASCII letters fold, so a look-alike letter of another script never
-// matches one of them. Names a person typed (field names) also fold the Latin-1 letters.
+// matches one of them. Names a person typed (field names) also fold the Latin-1 letters
+// (Latin1Upper).
 
 #include <algorithm>
 #include <string_view>
@@ -45,11 +46,6 @@ constexpr bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b)
 constexpr bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
-}
-
-constexpr bool EqualsIgnoringLatin1Case(std::u16string_view a, std::u16string_view b)
-{
-    return std::ranges::equal(a, b, {}, Latin1Upper, Latin1Upper);
 }
 
 } // namespace bramolt::text

@@ -49,19 +49,27 @@ TEST(EqualsIgnoringAsciiCase, TakesBytesAndWideTextAlike)
     EXPECT_FALSE(EqualsIgnoringAsciiCase(std::wstring_view(L"RegServe"), L"REGSERVER"));
 }
 
-TEST(EqualsIgnoringLatin1Case, FoldsLatin1LettersButNotTheSigns)
+TEST(Latin1Upper, FoldsLatin1LettersButNotTheSigns)
 {
-    const TPairRow rows[] = {
-        {u"Nombre", u"NOMBRE", true, "ASCII letters still fold"},
-        {u"a\u00F1o", u"A\u00D1O", true, "n with tilde folds to its capital"},
-        {u"\u00E0\u00FE", u"\u00C0\u00DE", true, "both ends of the folding range"},
-        {u"\u00F7", u"\u00D7", false, "division and multiplication signs are no letters"},
-        {u"\u00FF", u"\u00DF", false, "y with diaeresis has its capital outside Latin-1"},
-        {u"\u00DF", u"\u00FF", false, "sharp s has no capital of its own here"},
-        {u"\u0101", u"\u0100", false, "letters beyond Latin-1 do not fold"},
-        {u"\u00C0", u"\u00E0 ", false, "different lengths"},
+    const struct {
+        char16_t Letter;
+        char16_t Expected;
+        const char* Why;
+    } rows[] = {
+        {u'n', u'N', "ASCII letters still fold"},
+        {u'N', u'N', "a capital stays"},
+        {u'\u00F1', u'\u00D1', "n with tilde folds to its capital"},
+        {u'\u00E0', u'\u00C0', "first letter of the folding range"},
+        {u'\u00FE', u'\u00DE', "last letter of the folding range"},
+        {u'\u00F7', u'\u00F7', "the division sign is no letter"},
+        {u'\u00FF', u'\u00FF', "y with diaeresis has its capital outside Latin-1"},
+        {u'\u00DF', u'\u00DF', "sharp s has no capital of its own here"},
+        {u'\u00DE', u'\u00DE', "a Latin-1 capital stays"},
+        {u'\u0101', u'\u0101', "letters beyond Latin-1 do not fold"},
+        {u'{', u'{', "'{' sits 32 above '['"},
     };
-    ExpectRows(rows, EqualsIgnoringLatin1Case);
+    for (const auto& row : rows)
+        EXPECT_EQ(Latin1Upper(row.Letter), row.Expected) << row.Why;
 }
 
 } // namespace
