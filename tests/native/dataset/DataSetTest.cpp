@@ -3,6 +3,7 @@
 #include "dataset/DataSet.h"
 #include "dataset/DataSetError.h"
 
+#include "ExpectThrow.h"
 #include "PacketText.h"
 
 #include <gtest/gtest.h>
@@ -204,16 +205,11 @@ INSTANTIATE_TEST_SUITE_P(
             R"(<ROWDATA><ROW RowState="1" ID="1"/><ROW RowState="1" ID="2"/><ROW RowState="8" ID="1" )"
             R"(NAME="a"/><ROW RowState="8" ID="1" NAME="b"/><ROW RowState="2" ID="9"/>)"
             R"(<ROW RowState="8" ID="2" NAME="two"/></ROWDATA>)"}),
-    [](const testing::TestParamInfo<TSequence>& info) { return "case" + std::to_string(info.index); });
+    [](const testing::TestParamInfo<TSequence>& info) { return test::NameOf(info.param.FWhat); });
 
 template <typename F> std::string Refusal(F operation)
 {
-    try {
-        operation();
-        return "accepted";
-    } catch (const EDataSetError& error) {
-        return error.what();
-    }
+    return bramolt::test::ThrownMessage<EDataSetError>(operation).value_or("accepted");
 }
 
 TEST(DataSet, RefusesWhatItMust)
@@ -232,7 +228,9 @@ TEST(DataSet, RefusesWhatItMust)
     d.Delete();
     EXPECT_EQ(Refusal([&] { d.Delete(); }), "Cannot perform this operation on an empty dataset");
     d.Edit(); // on an empty dataset, inserts
-    EXPECT_EQ(d.State(), TDataSetState::dsInsert);
+    d.FieldByName(u"ID").SetAsInteger(5);
+    d.Post();
+    EXPECT_EQ(d.RecordCount(), 1);
 
     TDataSet closed;
     closed.LoadFromXML(u"");

@@ -4,6 +4,7 @@
 #include "dataset/DataSet.h"
 #include "dataset/DataSetError.h"
 
+#include "ExpectThrow.h"
 #include "PacketText.h"
 
 #include <gtest/gtest.h>
@@ -184,12 +185,9 @@ TEST(Packet, MalformedPacketsAreRefusedWithTheirReason)
     };
     for (const TBadPacket& c : cases) {
         TDataSet dataSet;
-        try {
-            dataSet.LoadFromXML(Widen(c.FText));
-            ADD_FAILURE() << "loaded: " << c.FText;
-        } catch (const EDataSetError& error) {
-            EXPECT_STREQ(error.what(), c.FMessage);
-        }
+        EXPECT_EQ(bramolt::test::ThrownMessage<EDataSetError>([&] { dataSet.LoadFromXML(Widen(c.FText)); }),
+                  c.FMessage)
+            << c.FText;
         EXPECT_FALSE(dataSet.Active());
     }
 }

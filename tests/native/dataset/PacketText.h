@@ -2,10 +2,14 @@
 
 // Builds packet texts for tests from their FIELDS and ROWDATA contents.
 
+#include "TestName.h"
+
 #include <string>
 #include <string_view>
 
 namespace bramolt::dataset::test {
+
+using bramolt::test::NameOf;
 
 inline std::u16string Widen(std::string_view ascii)
 {
@@ -18,21 +22,6 @@ inline std::string Narrow(std::u16string_view text)
     for (const char16_t c : text)
         ascii += c < 0x80 ? static_cast<char>(c) : '?';
     return ascii;
-}
-
-// A test name made of the letters and digits of a reason, the words joined by "_".
-inline std::string NameOf(std::string_view reason)
-{
-    std::string name;
-    for (const char c : reason) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-            name += c;
-        else if (!name.empty() && name.back() != '_')
-            name += '_';
-    }
-    while (!name.empty() && name.back() == '_')
-        name.pop_back();
-    return name;
 }
 
 inline std::string PacketOf(std::string_view fields, std::string_view rows,
