@@ -165,8 +165,8 @@ void TDataSet::SetActive()
     if (!FMaster)
         BuildFirstView();
     for (const auto& field : FFields) {
-        if (field->FNested)
-            field->FNested->SetActive();
+        if (TDataSet* nested = field->FindNestedDataSet())
+            nested->SetActive();
     }
 }
 
@@ -376,8 +376,9 @@ void TDataSet::DetailsChanged()
 void TDataSet::CancelDetails()
 {
     for (const auto& field : FFields) {
-        if (field->FNested && field->FNested->FState != TDataSetState::dsBrowse)
-            field->FNested->Cancel();
+        if (TDataSet* nested = field->FindNestedDataSet();
+            nested && nested->FState != TDataSetState::dsBrowse)
+            nested->Cancel();
     }
 }
 
@@ -522,7 +523,7 @@ void TDataSet::PostVersion()
     // the row, which then records that its details changed.
     if (FDetailsChanged) {
         for (const auto& field : FFields) {
-            if (!field->FNested)
+            if (!field->FindNestedDataSet())
                 continue;
             const char* name = field->Def().FAttrName.c_str();
             original.remove_child(name);

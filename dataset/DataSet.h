@@ -43,7 +43,6 @@ class TDataSet {
     std::u16string SaveToXML();
 
     bool Active() const noexcept { return FState != TDataSetState::dsInactive; }
-    TDataSetState State() const noexcept { return FState; }
     int RecordCount() const;
     bool IsEmpty() const { return RecordCount() == 0; }
     // 1 for the first record; 0 when there is none.

@@ -46,10 +46,10 @@ class TField {
 
     // The detail rows of the current record; only for ftDataSet.
     TDataSet& NestedDataSet();
+    // The same, or null for a field of any other type.
+    TDataSet* FindNestedDataSet() const noexcept { return FNested.get(); }
 
   private:
-    friend class TDataSet;
-
     void Write(const TFieldValue& value);
     // The field's position in its dataset, and its attribute in the current row.
     std::size_t Index() const;
