@@ -250,16 +250,16 @@ pugi::xml_node TDataSet::CurrentRow() const
 void TDataSet::IndexCurrentRow() const
 {
     const pugi::xml_node row = CurrentRow();
-    if (row == FIndexedRow && FIndexedGeneration == FRowGeneration)
+    if (row.internal_object() == FIndexedRow && FIndexedGeneration == FRowGeneration)
         return;
     FRowAttributes.clear();
     FRowRepeatsAttributes = false;
     for (const pugi::xml_attribute attribute : row.attributes()) {
         // The first of repeated attributes counts.
         if (const std::size_t index = FieldIndexOfAttribute(attribute.name()); index != kNoField)
-            FRowRepeatsAttributes |= !FRowAttributes.emplace(index, attribute).second;
+            FRowRepeatsAttributes |= !FRowAttributes.emplace(index, attribute.internal_object()).second;
     }
-    FIndexedRow = row;
+    FIndexedRow = row.internal_object();
     FIndexedGeneration = FRowGeneration;
 }
 
@@ -267,14 +267,14 @@ pugi::xml_attribute TDataSet::FieldAttribute(std::size_t index) const
 {
     IndexCurrentRow();
     const auto found = FRowAttributes.find(index);
-    return found == FRowAttributes.end() ? pugi::xml_attribute() : found->second;
+    return found == FRowAttributes.end() ? pugi::xml_attribute() : pugi::xml_attribute(found->second);
 }
 
 pugi::xml_attribute TDataSet::NextFieldAttribute(std::size_t index) const
 {
     IndexCurrentRow();
     const auto found = FRowAttributes.upper_bound(index);
-    return found == FRowAttributes.end() ? pugi::xml_attribute() : found->second;
+    return found == FRowAttributes.end() ? pugi::xml_attribute() : pugi::xml_attribute(found->second);
 }
 
 void TDataSet::FieldAttributeChanged(std::size_t index, pugi::xml_attribute attribute) const
@@ -284,7 +284,7 @@ void TDataSet::FieldAttributeChanged(std::size_t index, pugi::xml_attribute attr
         attribute =
             CurrentRow().attribute(Fields()[index]->Def().FAttrName.c_str()); // the next one counts now
     if (attribute)
-        FRowAttributes[index] = attribute;
+        FRowAttributes[index] = attribute.internal_object();
     else
         FRowAttributes.erase(index);
 }
@@ -460,7 +460,7 @@ void TDataSet::Edit()
         if (!FMaster)
             FPacket->FRows.push_back(version);
         SetRowState(version, kRowModified);
-        FOriginal = row;
+        FOriginal = row.internal_object();
         FView[FCurrent] = version;
     } else {
         // An inserted row or a version is a change already: it is changed in place.
@@ -501,7 +501,7 @@ void TDataSet::Post()
         if (FMaster)
             FMaster->DetailsChanged();
     }
-    FOriginal = {};
+    FOriginal = nullptr;
     FDetailsChanged = false;
     FState = TDataSetState::dsBrowse;
     ++FRowGeneration;
@@ -510,7 +510,7 @@ void TDataSet::Post()
 void TDataSet::PostVersion()
 {
     pugi::xml_node version = FView[FCurrent];
-    pugi::xml_node original = FOriginal;
+    pugi::xml_node original(FOriginal);
     if (!SameValues(original, version)) {
         SetRowState(original, kRowOriginal);
         if (FMaster)
@@ -555,13 +555,13 @@ void TDataSet::Cancel()
         FCurrent = FView.empty() ? 0 : std::min(FCurrentBeforeInsert, FView.size() - 1);
     } else if (FOriginal) {
         RemoveRow(row);
-        FView[FCurrent] = FOriginal;
+        FView[FCurrent] = pugi::xml_node(FOriginal);
     } else {
         FView[FCurrent] = row.parent().insert_copy_before(FBackup->first_child(), row);
         ReplaceRow(row, FView[FCurrent]);
         FBackup.reset();
     }
-    FOriginal = {};
+    FOriginal = nullptr;
     FDetailsChanged = false;
     FState = TDataSetState::dsBrowse;
     ++FRowGeneration;

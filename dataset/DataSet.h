@@ -12,10 +12,10 @@
 #include "dataset/Field.h"
 #include "dataset/FieldDef.h"
 #include "dataset/InputValue.h"
+#include "dataset/XmlTypes.h"
 
 #include <map>
 #include <memory>
-#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -126,14 +126,14 @@ class TDataSet {
     std::size_t FCurrentBeforeInsert = 0; // where a cancelled insert returns to
     mutable unsigned FRowGeneration = 0;
     mutable unsigned FMasterGeneration = 0;
-    pugi::xml_node FOriginal;                    // edit: the row whose new version is being written
+    pugi::xml_node_struct* FOriginal = nullptr;  // edit: the row whose new version is being written
     std::unique_ptr<pugi::xml_document> FBackup; // edit in place: the row as it was
     bool FDetailsChanged = false;
     // The attributes of the current row by field, so that writing many properties to a wide
     // row does not search the row for each one; valid while the row and its generation are.
-    mutable pugi::xml_node FIndexedRow;
+    mutable pugi::xml_node_struct* FIndexedRow = nullptr;
     mutable unsigned FIndexedGeneration = 0;
-    mutable std::map<std::size_t, pugi::xml_attribute> FRowAttributes;
+    mutable std::map<std::size_t, pugi::xml_attribute_struct*> FRowAttributes;
     mutable bool FRowRepeatsAttributes = false; // a crafted row may name a field twice
 };
 

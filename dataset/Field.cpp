@@ -4,6 +4,8 @@
 #include "dataset/DataSetError.h"
 #include "text/Utf8.h"
 
+#include <pugixml.hpp>
+
 namespace bramolt::dataset {
 
 TField::TField(TDataSet& dataSet, const TFieldDef& def) : FDataSet(dataSet), FDef(def)

@@ -7,10 +7,10 @@
 #include "dataset/FieldDef.h"
 #include "dataset/FieldValue.h"
 #include "dataset/InputValue.h"
+#include "dataset/XmlTypes.h"
 
 #include <cstdint>
 #include <memory>
-#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 
