@@ -14,18 +14,6 @@ namespace bramolt::dataset {
 
 namespace {
 
-using detail::CheckedDecimal;
-using detail::CheckedFloat;
-using detail::CheckedInteger;
-using detail::DateTimeOfDays;
-using detail::DecimalOfFloat;
-using detail::FloatText;
-using detail::Invalid;
-using detail::NameOf;
-using detail::ParseFloat;
-using detail::ParseInteger;
-using detail::Refuse;
-
 // The ASCII bytes of a UTF-16 text; no result when it holds anything else.
 std::optional<std::string> AsciiOf(std::u16string_view text)
 {

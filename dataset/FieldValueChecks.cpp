@@ -9,7 +9,7 @@
 #include <cmath>
 #include <limits>
 
-namespace bramolt::dataset::detail {
+namespace bramolt::dataset {
 
 namespace {
 
@@ -199,4 +199,4 @@ TFieldValue DateTimeOfDays(const TFieldDef& def, double days)
     return DateTimeOfMilliseconds(def, *milliseconds);
 }
 
-} // namespace bramolt::dataset::detail
+} // namespace bramolt::dataset

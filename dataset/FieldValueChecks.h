@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace bramolt::dataset::detail {
+namespace bramolt::dataset {
 
 std::string NameOf(const TFieldDef& def);
 [[noreturn]] void Refuse(const TFieldDef& def, std::string_view what);
@@ -37,4 +37,4 @@ TFieldValue DecimalOfFloat(const TFieldDef& def, long double number);
 // A date-time of the field's kind: the date or the time of day alone where it holds one.
 TFieldValue DateTimeOfDays(const TFieldDef& def, double days);
 
-} // namespace bramolt::dataset::detail
+} // namespace bramolt::dataset

@@ -11,8 +11,6 @@
 
 namespace bramolt::dataset {
 
-using detail::Refuse;
-
 TFieldValue FieldValueOfVariant(const TFieldDef& def, const TInputValue& value)
 {
     return std::visit(

@@ -10,18 +10,6 @@ namespace bramolt::dataset {
 
 namespace {
 
-using detail::CheckedDecimal;
-using detail::CheckedFloat;
-using detail::CheckedInteger;
-using detail::DateTimeOfDays;
-using detail::DecimalOfFloat;
-using detail::FloatText;
-using detail::Invalid;
-using detail::NameOf;
-using detail::ParseFloat;
-using detail::ParseInteger;
-using detail::Refuse;
-
 std::string WithoutLineBreaks(std::string text)
 {
     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
