@@ -3,23 +3,16 @@
 // (PLAIN's two NULs, the ^A separators of XOAUTH2 and OAUTHBEARER).
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz/Require.h"
 #include "mail/MailError.h"
 #include "mail/SignIn.h"
 
 namespace {
 
-void Require(bool condition, const char* what)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "Sign-in fuzz check failed: %s\n", what);
-    std::abort();
-}
+using bramolt::fuzz::Require;
 
 std::size_t Count(std::string_view text, char c)
 {

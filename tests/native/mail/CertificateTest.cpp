@@ -48,17 +48,15 @@ std::string SendOverTls(const TCaptureServer& server, TTlsMode mode, const std::
     transaction.VerifyServer = verify;
     transaction.Sender = "s@example.org";
     transaction.Recipients = {"r@example.org"};
-    try {
-        TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
-                                              std::chrono::milliseconds(3000)),
-                             std::chrono::milliseconds(10000));
-        TSmtpSession session(channel, transaction, &LoadOpenSsl(),
-                             [](TByteSink& out) { out.Write("Subject: verified\r\n\r\nbody\r\n"); });
-        session.Run();
-    } catch (const EMailError& error) {
-        return error.what();
-    }
-    return "no failure";
+    return bramolt::test::ThrownMessage<EMailError>([&] {
+               TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
+                                                     std::chrono::milliseconds(3000)),
+                                    std::chrono::milliseconds(10000));
+               TSmtpSession session(channel, transaction, &LoadOpenSsl(),
+                                    [](TByteSink& out) { out.Write("Subject: verified\r\n\r\nbody\r\n"); });
+               session.Run();
+           })
+        .value_or("no failure");
 }
 
 TEST(ServerCertificate, VerifiedOnlyWhenAskedAndThenStrictly)

@@ -77,7 +77,7 @@ struct TMailCall {
     // The message of the failure DeliverMail throws, or "no failure".
     std::string Failure() const
     {
-        return test::ThrownMessage<std::exception>([&] { Deliver(); }).value_or("no failure");
+        return bramolt::test::ThrownMessage<std::exception>([&] { Deliver(); }).value_or("no failure");
     }
 };
 

@@ -124,7 +124,7 @@ TEST(AddressList, RefusesWhatCouldChangeTheRecipients)
         {"the bad entry is named, not its neighbours", "a@x.org, b c@x.org; d@x.org", "b c@x.org"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(test::ThrownMessage<EMailError>([&] { ParseAddressList(c.text, "Cc"); }),
+        EXPECT_EQ(bramolt::test::ThrownMessage<EMailError>([&] { ParseAddressList(c.text, "Cc"); }),
                   "Invalid e-mail address in Cc: \"" + c.shown + "\"")
             << c.reason;
 }

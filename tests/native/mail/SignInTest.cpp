@@ -64,12 +64,8 @@ TEST(SignIn, RefusesCredentialsThatCannotTravelIntact)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reason);
-        try {
-            ReadCredentials(row.userName, row.password);
-            ADD_FAILURE() << "accepted";
-        } catch (const EMailError& error) {
-            EXPECT_EQ(error.what(), row.failure);
-        }
+        bramolt::test::ExpectThrowWithMessage<EMailError>(
+            [&] { ReadCredentials(row.userName, row.password); }, row.failure);
     }
 }
 

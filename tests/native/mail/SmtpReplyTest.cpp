@@ -59,7 +59,7 @@ TEST(SmtpReplyReader, RefusesWhatNoServerSends)
     for (const auto& c : cases) {
         TSmtpReplyReader reader;
         reader.Feed(c.bytes);
-        EXPECT_EQ(test::ThrownMessage<EMailError>([&] {
+        EXPECT_EQ(bramolt::test::ThrownMessage<EMailError>([&] {
                       while (reader.Next()) {
                       }
                   }),

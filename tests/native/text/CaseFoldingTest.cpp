@@ -49,6 +49,16 @@ TEST(EqualsIgnoringAsciiCase, TakesBytesAndWideTextAlike)
     EXPECT_FALSE(EqualsIgnoringAsciiCase(std::wstring_view(L"RegServe"), L"REGSERVER"));
 }
 
+TEST(StartsWithIgnoringAsciiCase, ComparesOnlyTheLengthOfThePrefix)
+{
+    EXPECT_TRUE(StartsWithIgnoringAsciiCase("bearer abc", "Bearer "));
+    EXPECT_TRUE(StartsWithIgnoringAsciiCase("Bearer ", "Bearer "));
+    EXPECT_TRUE(StartsWithIgnoringAsciiCase("x", ""));
+    EXPECT_FALSE(StartsWithIgnoringAsciiCase("Bearer", "Bearer ")) << "shorter than the prefix";
+    EXPECT_FALSE(StartsWithIgnoringAsciiCase("Bearer\tabc", "Bearer ")) << "a tab is not the blank";
+    EXPECT_FALSE(StartsWithIgnoringAsciiCase(" Bearer abc", "Bearer ")) << "no blanks are skipped";
+}
+
 TEST(Latin1Upper, FoldsLatin1LettersButNotTheSigns)
 {
     const struct {
