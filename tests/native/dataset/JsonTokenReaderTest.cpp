@@ -67,6 +67,7 @@ std::string Tokens(std::u16string_view text)
 }
 
 struct TTokenCase {
+    const char* FWhy;
     const char16_t* FText;
     const char* FTokens;
 };
@@ -81,37 +82,48 @@ TEST_P(TokenTest, Reads)
 INSTANTIATE_TEST_SUITE_P(
     Lenient, TokenTest,
     testing::Values(
-        TTokenCase{u"", ""}, TTokenCase{u"  /* nothing */ // at all", ""},
-        TTokenCase{u"{\"a\":1,\"b\":[true,null],\"c\":{}}", "{ a: i32:1 b: [ true null ] c: { } } "},
-        TTokenCase{u"{'a':'it''s'}",
+        TTokenCase{"empty text", u"", ""}, TTokenCase{"comments only", u"  /* nothing */ // at all", ""},
+        TTokenCase{"strict JSON", u"{\"a\":1,\"b\":[true,null],\"c\":{}}",
+                   "{ a: i32:1 b: [ true null ] c: { } } "},
+        TTokenCase{"doubled quote is no escape", u"{'a':'it''s'}",
                    "{ a: 'it' ! Expected ',' or the end of the object but found ''' at position 9"},
-        TTokenCase{u"{'a':'don\\'t', b$_1 : \"x\"}", "{ a: 'don't' b$_1: 'x' } "},
-        TTokenCase{u"[1, // one\n /* two */ 2]", "[ i32:1 i32:2 ] "},
+        TTokenCase{"single quotes and bare names", u"{'a':'don\\'t', b$_1 : \"x\"}",
+                   "{ a: 'don't' b$_1: 'x' } "},
+        TTokenCase{"comments between values", u"[1, // one\n /* two */ 2]", "[ i32:1 i32:2 ] "},
         // The 32/64-bit split and the numbers that become doubles.
-        TTokenCase{u"[2147483647,-2147483648,2147483648,-2147483649]",
+        TTokenCase{"32 bit limits", u"[2147483647,-2147483648,2147483648,-2147483649]",
                    "[ i32:2147483647 i32:-2147483648 i64:2147483648 i64:-2147483649 ] "},
-        TTokenCase{u"[9223372036854775807,-9223372036854775808,9223372036854775808]",
+        TTokenCase{"64 bit limits", u"[9223372036854775807,-9223372036854775808,9223372036854775808]",
                    "[ i64:9223372036854775807 i64:-9223372036854775808 f:9.22337e+18 ] "},
-        TTokenCase{u"[3.0,1e2,-0.5E-1,1e400]", "[ f:3 f:100 f:-0.05 f:inf ] "},
-        TTokenCase{u"[0x1F,-0x10,0x80000000,0x7FFFFFFFFFFFFFFF]",
+        TTokenCase{"fractions and exponents", u"[3.0,1e2,-0.5E-1,1e400]", "[ f:3 f:100 f:-0.05 f:inf ] "},
+        TTokenCase{"hexadecimal", u"[0x1F,-0x10,0x80000000,0x7FFFFFFFFFFFFFFF]",
                    "[ i32:31 i32:-16 i64:2147483648 i64:9223372036854775807 ] "},
-        TTokenCase{u"[NaN,Infinity,-Infinity,undefined]", "[ f:nan f:inf f:-inf undefined ] "},
-        TTokenCase{u"\"\\u00e9\\n\\t\\/\"", "'?\n\t/' "},
+        TTokenCase{"special words", u"[NaN,Infinity,-Infinity,undefined]",
+                   "[ f:nan f:inf f:-inf undefined ] "},
+        TTokenCase{"escapes", u"\"\\u00e9\\n\\t\\/\"", "'?\n\t/' "},
         // Malformed text: the tokens before it are delivered.
-        TTokenCase{u"{\"a\":1,}", "{ a: i32:1 ! Expected a property name but found '}' at position 7"},
-        TTokenCase{u"[1 2]", "[ i32:1 ! Expected ',' or the end of the array but found '2' at position 3"},
-        TTokenCase{u"{\"a\" 1}", "{ ! Expected ':' after a property name at position 5"},
-        TTokenCase{u"[01]", "[ ! Invalid number with a leading zero at position 1"},
-        TTokenCase{u"[1x]", "[ ! Unexpected character 'x' after a number at position 2"},
-        TTokenCase{u"[0x]", "[ ! Hexadecimal number without digits at position 3"},
-        TTokenCase{u"[0x10000000000000000]", "[ ! Hexadecimal number too large at position 19"},
-        TTokenCase{u"[\"abc", "[ ! Unterminated string at position 5"},
-        TTokenCase{u"[\"\\x\"]", "[ ! Invalid escape 'x' at position 3"},
-        TTokenCase{u"[\"\\u12\"]", "[ ! Invalid \\u escape at position 6"},
-        TTokenCase{u"[tru]", "[ ! Unexpected word in place of a value at position 1"},
-        TTokenCase{u"{\"a\":[1", "{ a: [ i32:1 ! Unexpected end of JSON text at position 7"},
-        TTokenCase{u"/* open", "! Unterminated comment at position 0"},
-        TTokenCase{u"1 2", "i32:1 ! Unexpected text after the end of the JSON value: '2' at position 2"}));
+        TTokenCase{"trailing comma in an object", u"{\"a\":1,}",
+                   "{ a: i32:1 ! Expected a property name but found '}' at position 7"},
+        TTokenCase{"missing comma in an array", u"[1 2]",
+                   "[ i32:1 ! Expected ',' or the end of the array but found '2' at position 3"},
+        TTokenCase{"missing colon", u"{\"a\" 1}", "{ ! Expected ':' after a property name at position 5"},
+        TTokenCase{"leading zero", u"[01]", "[ ! Invalid number with a leading zero at position 1"},
+        TTokenCase{"letter after a number", u"[1x]",
+                   "[ ! Unexpected character 'x' after a number at position 2"},
+        TTokenCase{"hexadecimal without digits", u"[0x]",
+                   "[ ! Hexadecimal number without digits at position 3"},
+        TTokenCase{"hexadecimal beyond 64 bits", u"[0x10000000000000000]",
+                   "[ ! Hexadecimal number too large at position 19"},
+        TTokenCase{"unterminated string", u"[\"abc", "[ ! Unterminated string at position 5"},
+        TTokenCase{"invalid escape", u"[\"\\x\"]", "[ ! Invalid escape 'x' at position 3"},
+        TTokenCase{"short unicode escape", u"[\"\\u12\"]", "[ ! Invalid \\u escape at position 6"},
+        TTokenCase{"unknown word", u"[tru]", "[ ! Unexpected word in place of a value at position 1"},
+        TTokenCase{"end inside containers", u"{\"a\":[1",
+                   "{ a: [ i32:1 ! Unexpected end of JSON text at position 7"},
+        TTokenCase{"unterminated comment", u"/* open", "! Unterminated comment at position 0"},
+        TTokenCase{"text after the value", u"1 2",
+                   "i32:1 ! Unexpected text after the end of the JSON value: '2' at position 2"}),
+    [](const testing::TestParamInfo<TTokenCase>& info) { return test::NameOf(info.param.FWhy); });
 
 TEST(JsonTokenReader, HasNoNestingLimit)
 {
