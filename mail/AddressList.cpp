@@ -171,19 +171,24 @@ class TListReader {
     }
 
     // A quoted string at the current position: its content with escapes undone, or (for a
-    // local part, where it is kept as written) the whole string, which may hold no blank.
+    // local part, where it is kept as written) the whole string, which may hold no blank and
+    // no angle bracket: the address travels inside <...> in the SMTP dialogue, where a server
+    // that ends the path at the first '>' would read the rest as parameters.
     std::string QuotedString(bool asLocalPart)
     {
+        const auto unsafeInPath = [&] {
+            return asLocalPart && (Peek() == ' ' || Peek() == '<' || Peek() == '>');
+        };
         const std::size_t begin = FAt++;
         std::string content;
         for (;;) {
-            if (AtEnd() || IsControl(FText, FAt) || (asLocalPart && Peek() == ' '))
+            if (AtEnd() || IsControl(FText, FAt) || unsafeInPath())
                 Fail();
             const char c = FText[FAt++];
             if (c == '"')
                 break;
             if (c == '\\') {
-                if (AtEnd() || IsControl(FText, FAt) || (asLocalPart && Peek() == ' '))
+                if (AtEnd() || IsControl(FText, FAt) || unsafeInPath())
                     Fail();
                 content += FText[FAt++];
             } else {

@@ -122,6 +122,8 @@ TEST(AddressList, RefusesWhatCouldChangeTheRecipients)
         {"an address longer than an SMTP path", std::string(64, 'l') + "@" + std::string(190, 'd'),
          std::string(64, 'l') + "@" + std::string(135, 'd') + "..."},
         {"the bad entry is named, not its neighbours", "a@x.org, b c@x.org; d@x.org", "b c@x.org"},
+        {"a > in a quoted local part would end the SMTP path", "\"a>b\"@x.org", "\"a>b\"@x.org"},
+        {"an escaped > in a quoted local part", "\"a\\>\"@x.org", "\"a\\>\"@x.org"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(bramolt::test::ThrownMessage<EMailError>([&] { ParseAddressList(c.text, "Cc"); }),
