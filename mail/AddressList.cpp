@@ -224,9 +224,10 @@ class TListReader {
         Expect('@');
         if (Peek() == '[') {
             ++FAt;
+            // No angle bracket either, for the same reason as in a quoted local part.
             Run([&] {
                 const char c = Peek();
-                return c > ' ' && c < 0x7F && c != '[' && c != ']' && c != '\\';
+                return c > ' ' && c < 0x7F && c != '[' && c != ']' && c != '\\' && c != '<' && c != '>';
             });
             Expect(']');
         } else {

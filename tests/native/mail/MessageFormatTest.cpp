@@ -124,6 +124,7 @@ TEST(AddressList, RefusesWhatCouldChangeTheRecipients)
         {"the bad entry is named, not its neighbours", "a@x.org, b c@x.org; d@x.org", "b c@x.org"},
         {"a > in a quoted local part would end the SMTP path", "\"a>b\"@x.org", "\"a>b\"@x.org"},
         {"an escaped > in a quoted local part", "\"a\\>\"@x.org", "\"a\\>\"@x.org"},
+        {"a < in a domain literal", "x@[IPv<6:::1]", "x@[IPv<6:::1]"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(bramolt::test::ThrownMessage<EMailError>([&] { ParseAddressList(c.text, "Cc"); }),
