@@ -6,8 +6,10 @@
 namespace bramolt {
 
 TClassFactory::TClassFactory(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
-                             IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept
-    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
+                             IObjectCount& objectCount, IRunningCalls& runningCalls,
+                             json::TJSONHandleTable& jsonHandles) noexcept
+    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FRunningCalls(runningCalls),
+      FJSONHandles(jsonHandles)
 {
 }
 
@@ -41,7 +43,7 @@ HRESULT STDMETHODCALLTYPE TClassFactory::CreateInstance(IUnknown* outer, REFIID 
     *result = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    return TBramoltCOM::Create(FClass, FTypeLibrary, FObjectCount, FJSONHandles, iid, result);
+    return TBramoltCOM::Create(FClass, FTypeLibrary, FObjectCount, FRunningCalls, FJSONHandles, iid, result);
 }
 
 HRESULT STDMETHODCALLTYPE TClassFactory::LockServer(BOOL lock)

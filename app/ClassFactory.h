@@ -7,6 +7,7 @@
 // only reports and never deletes.
 
 #include "automation/ObjectCount.h"
+#include "automation/RunningCalls.h"
 #include "automation/TypeLibrary.h"
 #include "json/JSONHandleTable.h"
 
@@ -17,7 +18,8 @@ namespace bramolt {
 class TClassFactory final : public IClassFactory {
   public:
     TClassFactory(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
-                  IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept;
+                  IObjectCount& objectCount, IRunningCalls& runningCalls,
+                  json::TJSONHandleTable& jsonHandles) noexcept;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -33,6 +35,7 @@ class TClassFactory final : public IClassFactory {
     const TAutomationClass& FClass;
     const TTypeLibrary& FTypeLibrary;
     IObjectCount& FObjectCount;
+    IRunningCalls& FRunningCalls;
     json::TJSONHandleTable& FJSONHandles;
 };
 

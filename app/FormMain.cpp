@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <utility>
 
 namespace bramolt {
 
@@ -55,7 +56,8 @@ NOTIFYICONDATAW TrayIconData(HWND window, HICON icon)
 
 } // namespace
 
-TFormMain::TFormMain(HINSTANCE instance, const TServerObjectCount& objectCount) : FObjectCount(objectCount)
+TFormMain::TFormMain(HINSTANCE instance, const TServerObjectCount& objectCount, std::function<void()> endServer)
+    : FObjectCount(objectCount), FEndServer(std::move(endServer))
 {
     FIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(kMainIconID));
     if (!FIcon)
@@ -164,7 +166,7 @@ void TFormMain::Salir1Click() noexcept
         if (close != IDYES)
             return;
     }
-    ::PostQuitMessage(0);
+    FEndServer();
 }
 
 } // namespace bramolt

@@ -13,6 +13,8 @@
 
 #include <shellapi.h>
 
+#include <functional>
+
 namespace bramolt {
 
 // Window class and caption, by which tools and tests find the window.
@@ -28,7 +30,8 @@ inline constexpr UINT kSalirCommand = 1;
 
 class TFormMain {
   public:
-    TFormMain(HINSTANCE instance, const TServerObjectCount& objectCount);
+    // `endServer` ends the server once the user has confirmed "Salir".
+    TFormMain(HINSTANCE instance, const TServerObjectCount& objectCount, std::function<void()> endServer);
     // Removes the tray icon and destroys the window.
     ~TFormMain();
     TFormMain(const TFormMain&) = delete;
@@ -42,10 +45,11 @@ class TFormMain {
     void RemoveTrayIcon() noexcept;
     void ShowPopupMenu() noexcept;
     // Asks for confirmation (and again when clients still hold objects),
-    // then ends the message loop.
+    // then ends the server.
     void Salir1Click() noexcept;
 
     const TServerObjectCount& FObjectCount;
+    std::function<void()> FEndServer;
     HWND FHandle = nullptr;
     HMENU PopupMenu1 = nullptr;
     HICON FIcon = nullptr;

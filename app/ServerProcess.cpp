@@ -4,6 +4,7 @@
 #include "app/ClassFactory.h"
 #include "app/FormMain.h"
 #include "app/Registration.h"
+#include "app/RunningCalls.h"
 #include "app/ServerObjectCount.h"
 #include "app/ServerShutdown.h"
 #include "app/SystemEntries.h"
@@ -85,6 +86,7 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
     // released by CoUninitialize count themselves out) is declared before it.
     const TOle32Entries ole32 = TOle32Entries::Lookup();
     TServerObjectCount objectCount(options.Mode == TStartMode::smAutomation, ole32);
+    TRunningCalls runningCalls;
     const TTypeLibrary typeLibrary;
     std::vector<TClassDescriptor> descriptors;
     // The JSON trees of all clients, of every class; they live until freed or until the
@@ -94,7 +96,7 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
     std::deque<TClassFactory> classFactories;
     for (const TAutomationClass* automationClass : kAutomationClasses) {
         descriptors.push_back(DescribeClass(typeLibrary, *automationClass));
-        classFactories.emplace_back(*automationClass, typeLibrary, objectCount, jsonHandles);
+        classFactories.emplace_back(*automationClass, typeLibrary, objectCount, runningCalls, jsonHandles);
     }
 
     const TComApartment apartment(ole32);
@@ -119,7 +121,12 @@ int RunServer(HINSTANCE instance, const TStartOptions& options)
             registration.Revoke();
     };
     {
-        const TFormMain form(instance, objectCount);
+        // The user's "Salir" lets running calls finish; new clients meanwhile start a new
+        // server instead of reaching one that is about to end.
+        const TFormMain form(instance, objectCount, [&] {
+            revokeAll();
+            runningCalls.EndWhenIdle();
+        });
         if (options.Mode == TStartMode::smAutomation) {
             TServerShutdown shutdown(objectCount, ole32, revokeAll, ::GetTickCount64());
             RunMessageLoop(&shutdown);

@@ -7,13 +7,13 @@
 namespace bramolt {
 
 HRESULT TBramoltCOM::Create(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
-                            IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles, REFIID iid,
-                            void** result)
+                            IObjectCount& objectCount, IRunningCalls& runningCalls,
+                            json::TJSONHandleTable& jsonHandles, REFIID iid, void** result)
 {
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    auto* object = new (std::nothrow) TBramoltCOM(automationClass, typeLibrary, objectCount, jsonHandles);
+    auto* object = new (std::nothrow) TBramoltCOM(automationClass, typeLibrary, objectCount, runningCalls, jsonHandles);
     if (!object)
         return E_OUTOFMEMORY;
     // The creation reference is dropped after the query: a refused interface
@@ -24,8 +24,10 @@ HRESULT TBramoltCOM::Create(const TAutomationClass& automationClass, const TType
 }
 
 TBramoltCOM::TBramoltCOM(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
-                         IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept
-    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FJSONHandles(jsonHandles)
+                         IObjectCount& objectCount, IRunningCalls& runningCalls,
+                         json::TJSONHandleTable& jsonHandles) noexcept
+    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FRunningCalls(runningCalls),
+      FJSONHandles(jsonHandles)
 {
     FObjectCount.ObjectCreated();
 }

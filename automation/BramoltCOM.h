@@ -11,8 +11,11 @@
 // JSONTreeMethods.cpp, DataSetMethods.cpp, MailMethods.cpp, ...).
 
 #include "automation/BramoltIdentity.h"
+#include "automation/ComOwners.h"
 #include "automation/ObjectCount.h"
+#include "automation/RunningCalls.h"
 #include "automation/TypeLibrary.h"
+#include "automation/WorkerThreadCall.h"
 #include "json/JSONHandleTable.h"
 
 #include <ocidl.h>
@@ -28,11 +31,12 @@ class TBramoltCOM final : public IBramoltCOM,
     // `iid` in `result`. The object counts itself in `objectCount` for as long
     // as it lives. JSON trees belong to the process, not to an object: every
     // object, of either class, works on the one `jsonHandles` table, so a
-    // handle from one client is valid for all. The references must outlive
-    // every object.
+    // handle from one client is valid for all. Calls that hand their work to a
+    // worker thread count themselves in `runningCalls` while they wait. The
+    // references must outlive every object.
     static HRESULT Create(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
-                          IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles, REFIID iid,
-                          void** result);
+                          IObjectCount& objectCount, IRunningCalls& runningCalls,
+                          json::TJSONHandleTable& jsonHandles, REFIID iid, void** result);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
@@ -86,15 +90,26 @@ class TBramoltCOM final : public IBramoltCOM,
 
   private:
     TBramoltCOM(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
-                IObjectCount& objectCount, json::TJSONHandleTable& jsonHandles) noexcept;
+                IObjectCount& objectCount, IRunningCalls& runningCalls,
+                json::TJSONHandleTable& jsonHandles) noexcept;
     ~TBramoltCOM();
     TBramoltCOM(const TBramoltCOM&) = delete;
     TBramoltCOM& operator=(const TBramoltCOM&) = delete;
+
+    // Runs `work` on a worker thread (WorkerThreadCall.h). The object stays alive until
+    // it has ended, also when its client dies meanwhile and COM drops the client's
+    // references: the call still runs on it, and the process counts it as in use.
+    template <typename Work> auto OnWorkerThread(Work&& work)
+    {
+        const TComPtr<IBramoltCOM> alive(this);
+        return CallOnWorkerThread(FRunningCalls, std::forward<Work>(work));
+    }
 
     LONG FRefCount = 1;
     const TAutomationClass& FClass;
     const TTypeLibrary& FTypeLibrary;
     IObjectCount& FObjectCount;
+    IRunningCalls& FRunningCalls;
     json::TJSONHandleTable& FJSONHandles;
 };
 

@@ -1,6 +1,7 @@
 // DSToJSON: one JSON record applied to a dataset held as an XML data packet. Only a packet
 // that cannot be loaded fails the call, with the engine's message; every other failure
-// answers the empty text.
+// answers the empty text. Loading, applying and saving a large packet take seconds: they
+// run on a worker thread, so other clients are served meanwhile.
 #include "automation/BramoltCOM.h"
 #include "automation/MethodAnswer.h"
 #include "automation/VariantConversion.h"
@@ -50,14 +51,22 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DSToJSON(BSTR* iXML, BSTR* iJSON, BSTR* i
     return Answer(
         FClass, oXML, EmptyTextOnFailure,
         [&] {
-            auto dataSet = std::make_unique<dataset::TDataSet>();
-            dataSet->LoadFromXML(TextOf(iXML));
-            return dataSet;
+            return OnWorkerThread([&] {
+                auto dataSet = std::make_unique<dataset::TDataSet>();
+                dataSet->LoadFromXML(TextOf(iXML));
+                return dataSet;
+            });
         },
         [&](std::unique_ptr<dataset::TDataSet> dataSet) {
-            return dataset::ApplyJSONRecord(*dataSet, TextOf(iJSON), TextOf(iKeyField),
-                                            DataSetValueFromVariant(iKeyValue), TextOf(iTypeOper),
-                                            ReadDateTextOfUser);
+            // A key VARIANT may hold an object of the caller's, which only this thread may call.
+            const dataset::TInputValue keyValue = DataSetValueFromVariant(iKeyValue);
+            return OnWorkerThread([&] {
+                std::u16string packet = dataset::ApplyJSONRecord(*dataSet, TextOf(iJSON), TextOf(iKeyField),
+                                                                 keyValue, TextOf(iTypeOper), ReadDateTextOfUser);
+                // Freeing a large packet takes long too.
+                dataSet.reset();
+                return packet;
+            });
         });
 }
 

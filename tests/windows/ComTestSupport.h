@@ -1,16 +1,18 @@
 #pragma once
 
 // Helpers shared by the Windows unit tests: HRESULT checks that print codes
-// in hex, a COM apartment per test, a recording object count, and late-bound
+// in hex, a COM apartment per test, recording counts of objects and running calls, and late-bound
 // calls as scripts make them.
 
 #include "LateBoundArguments.h"
 
 #include "automation/ObjectCount.h"
+#include "automation/RunningCalls.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -65,6 +67,18 @@ class TRecordingObjectCount final : public IObjectCount {
 
     int Created = 0;
     int Destroyed = 0;
+};
+
+// Counts the calls that wait for a worker thread. The worker reads it while the test's
+// thread writes it.
+class TRecordingRunningCalls final : public IRunningCalls {
+  public:
+    void CallStarted() noexcept override { ++Started; }
+    void CallEnded() noexcept override { ++Ended; }
+    int Running() const { return Started - Ended; }
+
+    std::atomic<int> Started = 0;
+    std::atomic<int> Ended = 0;
 };
 
 // The exception a late-bound call fills in; its texts belong to the caller and go with it.

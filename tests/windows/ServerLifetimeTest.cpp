@@ -3,6 +3,7 @@
 #include "InProcessServer.h"
 
 #include "app/ClassFactory.h"
+#include "app/RunningCalls.h"
 #include "app/ServerObjectCount.h"
 #include "app/ServerShutdown.h"
 #include "automation/BramoltIdentity.h"
@@ -227,7 +228,8 @@ TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
     TApartment apartment;
     TTypeLibrary library;
     json::TJSONHandleTable handles;
-    TClassFactory factory(kBramoltCOM, library, FCount, handles);
+    TRecordingRunningCalls runningCalls;
+    TClassFactory factory(kBramoltCOM, library, FCount, runningCalls, handles);
     ASSERT_TRUE(HResultIs(S_OK, factory.LockServer(TRUE)));
     RunUntil(FNow + 10 * kGrace);
     EXPECT_EQ(Suspends(), 0);
@@ -236,9 +238,51 @@ TEST_F(ServerShutdownTest, ALockKeepsTheProcessLikeAnObject)
     EXPECT_TRUE(QuitPosted());
 }
 
+// "Salir" while calls wait for their worker threads: the loop ends with the last of them,
+// however they nest.
+TEST_F(ServerObjectCountTest, EndingWaitsForTheLastRunningCall)
+{
+    const struct {
+        const char* Name;
+        int Running;       // calls running when the user ends the server
+        int StartedLater;  // calls that arrive after that, during the others' waits
+    } rows[] = {
+        {"no call", 0, 0},
+        {"one call", 1, 0},
+        {"nested calls", 3, 0},
+        {"a call arriving while ending", 1, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TRunningCalls calls;
+        for (int index = 0; index < row.Running; ++index)
+            calls.CallStarted();
+        calls.EndWhenIdle();
+        for (int index = 0; index < row.StartedLater; ++index)
+            calls.CallStarted();
+        for (int left = row.Running + row.StartedLater; left > 0; --left) {
+            EXPECT_FALSE(QuitPosted()) << left << " calls still run";
+            calls.CallEnded();
+        }
+        EXPECT_TRUE(QuitPosted());
+        EXPECT_FALSE(QuitPosted()) << "the loop is asked to end once";
+    }
+}
+
+TEST_F(ServerObjectCountTest, CallsEndingWithoutARequestLeaveTheServerRunning)
+{
+    TRunningCalls calls;
+    calls.CallStarted();
+    calls.CallStarted();
+    calls.CallEnded();
+    calls.CallEnded();
+    EXPECT_FALSE(QuitPosted());
+    EXPECT_EQ(calls.Count(), 0);
+}
+
 class ClassFactoryTest : public TInProcessServer<> {
   protected:
-    TClassFactory FFactory{kBramoltCOM, FLibrary, FCount, FJSONHandles};
+    TClassFactory FFactory{kBramoltCOM, FLibrary, FCount, FRunningCalls, FJSONHandles};
 };
 
 TEST_F(ClassFactoryTest, EachRequestCreatesANewObject)
