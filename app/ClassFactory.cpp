@@ -8,8 +8,8 @@ namespace bramolt {
 TClassFactory::TClassFactory(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
                              IObjectCount& objectCount, IRunningCalls& runningCalls,
                              json::TJSONHandleTable& jsonHandles) noexcept
-    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FRunningCalls(runningCalls),
-      FJSONHandles(jsonHandles)
+    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount),
+      FRunningCalls(runningCalls), FJSONHandles(jsonHandles)
 {
 }
 

@@ -56,7 +56,8 @@ NOTIFYICONDATAW TrayIconData(HWND window, HICON icon)
 
 } // namespace
 
-TFormMain::TFormMain(HINSTANCE instance, const TServerObjectCount& objectCount, std::function<void()> endServer)
+TFormMain::TFormMain(HINSTANCE instance, const TServerObjectCount& objectCount,
+                     std::function<void()> endServer)
     : FObjectCount(objectCount), FEndServer(std::move(endServer))
 {
     FIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(kMainIconID));

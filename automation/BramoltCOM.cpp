@@ -13,7 +13,8 @@ HRESULT TBramoltCOM::Create(const TAutomationClass& automationClass, const TType
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    auto* object = new (std::nothrow) TBramoltCOM(automationClass, typeLibrary, objectCount, runningCalls, jsonHandles);
+    auto* object =
+        new (std::nothrow) TBramoltCOM(automationClass, typeLibrary, objectCount, runningCalls, jsonHandles);
     if (!object)
         return E_OUTOFMEMORY;
     // The creation reference is dropped after the query: a refused interface
@@ -26,8 +27,8 @@ HRESULT TBramoltCOM::Create(const TAutomationClass& automationClass, const TType
 TBramoltCOM::TBramoltCOM(const TAutomationClass& automationClass, const TTypeLibrary& typeLibrary,
                          IObjectCount& objectCount, IRunningCalls& runningCalls,
                          json::TJSONHandleTable& jsonHandles) noexcept
-    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount), FRunningCalls(runningCalls),
-      FJSONHandles(jsonHandles)
+    : FClass(automationClass), FTypeLibrary(typeLibrary), FObjectCount(objectCount),
+      FRunningCalls(runningCalls), FJSONHandles(jsonHandles)
 {
     FObjectCount.ObjectCreated();
 }

@@ -61,8 +61,9 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::DSToJSON(BSTR* iXML, BSTR* iJSON, BSTR* i
             // A key VARIANT may hold an object of the caller's, which only this thread may call.
             const dataset::TInputValue keyValue = DataSetValueFromVariant(iKeyValue);
             return OnWorkerThread([&] {
-                std::u16string packet = dataset::ApplyJSONRecord(*dataSet, TextOf(iJSON), TextOf(iKeyField),
-                                                                 keyValue, TextOf(iTypeOper), ReadDateTextOfUser);
+                std::u16string packet =
+                    dataset::ApplyJSONRecord(*dataSet, TextOf(iJSON), TextOf(iKeyField), keyValue,
+                                             TextOf(iTypeOper), ReadDateTextOfUser);
                 // Freeing a large packet takes long too.
                 dataSet.reset();
                 return packet;

@@ -16,9 +16,10 @@ HRESULT STDMETHODCALLTYPE TBramoltCOM::SendMail(BSTR Destino, BSTR CC, BSTR CCO,
 {
     return Answer(FClass, Res, RaiseError, [&] {
         OnWorkerThread([&] {
-            mail::DeliverMail(TextFromBstr(Destino), TextFromBstr(CC), TextFromBstr(CCO), TextFromBstr(Asunto),
-                              TextFromBstr(Mensaje), TextFromBstr(Adjuntos), TextFromBstr(UserName),
-                              TextFromBstr(UserPass), TextFromBstr(Server), Port, TSL != VARIANT_FALSE);
+            mail::DeliverMail(TextFromBstr(Destino), TextFromBstr(CC), TextFromBstr(CCO),
+                              TextFromBstr(Asunto), TextFromBstr(Mensaje), TextFromBstr(Adjuntos),
+                              TextFromBstr(UserName), TextFromBstr(UserPass), TextFromBstr(Server), Port,
+                              TSL != VARIANT_FALSE);
         });
         // A message the server accepted; every failure has thrown.
         return std::u16string_view(u"OK");

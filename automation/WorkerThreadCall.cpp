@@ -21,7 +21,8 @@ class TDoneEvent {
     TDoneEvent() : FHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
     {
         if (!FHandle)
-            throw EComError(HRESULT_FROM_WIN32(::GetLastError()), "Cannot create an event for a worker thread");
+            throw EComError(HRESULT_FROM_WIN32(::GetLastError()),
+                            "Cannot create an event for a worker thread");
     }
     ~TDoneEvent() { ::CloseHandle(FHandle); }
     TDoneEvent(const TDoneEvent&) = delete;
@@ -62,7 +63,8 @@ void PumpMessagesUntil(HANDLE event) noexcept
 {
     std::optional<WPARAM> quitCode;
     for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woken =
+            ::MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken != WAIT_OBJECT_0 + 1) {
             if (woken != WAIT_OBJECT_0)
                 ::WaitForSingleObject(event, INFINITE);

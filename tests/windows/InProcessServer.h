@@ -2,7 +2,8 @@
 
 // The fixture of the tests that create TBramoltCOM in-process, as the server's class factories
 // do: the object's apartment, this executable's type library, an object count, a count of
-// running calls and the JSON handle table live as long as the test. `Base` is the GoogleTest fixture it extends.
+// running calls and the JSON handle table live as long as the test. `Base` is the GoogleTest fixture it
+// extends.
 
 #include "ComTestSupport.h"
 
@@ -17,7 +18,8 @@ template <typename Base = ::testing::Test> class TInProcessServer : public Base 
     // A new object of class `automationClass`, asked for its interface `iid`.
     HRESULT CreateObject(REFIID iid, void** result, const TAutomationClass& automationClass = kBramoltCOM)
     {
-        return TBramoltCOM::Create(automationClass, FLibrary, FCount, FRunningCalls, FJSONHandles, iid, result);
+        return TBramoltCOM::Create(automationClass, FLibrary, FCount, FRunningCalls, FJSONHandles, iid,
+                                   result);
     }
 
     TApartment FApartment;

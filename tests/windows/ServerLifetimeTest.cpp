@@ -244,8 +244,8 @@ TEST_F(ServerObjectCountTest, EndingWaitsForTheLastRunningCall)
 {
     const struct {
         const char* Name;
-        int Running;       // calls running when the user ends the server
-        int StartedLater;  // calls that arrive after that, during the others' waits
+        int Running;      // calls running when the user ends the server
+        int StartedLater; // calls that arrive after that, during the others' waits
     } rows[] = {
         {"no call", 0, 0},
         {"one call", 1, 0},

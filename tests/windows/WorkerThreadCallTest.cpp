@@ -106,7 +106,8 @@ TEST_F(WorkerThreadCallTest, TheWaitServesCallsFromOtherApartments)
     TComPtr<IDispatch> object;
     ASSERT_TRUE(HResultIs(S_OK, CreateObject(IID_IDispatch, object.ReceiveVoid())));
     IStream* marshalled = nullptr;
-    ASSERT_TRUE(HResultIs(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, object.Get(), &marshalled)));
+    ASSERT_TRUE(
+        HResultIs(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, object.Get(), &marshalled)));
     // Another client calls the object of this apartment while this thread waits: a wait
     // that served no calls would never end.
     const TLateBoundAnswer answer = CallOnWorkerThread(FRunningCalls, [&] {
