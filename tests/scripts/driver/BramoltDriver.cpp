@@ -22,8 +22,12 @@
 //   no-window CAPTION SECONDS            make sure no window CAPTION appears
 //   trust-root FILE                      add the DER certificate in FILE to the machine's
 //                                        "ROOT" store, as an administrator would
+//   window-answers SECONDS               send the main window a message and wait for its answer
+//   time-calls PROGID version|json COUNT time COUNT calls of a new object (TimeCalls.h)
 //
 // Exit code 0 on success, 1 when the expected state did not come, 2 on usage errors.
+
+#include "TimeCalls.h"
 
 // The other system headers rely on windows.h's definitions.
 #include <windows.h>
@@ -285,6 +289,20 @@ double Seconds(const wchar_t* text)
     return std::wcstod(text, nullptr);
 }
 
+// A window whose thread is stuck (in a call that blocks it) does not answer.
+int WindowAnswers(double seconds)
+{
+    const HWND form = FormMain();
+    if (!form)
+        return Fail(L"the main window does not exist"), 1;
+    DWORD_PTR result = 0;
+    const ULONGLONG started = ::GetTickCount64();
+    if (!::SendMessageTimeoutW(form, WM_NULL, 0, 0, SMTO_BLOCK, static_cast<UINT>(seconds * 1000), &result))
+        return Fail(L"the main window did not answer in time"), 1;
+    std::wprintf(L"answered in %llu ms\n", ::GetTickCount64() - started);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -340,6 +358,10 @@ int wmain(int argc, wchar_t** argv)
                    : 0;
     if (command == L"trust-root" && argc == 3)
         return TrustRoot(argv[2]);
+    if (command == L"window-answers" && argc == 3)
+        return WindowAnswers(Seconds(argv[2]));
+    if (command == L"time-calls" && argc == 5)
+        return TimeCalls(argv[2], argv[3], std::wcstol(argv[4], nullptr, 10));
     Fail(L"usage: see the comment at the top of BramoltDriver.cpp");
     return 2;
 }

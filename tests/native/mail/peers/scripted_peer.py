@@ -9,7 +9,8 @@ command line of the client, or the whole message after a 354 reply (up to its fi
 Two lines are actions instead of replies:
   @silent   read the next command and never answer it
   @close    read the next command and close the connection
-and a reply may begin with "@after SECONDS ", which holds it back that long.
+and a reply, the greeting included, may begin with "@after SECONDS ", which holds it back
+that long.
 Everything the client sends is appended to TRANSCRIPT before the peer answers it. Prints
 its port on its first line of output; serves one connection; ends when its standard input
 closes.
@@ -46,7 +47,11 @@ def main():
         return unit
 
     def send(reply):
+        if reply.startswith("@after "):
+            _, delay, reply = reply.split(" ", 2)
+            time.sleep(float(delay))
         connection.sendall(reply.replace("\\n", "\r\n").encode() + b"\r\n")
+        return reply
 
     send(replies[0])
     in_data = False
@@ -59,11 +64,7 @@ def main():
             break
         if reply == "@close":
             break
-        if reply.startswith("@after "):
-            _, delay, reply = reply.split(" ", 2)
-            time.sleep(float(delay))
-        send(reply)
-        in_data = reply.startswith("354")
+        in_data = send(reply).startswith("354")
     connection.close()
     sys.stdin.read()
 

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string_view>
+
+// Creates an object of the class `progID` in the server and times `count` late-bound calls
+// of one kind: "version" (Version) or "json" (JSONGetNodeValue on a small tree). Prints
+// "create <ms> ms, median <ms> ms, slowest <ms> ms, all <ms> ms". Exit code 0, or 1 when a
+// call failed.
+int TimeCalls(const wchar_t* progID, std::wstring_view kind, int count);
