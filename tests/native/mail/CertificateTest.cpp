@@ -51,7 +51,7 @@ std::string SendOverTls(const TCaptureServer& server, TTlsMode mode, const std::
     return bramolt::test::ThrownMessage<EMailError>([&] {
                TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
                                                      std::chrono::milliseconds(3000)),
-                                    std::chrono::milliseconds(10000));
+                                    TMailLimits{.Reply = std::chrono::milliseconds(10000)});
                TSmtpSession session(channel, transaction, &LoadOpenSsl(),
                                     [](TByteSink& out) { out.Write("Subject: verified\r\n\r\nbody\r\n"); });
                session.Run();

@@ -171,7 +171,7 @@ TEST(Delivery, ImplicitTlsFromTheFirstByte)
     transaction.Recipients = {"r@example.org"};
     TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
                                           std::chrono::milliseconds(3000)),
-                         std::chrono::milliseconds(10000));
+                         TMailLimits{.Reply = std::chrono::milliseconds(10000)});
     TSmtpSession session(channel, transaction, &LoadOpenSsl(),
                          [](TByteSink& out) { out.Write("Subject: implicit\r\n\r\nbody\r\n"); });
     session.Run();
