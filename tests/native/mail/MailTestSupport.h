@@ -184,4 +184,20 @@ class TScriptedPeer {
     TPeerProcess FPeer;
 };
 
+// The peer whose TLS handshake arrives a byte every `interval` (peers/tls_trickle_peer.py),
+// after a plain STARTTLS dialogue (`mode` "starttls") or from the first byte ("implicit").
+class TTricklePeer {
+  public:
+    TTricklePeer(const std::string& mode, std::chrono::milliseconds interval)
+        : FPeer({"/usr/bin/python3", PeerScript("tls_trickle_peer.py"), mode,
+                 std::to_string(interval.count() / 1000.0), FFolder.Path().string()})
+    {
+    }
+    int Port() const { return FPeer.Port(); }
+
+  private:
+    TTestFolder FFolder;
+    TPeerProcess FPeer;
+};
+
 } // namespace bramolt::mail::test
