@@ -12,9 +12,9 @@ namespace bramolt::mail {
 //   handshake, AUTH, MAIL FROM, every RCPT TO, DATA's 354), commands sent included; each of
 //   its waits ends at its own limit or at the dialogue's, whichever comes first. A server
 //   that answers each command just within the reply limit would otherwise hold the caller
-//   for a reply limit per recipient. Five minutes leave an honest server a second and more
-//   for each of a hundred recipients, and its greeting pause, and still end a call that
-//   cannot go anywhere.
+//   for a reply limit per recipient. Five minutes leave a slow but honest server a few
+//   seconds for each of a hundred recipients, after a greeting pause of half a minute, and
+//   still end a call that is going nowhere.
 // - MessageReply: the reply to the whole message, which RFC 5321 (section 4.5.3.2.6) sets at
 //   10 minutes because servers scan the message before they answer (TSmtpChannel).
 // The message's own bytes are not under the dialogue's limit: a large attachment takes
