@@ -4,6 +4,9 @@
 #include "TestFolder.h"
 #include "fileout/Base64.h"
 #include "mail/DeliverMail.h"
+#include "mail/MailError.h"
+#include "mail/OpenSsl.h"
+#include "mail/Socket.h"
 #include "tests/native/mail/PeerProcess.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +83,30 @@ struct TMailCall {
         return bramolt::test::ThrownMessage<std::exception>([&] { Deliver(); }).value_or("no failure");
     }
 };
+
+// One message ("Subject: over TLS") from s@example.org to r@example.org, through the session
+// as DeliverMail drives it, to 127.0.0.1:`port`: for what DeliverMail does not let a test
+// choose, implicit TLS on a port other than 465 or a server name other than the address
+// connected to. The failure's message, or "no failure".
+inline std::string SendThroughSession(int port, TTlsMode mode, const std::string& serverName, bool verify,
+                                      const TMailLimits& limits)
+{
+    TSmtpTransaction transaction;
+    transaction.ClientName = "client.test";
+    transaction.ServerName = serverName;
+    transaction.Tls = mode;
+    transaction.VerifyServer = verify;
+    transaction.Sender = "s@example.org";
+    transaction.Recipients = {"r@example.org"};
+    return bramolt::test::ThrownMessage<EMailError>([&] {
+               TSmtpChannel channel(
+                   TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(port), limits.Connect), limits);
+               TSmtpSession session(channel, transaction, &LoadOpenSsl(),
+                                    [](TByteSink& out) { out.Write("Subject: over TLS\r\n\r\nbody\r\n"); });
+               session.Run();
+           })
+        .value_or("no failure");
+}
 
 // A message the capturing server accepted, as its summary rows (peers/smtp_server.py).
 class TCapturedMessage {

@@ -2,9 +2,6 @@
 // the caller no longer than the limits of TMailLimits. Limits are short here, delays shorter
 // than the limit they must not reach; elapsed times are checked only against what a correct
 // ending allows, loosely, since the machine may be busy.
-#include "mail/MailError.h"
-#include "mail/OpenSsl.h"
-#include "mail/Socket.h"
 #include "tests/native/mail/MailTestSupport.h"
 
 #include <netinet/in.h>
@@ -24,10 +21,11 @@ struct TTimedFailure {
     milliseconds Elapsed;
 };
 
-template <typename Action> TTimedFailure TimedFailure(Action&& action)
+// `attempt` returns its failure's message.
+template <typename Attempt> TTimedFailure Timed(Attempt&& attempt)
 {
     const auto start = std::chrono::steady_clock::now();
-    std::string message = bramolt::test::ThrownMessage<EMailError>(action).value_or("no failure");
+    std::string message = attempt();
     return {std::move(message),
             std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start)};
 }
@@ -37,23 +35,6 @@ void ExpectEndedAt(const TTimedFailure& failure, milliseconds limit)
 {
     EXPECT_GE(failure.Elapsed, limit - milliseconds(50));
     EXPECT_LE(failure.Elapsed, limit + kSlack);
-}
-
-// A STARTTLS or implicit TLS dialogue with the trickling peer, through the session as
-// DeliverMail drives it.
-void DeliverOverTls(int port, TTlsMode mode, const TMailLimits& limits)
-{
-    TSmtpTransaction transaction;
-    transaction.ClientName = "client.test";
-    transaction.ServerName = "localhost";
-    transaction.Tls = mode;
-    transaction.Sender = "s@example.org";
-    transaction.Recipients = {"r@example.org"};
-    const auto started = std::chrono::steady_clock::now();
-    TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(port), limits.Connect),
-                         limits, started);
-    TSmtpSession session(channel, transaction, &LoadOpenSsl(), [](TByteSink& out) { out.Write("x\r\n"); });
-    session.Run();
 }
 
 TEST(WaitLimits, TlsHandshakeEndsAsAWhole)
@@ -88,7 +69,7 @@ TEST(WaitLimits, TlsHandshakeEndsAsAWhole)
         SCOPED_TRACE(row.reason);
         TTricklePeer peer(row.peerMode, interval);
         const TTimedFailure failure =
-            TimedFailure([&] { DeliverOverTls(peer.Port(), row.mode, row.limits); });
+            Timed([&] { return SendThroughSession(peer.Port(), row.mode, "localhost", false, row.limits); });
         EXPECT_EQ(failure.Message, "SSL negotiation failed.");
         ExpectEndedAt(failure, row.end);
     }
@@ -137,7 +118,7 @@ TEST(WaitLimits, DialogueBeforeTheMessageEndsAsAWhole)
         call.To = row.to;
         call.Limits.Reply = milliseconds(1000);
         call.Limits.Dialogue = row.dialogue;
-        const TTimedFailure failure = TimedFailure([&] { call.Deliver(); });
+        const TTimedFailure failure = Timed([&] { return call.Failure(); });
         if (row.failure.empty()) {
             EXPECT_EQ(failure.Message, "no failure");
             continue;
@@ -182,8 +163,11 @@ TEST(WaitLimits, SendToAPeerThatReadsNothingEndsAtTheDeadline)
     // Far more than the buffers of both ends hold.
     const std::string bytes(64 * 1024 * 1024, 'x');
     const milliseconds limit{500};
-    const TTimedFailure failure =
-        TimedFailure([&] { socket.SendAll(bytes, std::chrono::steady_clock::now() + limit); });
+    const TTimedFailure failure = Timed([&] {
+        return bramolt::test::ThrownMessage<EMailError>(
+                   [&] { socket.SendAll(bytes, std::chrono::steady_clock::now() + limit); })
+            .value_or("no failure");
+    });
     EXPECT_EQ(failure.Message, "Write timed out.");
     ExpectEndedAt(failure, limit);
 }
