@@ -14,6 +14,8 @@
 #include "mail/VerificationPolicy.h"
 #include "text/Utf8.h"
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
 
 namespace bramolt::mail {
@@ -96,12 +98,14 @@ void DeliverMail(std::u16string_view to, std::u16string_view cc, std::u16string_
     const TOpenSsl* tls = useTls ? &LoadOpenSsl() : nullptr;
     message.Attachments = OpenAttachments(attachments);
 
-    TSocket socket = TSocket::Connect(transaction.ServerName, serverPort, limits.Connect);
+    const auto started = std::chrono::steady_clock::now();
+    TSocket socket =
+        TSocket::Connect(transaction.ServerName, serverPort, std::min(limits.Connect, limits.Dialogue));
     transaction.ClientName = LocalHostName();
     message.MessageId = NewMessageId(transaction.Sender, transaction.ClientName);
     const std::string date = FormatMailDate(std::time(nullptr));
     const std::string boundary = NewBoundary();
-    TSmtpChannel channel(std::move(socket), limits.Reply, limits.MessageReply);
+    TSmtpChannel channel(std::move(socket), limits, started);
     TSmtpSession session(channel, transaction, tls,
                          [&](TByteSink& out) { WriteMessage(message, boundary, date, out); });
     session.Run();

@@ -1,21 +1,13 @@
 #pragma once
 
+#include "mail/MailLimits.h"
 #include "mail/SmtpSession.h"
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace bramolt::mail {
-
-// Time limits of one delivery: for the TCP connection (all addresses of the host together),
-// for each reply of the server, and for its reply to the whole message (see TSmtpChannel).
-struct TMailLimits {
-    std::chrono::milliseconds Connect{3000};
-    std::chrono::milliseconds Reply{60000};
-    std::chrono::milliseconds MessageReply{600000};
-};
 
 // How a delivery uses TLS: none unless requested; then implicit TLS on port 465 (RFC 8314),
 // STARTTLS on every other port, 587 included.

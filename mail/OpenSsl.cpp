@@ -36,7 +36,7 @@ std::unique_ptr<TOpenSsl> TryLoad()
         Bind(ssl, "SSL_set_fd", api->SSL_set_fd) && Bind(ssl, "SSL_ctrl", api->SSL_ctrl) &&
         Bind(ssl, "SSL_connect", api->SSL_connect) && Bind(ssl, "SSL_read", api->SSL_read) &&
         Bind(ssl, "SSL_write", api->SSL_write) && Bind(ssl, "SSL_get_error", api->SSL_get_error) &&
-        Bind(ssl, "SSL_pending", api->SSL_pending) && Bind(ssl, "SSL_shutdown", api->SSL_shutdown) &&
+        Bind(ssl, "SSL_shutdown", api->SSL_shutdown) &&
         Bind(crypto, "ERR_clear_error", api->ERR_clear_error) &&
         Bind(ssl, "SSL_CTX_get_cert_store", api->SSL_CTX_get_cert_store) &&
         Bind(ssl, "SSL_CTX_set_default_verify_paths", api->SSL_CTX_set_default_verify_paths) &&

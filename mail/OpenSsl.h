@@ -43,7 +43,6 @@ struct TOpenSsl {
     int (*SSL_read)(TSsl* ssl, void* buffer, int size);
     int (*SSL_write)(TSsl* ssl, const void* buffer, int size);
     int (*SSL_get_error)(const TSsl* ssl, int result);
-    int (*SSL_pending)(const TSsl* ssl);
     int (*SSL_shutdown)(TSsl* ssl);
     void (*ERR_clear_error)();
 

@@ -2,6 +2,7 @@
 
 #include "mail/MailError.h"
 
+#include <algorithm>
 #include <array>
 
 namespace bramolt::mail {
@@ -13,14 +14,28 @@ constexpr std::size_t kOutBuffer = 128 * 1024;
 
 } // namespace
 
-TSmtpChannel::TSmtpChannel(TSocket socket, std::chrono::milliseconds replyLimit,
-                           std::chrono::milliseconds messageReplyLimit)
-    : FSocket(std::move(socket)), FReplyLimit(replyLimit), FMessageReplyLimit(messageReplyLimit)
+TSmtpChannel::TSmtpChannel(TSocket socket, const TMailLimits& limits,
+                           std::chrono::steady_clock::time_point started)
+    : FSocket(std::move(socket)), FLimits(limits), FDialogueEnd(started + limits.Dialogue)
 {
-    // The TLS library reads and writes the socket itself: the socket's own limits keep it
-    // from waiting forever.
-    FSocket.LimitBlockingCalls(replyLimit);
     FOut.reserve(kOutBuffer);
+}
+
+TDeadline TSmtpChannel::WaitEnd(std::chrono::milliseconds limit) const
+{
+    return std::min(std::chrono::steady_clock::now() + limit, FDialogueEnd);
+}
+
+void TSmtpChannel::Send(std::string_view bytes)
+{
+    // Each piece has the reply limit of its own: a large message may take as long as it needs
+    // while it keeps moving, and a connection that stalls ends within the limit.
+    while (!bytes.empty()) {
+        const std::string_view piece = bytes.substr(0, kOutBuffer);
+        const TDeadline deadline = WaitEnd(FLimits.Reply);
+        FTls ? FTls->Write(piece, deadline) : FSocket.SendAll(piece, deadline);
+        bytes.remove_prefix(piece.size());
+    }
 }
 
 void TSmtpChannel::Write(std::string_view bytes)
@@ -28,7 +43,7 @@ void TSmtpChannel::Write(std::string_view bytes)
     if (FOut.size() + bytes.size() > kOutBuffer)
         Flush();
     if (bytes.size() >= kOutBuffer) {
-        FTls ? FTls->Write(bytes) : FSocket.SendAll(bytes);
+        Send(bytes);
         return;
     }
     FOut.append(bytes);
@@ -38,7 +53,7 @@ void TSmtpChannel::Flush()
 {
     if (FOut.empty())
         return;
-    FTls ? FTls->Write(FOut) : FSocket.SendAll(FOut);
+    Send(FOut);
     FOut.clear();
 }
 
@@ -56,7 +71,7 @@ std::size_t TSmtpChannel::Receive(char* buffer, std::size_t size, TDeadline dead
 
 TSmtpReply TSmtpChannel::ReadReply(std::chrono::milliseconds limit)
 {
-    const TDeadline deadline = std::chrono::steady_clock::now() + limit;
+    const TDeadline deadline = WaitEnd(limit);
     std::array<char, 4096> buffer;
     for (;;) {
         if (auto reply = FReader.Next())
@@ -72,7 +87,7 @@ void TSmtpChannel::StartTls(const TOpenSsl& api, const std::string& serverName, 
 {
     Flush();
     FReader.Discard();
-    FTls = std::make_unique<TTlsStream>(api, FSocket, serverName, verify);
+    FTls = std::make_unique<TTlsStream>(api, FSocket, serverName, verify, WaitEnd(FLimits.Reply));
 }
 
 } // namespace bramolt::mail

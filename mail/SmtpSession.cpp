@@ -123,6 +123,9 @@ void TSmtpSession::Enter(TSmtpState next)
         FChannel.Command("DATA");
         break;
     case TSmtpState::ssContent: {
+        // The message and the reply to it have limits of their own, however long the dialogue
+        // took to get here.
+        FChannel.EndDialogue();
         TDotStuffer stuffer(FChannel);
         FContent(stuffer);
         stuffer.Finish();

@@ -3,9 +3,14 @@
 // A TCP connection to a mail server over the platform's sockets (BSD sockets, or Winsock on
 // Windows). One implementation per platform: SocketPosix.cpp and SocketWin32.cpp.
 //
+// The socket never blocks: every wait is one for readiness, and ends at its caller's deadline.
+// A TLS library that reads and writes the socket itself gets "would block" where it would
+// wait, and the caller waits with its own deadline (TlsStream.cpp).
+//
 // Failures are EMailError with these messages:
 //   - "Connect timed out."        no connection within the connect limit;
 //   - "Read timed out."           no data within a receive's deadline;
+//   - "Write timed out."          bytes that could not all be sent within a send's deadline;
 //   - "Socket Error # <n>\r\n<text>" any other failure (name not resolved, connection
 //                                 refused or lost), with the system's number and text.
 
@@ -42,14 +47,13 @@ class TSocket {
     TSocket& operator=(const TSocket&) = delete;
     ~TSocket();
 
-    void SendAll(std::string_view bytes);
+    void SendAll(std::string_view bytes, TDeadline deadline);
     // Receives what has arrived, at least one byte; 0 when the peer closed the connection.
     std::size_t Receive(char* buffer, std::size_t size, TDeadline deadline);
-    // Waits until data (or the peer's close) can be read.
-    void WaitReadable(TDeadline deadline);
-    // Limits every blocking send and receive of the socket, for code such as a TLS library
-    // that calls the socket directly and knows no deadline.
-    void LimitBlockingCalls(std::chrono::milliseconds limit);
+    // Wait until data (or the peer's close) can be read, or until bytes can be sent; false
+    // when the deadline passed first.
+    [[nodiscard]] bool WaitReadable(TDeadline deadline);
+    [[nodiscard]] bool WaitWritable(TDeadline deadline);
 
     // The platform's socket handle, for the TLS library.
     std::intptr_t Handle() const { return FHandle; }

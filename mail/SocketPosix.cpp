@@ -51,11 +51,16 @@ struct TAddressInfoFree {
     void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
 };
 
-void SetBlocking(int fd, bool blocking)
+void SetNonBlocking(int fd)
 {
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) < 0)
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
         TSocket::ThrowLastError();
+}
+
+bool WouldBlock(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK;
 }
 
 } // namespace
@@ -98,7 +103,7 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
             continue;
         }
         TSocket socket(fd);
-        SetBlocking(fd, false);
+        SetNonBlocking(fd);
         if (::connect(fd, address->ai_addr, address->ai_addrlen) != 0) {
             if (errno != EINPROGRESS) {
                 lastError = errno;
@@ -117,7 +122,6 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
                 continue;
             }
         }
-        SetBlocking(fd, true);
         return socket;
     }
     if (timedOut)
@@ -152,47 +156,42 @@ void TSocket::Close() noexcept
     FHandle = -1;
 }
 
-void TSocket::SendAll(std::string_view bytes)
+void TSocket::SendAll(std::string_view bytes, TDeadline deadline)
 {
     while (!bytes.empty()) {
         const ssize_t sent = ::send(static_cast<int>(FHandle), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
+        if (sent >= 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+        } else if (WouldBlock(errno)) {
+            if (!WaitWritable(deadline))
                 throw EMailError("Write timed out.");
+        } else if (errno != EINTR) {
             ThrowLastError();
         }
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
 }
 
-void TSocket::WaitReadable(TDeadline deadline)
+bool TSocket::WaitReadable(TDeadline deadline)
 {
-    if (!Wait(static_cast<int>(FHandle), POLLIN, deadline))
-        throw EMailError("Read timed out.");
+    return Wait(static_cast<int>(FHandle), POLLIN, deadline);
+}
+
+bool TSocket::WaitWritable(TDeadline deadline)
+{
+    return Wait(static_cast<int>(FHandle), POLLOUT, deadline);
 }
 
 std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)
 {
     for (;;) {
-        WaitReadable(deadline);
+        if (!WaitReadable(deadline))
+            throw EMailError("Read timed out.");
         const ssize_t received = ::recv(static_cast<int>(FHandle), buffer, size, 0);
         if (received >= 0)
             return static_cast<std::size_t>(received);
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+        if (errno != EINTR && !WouldBlock(errno))
             ThrowLastError();
     }
-}
-
-void TSocket::LimitBlockingCalls(std::chrono::milliseconds limit)
-{
-    timeval value{};
-    value.tv_sec = static_cast<time_t>(limit.count() / 1000);
-    value.tv_usec = static_cast<suseconds_t>(limit.count() % 1000 * 1000);
-    if (::setsockopt(static_cast<int>(FHandle), SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) != 0 ||
-        ::setsockopt(static_cast<int>(FHandle), SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) != 0)
-        ThrowLastError();
 }
 
 std::string LocalHostName()

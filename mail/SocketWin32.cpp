@@ -61,8 +61,8 @@ timeval Remaining(TDeadline deadline)
 }
 
 enum class TWaitFor {
-    wfReadable,  // data, or the peer's close
-    wfConnected, // a connection attempt ended: writable when made, failed otherwise
+    wfReadable, // data, or the peer's close
+    wfWritable, // room to send; for a connection attempt, its end: writable when made, failed otherwise
 };
 
 // Waits on the socket; false when the deadline passed first.
@@ -86,9 +86,9 @@ struct TAddressInfoFree {
     void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
 };
 
-void SetBlocking(SOCKET handle, bool blocking)
+void SetNonBlocking(SOCKET handle)
 {
-    u_long nonBlocking = blocking ? 0 : 1;
+    u_long nonBlocking = 1;
     if (::ioctlsocket(handle, FIONBIO, &nonBlocking) != 0)
         TSocket::ThrowLastError();
 }
@@ -131,13 +131,13 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
         }
         TSocket socket(static_cast<std::intptr_t>(handle));
         socketStart.Release();
-        SetBlocking(handle, false);
+        SetNonBlocking(handle);
         if (::connect(handle, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
             if (::WSAGetLastError() != WSAEWOULDBLOCK) {
                 lastError = ::WSAGetLastError();
                 continue;
             }
-            if (!Wait(handle, TWaitFor::wfConnected, attemptDeadline)) {
+            if (!Wait(handle, TWaitFor::wfWritable, attemptDeadline)) {
                 timedOut = true;
                 continue;
             }
@@ -150,7 +150,6 @@ TSocket TSocket::Connect(const std::string& host, std::uint16_t port, std::chron
                 continue;
             }
         }
-        SetBlocking(handle, true);
         return socket;
     }
     if (timedOut)
@@ -187,44 +186,43 @@ void TSocket::Close() noexcept
     FHandle = kNoSocket;
 }
 
-void TSocket::SendAll(std::string_view bytes)
+void TSocket::SendAll(std::string_view bytes, TDeadline deadline)
 {
     while (!bytes.empty()) {
         const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 30));
         const int sent = ::send(static_cast<SOCKET>(FHandle), bytes.data(), chunk, 0);
-        if (sent == SOCKET_ERROR) {
-            if (::WSAGetLastError() == WSAETIMEDOUT)
-                throw EMailError("Write timed out.");
+        if (sent != SOCKET_ERROR) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+        } else if (::WSAGetLastError() != WSAEWOULDBLOCK) {
             ThrowLastError();
+        } else if (!WaitWritable(deadline)) {
+            throw EMailError("Write timed out.");
         }
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
 }
 
-void TSocket::WaitReadable(TDeadline deadline)
+bool TSocket::WaitReadable(TDeadline deadline)
 {
-    if (!Wait(static_cast<SOCKET>(FHandle), TWaitFor::wfReadable, deadline))
-        throw EMailError("Read timed out.");
+    return Wait(static_cast<SOCKET>(FHandle), TWaitFor::wfReadable, deadline);
+}
+
+bool TSocket::WaitWritable(TDeadline deadline)
+{
+    return Wait(static_cast<SOCKET>(FHandle), TWaitFor::wfWritable, deadline);
 }
 
 std::size_t TSocket::Receive(char* buffer, std::size_t size, TDeadline deadline)
 {
-    WaitReadable(deadline);
-    const int received = ::recv(static_cast<SOCKET>(FHandle), buffer,
-                                static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
-    if (received == SOCKET_ERROR)
-        ThrowLastError();
-    return static_cast<std::size_t>(received);
-}
-
-void TSocket::LimitBlockingCalls(std::chrono::milliseconds limit)
-{
-    const DWORD value = static_cast<DWORD>(limit.count());
-    if (::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_RCVTIMEO,
-                     reinterpret_cast<const char*>(&value), sizeof value) != 0 ||
-        ::setsockopt(static_cast<SOCKET>(FHandle), SOL_SOCKET, SO_SNDTIMEO,
-                     reinterpret_cast<const char*>(&value), sizeof value) != 0)
-        ThrowLastError();
+    for (;;) {
+        if (!WaitReadable(deadline))
+            throw EMailError("Read timed out.");
+        const int received = ::recv(static_cast<SOCKET>(FHandle), buffer,
+                                    static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
+        if (received != SOCKET_ERROR)
+            return static_cast<std::size_t>(received);
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
+            ThrowLastError();
+    }
 }
 
 std::string LocalHostName()

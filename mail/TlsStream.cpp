@@ -24,7 +24,8 @@ bool IsAddressLiteral(const std::string& name)
 
 } // namespace
 
-TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify)
+TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify,
+                       TDeadline deadline)
     : FApi(api), FSocket(socket), FContext(nullptr, TContextFree{&api}), FSsl(nullptr, TSslFree{&api})
 {
     FApi.ERR_clear_error();
@@ -52,9 +53,29 @@ TTlsStream::TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& 
     // The library takes an address literal as an address to find among the certificate's.
     if (verify && FApi.SSL_set1_host(FSsl.get(), serverName.c_str()) != 1)
         throw EMailError("SSL negotiation failed. \"" + serverName + "\" is not a host name to verify.");
+    // The socket never blocks, so a server that sends its handshake a byte at a time cannot
+    // stretch it beyond the deadline: each wait gets only what is left of it.
     const TPipeSignalGuard quiet;
-    if (FApi.SSL_connect(FSsl.get()) != 1)
-        HandshakeFailed(verify);
+    for (;;) {
+        FApi.ERR_clear_error();
+        const int result = FApi.SSL_connect(FSsl.get());
+        if (result == 1)
+            return;
+        const int wanted = WaitingFor(result);
+        if (wanted == 0 || !Await(wanted, deadline))
+            HandshakeFailed(verify);
+    }
+}
+
+int TTlsStream::WaitingFor(int result) const
+{
+    const int error = FApi.SSL_get_error(FSsl.get(), result);
+    return error == ossl::kErrorWantRead || error == ossl::kErrorWantWrite ? error : 0;
+}
+
+bool TTlsStream::Await(int wanted, TDeadline deadline)
+{
+    return wanted == ossl::kErrorWantWrite ? FSocket.WaitWritable(deadline) : FSocket.WaitReadable(deadline);
 }
 
 void TTlsStream::HandshakeFailed(bool verify)
@@ -84,16 +105,26 @@ void TTlsStream::Fail(int result, const char* what)
     throw EMailError(std::string("TLS error while ") + what + ".");
 }
 
-void TTlsStream::Write(std::string_view bytes)
+void TTlsStream::Write(std::string_view bytes, TDeadline deadline)
 {
     const TPipeSignalGuard quiet;
     while (!bytes.empty()) {
         FApi.ERR_clear_error();
+        // A write that has to wait is repeated with the same bytes, as the library requires.
         const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
         const int written = FApi.SSL_write(FSsl.get(), bytes.data(), chunk);
-        if (written <= 0)
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        const int wanted = WaitingFor(written);
+        if (wanted == 0)
             Fail(written, "sending");
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        if (!Await(wanted, deadline)) {
+            // Part of a record may have left: nothing more can be sent, not even the alert.
+            FBroken = true;
+            throw EMailError("Write timed out.");
+        }
     }
 }
 
@@ -101,22 +132,19 @@ std::size_t TTlsStream::Read(char* buffer, std::size_t size, TDeadline deadline)
 {
     const TPipeSignalGuard quiet;
     for (;;) {
-        if (FApi.SSL_pending(FSsl.get()) == 0)
-            FSocket.WaitReadable(deadline);
         FApi.ERR_clear_error();
         const int read =
             FApi.SSL_read(FSsl.get(), buffer, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
         if (read > 0)
             return static_cast<std::size_t>(read);
-        switch (FApi.SSL_get_error(FSsl.get(), read)) {
-        case ossl::kErrorZeroReturn:
+        if (FApi.SSL_get_error(FSsl.get(), read) == ossl::kErrorZeroReturn)
             return 0;
-        case ossl::kErrorWantRead:
-        case ossl::kErrorWantWrite:
-            continue; // a handshake message, such as a session ticket, and no data yet
-        default:
+        // Waiting covers handshake messages too, such as a session ticket that brings no data.
+        const int wanted = WaitingFor(read);
+        if (wanted == 0)
             Fail(read, "receiving");
-        }
+        if (!Await(wanted, deadline))
+            throw EMailError("Read timed out.");
     }
 }
 

@@ -17,16 +17,21 @@ namespace bramolt::mail {
 // addresses).
 class TTlsStream {
   public:
-    // Performs the handshake; throws EMailError "SSL negotiation failed." when it fails,
-    // followed by the reason when the certificate was refused.
-    TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify);
-    // Sends the closing alert when the connection still works, then frees the session.
+    // Performs the handshake, all of it by `deadline`; throws EMailError "SSL negotiation
+    // failed." when it fails or runs out of time, followed by the reason when the
+    // certificate was refused.
+    TTlsStream(const TOpenSsl& api, TSocket& socket, const std::string& serverName, bool verify,
+               TDeadline deadline);
+    // Sends the closing alert when the connection still works and has room for it (it never
+    // waits), then frees the session.
     ~TTlsStream();
     TTlsStream(const TTlsStream&) = delete;
     TTlsStream& operator=(const TTlsStream&) = delete;
 
-    void Write(std::string_view bytes);
-    // Decrypted bytes, at least one; 0 when the server closed the TLS session.
+    // All of `bytes` by `deadline`, or "Write timed out.".
+    void Write(std::string_view bytes, TDeadline deadline);
+    // Decrypted bytes, at least one, by `deadline` ("Read timed out."); 0 when the server
+    // closed the TLS session.
     std::size_t Read(char* buffer, std::size_t size, TDeadline deadline);
 
   private:
@@ -40,6 +45,11 @@ class TTlsStream {
     };
 
     [[noreturn]] void Fail(int result, const char* what);
+    // The library's error for the call that returned `result` when the call only has to wait
+    // for the socket (readable or writable), else 0.
+    int WaitingFor(int result) const;
+    // Waits for what WaitingFor found; false when the deadline passed first.
+    bool Await(int wanted, TDeadline deadline);
     [[noreturn]] void HandshakeFailed(bool verify);
 
     const TOpenSsl& FApi;

@@ -2,10 +2,6 @@
 // are made when the test runs: one issued by a test certificate authority for localhost and
 // 127.0.0.1, one self-signed. Here the trusted roots are OpenSSL's default locations, which
 // SSL_CERT_FILE and SSL_CERT_DIR point at the test's own files.
-#include "mail/MailError.h"
-#include "mail/OpenSsl.h"
-#include "mail/SmtpSession.h"
-#include "mail/Socket.h"
 #include "tests/native/mail/MailTestSupport.h"
 
 #include <cstdlib>
@@ -36,28 +32,6 @@ class TEnvironment {
     const char* FName;
     std::optional<std::string> FOld;
 };
-
-// One message over TLS to 127.0.0.1; the failure's message, or "no failure".
-std::string SendOverTls(const TCaptureServer& server, TTlsMode mode, const std::string& serverName,
-                        bool verify)
-{
-    TSmtpTransaction transaction;
-    transaction.ClientName = "client.test";
-    transaction.ServerName = serverName;
-    transaction.Tls = mode;
-    transaction.VerifyServer = verify;
-    transaction.Sender = "s@example.org";
-    transaction.Recipients = {"r@example.org"};
-    return bramolt::test::ThrownMessage<EMailError>([&] {
-               TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
-                                                     std::chrono::milliseconds(3000)),
-                                    std::chrono::milliseconds(10000));
-               TSmtpSession session(channel, transaction, &LoadOpenSsl(),
-                                    [](TByteSink& out) { out.Write("Subject: verified\r\n\r\nbody\r\n"); });
-               session.Run();
-           })
-        .value_or("no failure");
-}
 
 TEST(ServerCertificate, VerifiedOnlyWhenAskedAndThenStrictly)
 {
@@ -107,7 +81,9 @@ TEST(ServerCertificate, VerifiedOnlyWhenAskedAndThenStrictly)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reason);
         const TEnvironment roots("SSL_CERT_FILE", row.trusted);
-        EXPECT_EQ(SendOverTls(row.server, row.mode, row.serverName, row.verify), row.failure);
+        EXPECT_EQ(SendThroughSession(row.server.Port(), row.mode, row.serverName, row.verify,
+                                     {.Reply = std::chrono::milliseconds(10000)}),
+                  row.failure);
     }
 }
 

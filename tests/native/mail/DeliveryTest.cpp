@@ -163,22 +163,13 @@ TEST(Delivery, SignsInWithTheMechanismTheServerOffers)
 TEST(Delivery, ImplicitTlsFromTheFirstByte)
 {
     TCaptureServer server({"--tls", "implicit"});
-    TSmtpTransaction transaction;
-    transaction.ClientName = "client.test";
-    transaction.ServerName = "localhost";
-    transaction.Tls = TTlsMode::tmImplicit;
-    transaction.Sender = "s@example.org";
-    transaction.Recipients = {"r@example.org"};
-    TSmtpChannel channel(TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(server.Port()),
-                                          std::chrono::milliseconds(3000)),
-                         std::chrono::milliseconds(10000));
-    TSmtpSession session(channel, transaction, &LoadOpenSsl(),
-                         [](TByteSink& out) { out.Write("Subject: implicit\r\n\r\nbody\r\n"); });
-    session.Run();
+    EXPECT_EQ(SendThroughSession(server.Port(), TTlsMode::tmImplicit, "localhost", false,
+                                 {.Reply = std::chrono::milliseconds(10000)}),
+              "no failure");
     const TCapturedMessage message = server.Message(1);
     EXPECT_EQ(message.Value("tls"), "1");
     EXPECT_EQ(message.Values("rcpt"), Strings{"r@example.org"});
-    EXPECT_EQ(message.Field("Subject"), "implicit");
+    EXPECT_EQ(message.Field("Subject"), "over TLS");
 }
 
 TEST(Delivery, TlsHandshakeWithAPlainServerFails)

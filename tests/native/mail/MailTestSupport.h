@@ -4,6 +4,9 @@
 #include "TestFolder.h"
 #include "fileout/Base64.h"
 #include "mail/DeliverMail.h"
+#include "mail/MailError.h"
+#include "mail/OpenSsl.h"
+#include "mail/Socket.h"
 #include "tests/native/mail/PeerProcess.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +83,30 @@ struct TMailCall {
         return bramolt::test::ThrownMessage<std::exception>([&] { Deliver(); }).value_or("no failure");
     }
 };
+
+// One message ("Subject: over TLS") from s@example.org to r@example.org, through the session
+// as DeliverMail drives it, to 127.0.0.1:`port`: for what DeliverMail does not let a test
+// choose, implicit TLS on a port other than 465 or a server name other than the address
+// connected to. The failure's message, or "no failure".
+inline std::string SendThroughSession(int port, TTlsMode mode, const std::string& serverName, bool verify,
+                                      const TMailLimits& limits)
+{
+    TSmtpTransaction transaction;
+    transaction.ClientName = "client.test";
+    transaction.ServerName = serverName;
+    transaction.Tls = mode;
+    transaction.VerifyServer = verify;
+    transaction.Sender = "s@example.org";
+    transaction.Recipients = {"r@example.org"};
+    return bramolt::test::ThrownMessage<EMailError>([&] {
+               TSmtpChannel channel(
+                   TSocket::Connect("127.0.0.1", static_cast<std::uint16_t>(port), limits.Connect), limits);
+               TSmtpSession session(channel, transaction, &LoadOpenSsl(),
+                                    [](TByteSink& out) { out.Write("Subject: over TLS\r\n\r\nbody\r\n"); });
+               session.Run();
+           })
+        .value_or("no failure");
+}
 
 // A message the capturing server accepted, as its summary rows (peers/smtp_server.py).
 class TCapturedMessage {
@@ -181,6 +208,22 @@ class TScriptedPeer {
   private:
     TTestFolder FFolder;
     std::filesystem::path FScript;
+    TPeerProcess FPeer;
+};
+
+// The peer whose TLS handshake arrives a byte every `interval` (peers/tls_trickle_peer.py),
+// after a plain STARTTLS dialogue (`mode` "starttls") or from the first byte ("implicit").
+class TTricklePeer {
+  public:
+    TTricklePeer(const std::string& mode, std::chrono::milliseconds interval)
+        : FPeer({"/usr/bin/python3", PeerScript("tls_trickle_peer.py"), mode,
+                 std::to_string(interval.count() / 1000.0), FFolder.Path().string()})
+    {
+    }
+    int Port() const { return FPeer.Port(); }
+
+  private:
+    TTestFolder FFolder;
     TPeerProcess FPeer;
 };
 

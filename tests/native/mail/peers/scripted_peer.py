@@ -9,8 +9,8 @@ command line of the client, or the whole message after a 354 reply (up to its fi
 Two lines are actions instead of replies:
   @silent   read the next command and never answer it
   @close    read the next command and close the connection
-and a reply, the greeting included, may begin with "@after SECONDS ", which holds it back
-that long.
+and a reply (the greeting too) may begin with "@after SECONDS ", which holds it back that
+long. A client that gives up meanwhile ends the dialogue.
 Everything the client sends is appended to TRANSCRIPT before the peer answers it. Prints
 its port on its first line of output; serves one connection; ends when its standard input
 closes.
@@ -53,18 +53,21 @@ def main():
         connection.sendall(reply.replace("\\n", "\r\n").encode() + b"\r\n")
         return reply
 
-    send(replies[0])
-    in_data = False
-    for reply in replies[1:]:
-        unit = receive(b"\r\n.\r\n" if in_data else b"\r\n")
-        if unit is None:
-            break
-        if reply == "@silent":
-            receive(b"\r\n")  # waits until the client gives up and closes
-            break
-        if reply == "@close":
-            break
-        in_data = send(reply).startswith("354")
+    try:
+        send(replies[0])
+        in_data = False
+        for reply in replies[1:]:
+            unit = receive(b"\r\n.\r\n" if in_data else b"\r\n")
+            if unit is None:
+                break
+            if reply == "@silent":
+                receive(b"\r\n")  # waits until the client gives up and closes
+                break
+            if reply == "@close":
+                break
+            in_data = send(reply).startswith("354")
+    except ConnectionError:
+        pass
     connection.close()
     sys.stdin.read()
 
