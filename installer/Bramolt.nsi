@@ -7,9 +7,9 @@
 ; the machine-wide one. /S installs silently; Setup then fails with exit code 2 where it
 ; would have asked the user something.
 ;
-; Installing again replaces the installation in place: a running server is asked to end,
-; an installation of the other kind or in another folder is uninstalled first, so that
-; the class is registered once.
+; Installing again replaces the installation in place: a running server of the folder is
+; asked to end, an installation of the other kind or in another folder is uninstalled first,
+; so that the class is registered once. A file still in use fails Setup with exit code 2.
 ;
 ; makensis defines: VERSION (1.0.002), SERVER_EXE (path of Bramolt.exe), OPENSSL_DIR
 ; (folder with libssl-3-x64.dll and libcrypto-3-x64.dll), OUTFILE.
@@ -47,7 +47,8 @@ Var MachineWide ; 1: Program Files and /regserver; 0: local application data and
 !define SERVER_END_SECONDS 120
 !define SERVER_KILL_SECONDS 10
 
-Var ServerImage ; long path of $INSTDIR\Bramolt.exe; "" when there is no such file
+Var ServerFolder ; the installation folder whose servers StopServers ends
+Var ServerImage ; long path of $ServerFolder\Bramolt.exe; "" when there is no such file
 Var ServerAction ; what VisitServers does to each server: count, quit or terminate
 Var ServerCount ; how many servers VisitServers found
 Var Remained ; files and folders of the installation that could not be removed
@@ -89,8 +90,8 @@ FunctionEnd
 !macro DEFINE_STOP_SERVERS prefix
 Function ${prefix}FindServerImage
   StrCpy $ServerImage ""
-  ${If} ${FileExists} "$INSTDIR\Bramolt.exe"
-    System::Call 'kernel32::GetLongPathNameW(w "$INSTDIR\Bramolt.exe", w .R0, i ${NSIS_MAX_STRLEN}) i .R1'
+  ${If} ${FileExists} "$ServerFolder\Bramolt.exe"
+    System::Call 'kernel32::GetLongPathNameW(w "$ServerFolder\Bramolt.exe", w .R0, i ${NSIS_MAX_STRLEN}) i .R1'
     ${If} $R1 != 0
       StrCpy $ServerImage $R0
     ${EndIf}
@@ -197,7 +198,7 @@ Function ${prefix}WaitForServers
   ${Loop}
 FunctionEnd
 
-; Ends every running server of this folder: its message loop is asked to quit, as when the
+; Ends every running server of $ServerFolder: its message loop is asked to quit, as when the
 ; process was started by COM and lost its last client; one that has not ended after
 ; SERVER_END_SECONDS is ended by force. Clients that still hold objects lose them, so the
 ; user is asked first. A server that cannot be ended fails the run with exit code 2.
@@ -297,6 +298,9 @@ FunctionEnd
   ${AndIf} ${FileExists} "$1\${UNINSTALLER}"
     ${If} $1 != $INSTDIR
     ${OrIf} $MachineWide != ${machineWide}
+      ; Its server is ended here, where the user is asked first; silent, its uninstaller would not ask.
+      StrCpy $ServerFolder $1
+      Call StopServers
       DetailPrint "Removing the installation in $1"
       InitPluginsDir
       CopyFiles /SILENT "$1\${UNINSTALLER}" "$PLUGINSDIR\uninstall-other.exe"
@@ -340,6 +344,7 @@ FunctionEnd
 
 Section "Bramolt"
   SetRegView 64
+  StrCpy $ServerFolder $INSTDIR
   Call StopServers
   !insertmacro REMOVE_OTHER_INSTALLATION HKLM 1
   !insertmacro REMOVE_OTHER_INSTALLATION HKCU 0
@@ -410,6 +415,7 @@ FunctionEnd
 ; the uninstaller and the Add/Remove Programs entry, so that it can run again.
 Section "Uninstall"
   SetRegView 64
+  StrCpy $ServerFolder $INSTDIR
   Call un.StopServers
   ${If} $MachineWide == 1
     ExecWait '"$INSTDIR\Bramolt.exe" /unregserver'

@@ -186,15 +186,17 @@ pass "the uninstaller ends a server that has no window"
 
 # A file of the folder in use by another program cannot be replaced or removed.
 setup /S
-driver hold-file "$(bw_winpath "$machine_dir/libssl-3-x64.dll")" "$(bw_winpath "$WORK/file.release")" 120 \
-  >"$WORK/file.log" 2>&1 &
+# Held longer than driver() allows: Setup and the uninstaller run meanwhile, slowly on a busy machine.
+bw_env timeout 400 wine "$BRAMOLT_DRIVER" hold-file "$(bw_winpath "$machine_dir/libssl-3-x64.dll")" \
+  "$(bw_winpath "$WORK/file.release")" 360 >"$WORK/file.log" 2>&1 &
 file_holder=$!
 STARTED_PIDS+=("$file_holder")
-for tries in $(seq 300); do
+for tries in $(seq 600); do
   grep -qs held "$WORK/file.log" && break
   kill -0 "$file_holder" 2>/dev/null || fail "the file holder ended: $(cat "$WORK/file.log")"
   sleep 0.1
 done
+grep -qs held "$WORK/file.log" || fail "the file holder did not open the file in time"
 output=$(bw_env timeout 300 wine "$(bw_winpath "$BRAMOLT_SETUP")" /S 2>&1 | tr -d '\r') && status=0 || status=$?
 [[ $status == 2 ]] || fail "Setup over a file in use exited with $status: $output"
 grep -qF 'C:\Program Files\Bramolt\libssl-3-x64.dll is in use and could not be replaced' <<<"$output" ||
