@@ -51,7 +51,7 @@ Var ServerFolder ; the installation folder whose servers StopServers ends
 Var ServerImage ; long path of $ServerFolder\Bramolt.exe; "" when there is no such file
 Var ServerAction ; what VisitServers does to each server: count, quit or terminate
 Var ServerCount ; how many servers VisitServers found
-Var Remained ; files and folders of the installation that could not be removed
+Var Remained ; the files of the installation that could not be removed, one a line
 
 ; Reports a failure (the text is on the stack): in the details, and on the standard error
 ; of a silent run, where deployment tools collect it beside the exit code.
