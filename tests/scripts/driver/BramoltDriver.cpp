@@ -9,6 +9,9 @@
 //                                        its threads) and wait until they have ended
 //   terminate NAME                       end every process that runs NAME at once
 //   wait-file PATH SECONDS               wait until the file PATH exists
+//   hold-file PATH RELEASE SECONDS       open PATH without letting others delete or write it, print
+//                                        "held", and keep it open until the file RELEASE exists
+//                                        (at most SECONDS), as a program that uses a file would
 //   wait-window SECONDS                  wait for the server's main window
 //   tray-icon                            exit 0 when the shell holds the server's icon
 //   tray-forget                          make the shell drop the server's icon, as a restarted
@@ -135,6 +138,21 @@ int Terminate(const wchar_t* name)
         }
     });
     return WaitFor(10, [&] { return CountProcesses(name) == 0; }) ? 0 : (Fail(L"a process did not end"), 1);
+}
+
+// Without FILE_SHARE_DELETE and FILE_SHARE_WRITE, nobody else can delete or replace the file
+// while it is open, as with a DLL that a program has loaded.
+int HoldFile(const wchar_t* path, const wchar_t* release, double seconds)
+{
+    const HANDLE file =
+        ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(L"the file cannot be opened"), 1;
+    PrintUtf8(L"held\n");
+    const bool released =
+        WaitFor(seconds, [&] { return ::GetFileAttributesW(release) != INVALID_FILE_ATTRIBUTES; });
+    ::CloseHandle(file);
+    return released ? 0 : (Fail(L"no release in time"), 1);
 }
 
 HWND FormMain()
@@ -325,6 +343,8 @@ int wmain(int argc, wchar_t** argv)
                        [&] { return ::GetFileAttributesW(argv[2]) != INVALID_FILE_ATTRIBUTES; })
                    ? 0
                    : (Fail(L"the file did not appear"), 1);
+    if (command == L"hold-file" && argc == 5)
+        return HoldFile(argv[2], argv[3], Seconds(argv[4]));
     if (command == L"quit" && argc == 4)
         return Quit(argv[2], Seconds(argv[3]));
     if (command == L"terminate" && argc == 3)
