@@ -27,6 +27,7 @@
 //                                        "ROOT" store, as an administrator would
 //   window-answers SECONDS               send the main window a message and wait for its answer
 //   time-calls PROGID version|json COUNT time COUNT calls of a new object (TimeCalls.h)
+//   time-packet PROGID FILE READY        time DSToJSON of the packet in FILE (TimeCalls.h)
 //
 // Exit code 0 on success, 1 when the expected state did not come, 2 on usage errors.
 
@@ -382,6 +383,8 @@ int wmain(int argc, wchar_t** argv)
         return WindowAnswers(Seconds(argv[2]));
     if (command == L"time-calls" && argc == 5)
         return TimeCalls(argv[2], argv[3], std::wcstol(argv[4], nullptr, 10));
+    if (command == L"time-packet" && argc == 5)
+        return TimeLargePacket(argv[2], argv[3], argv[4]);
     Fail(L"usage: see the comment at the top of BramoltDriver.cpp");
     return 2;
 }

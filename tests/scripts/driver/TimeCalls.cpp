@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -50,8 +53,8 @@ class TLateBound {
         if (SUCCEEDED(hr)) {
             std::reverse(arguments.begin(), arguments.end());
             DISPPARAMS parameters{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-            hr = FObject->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &value, nullptr,
-                                 nullptr);
+            hr = FObject->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &value,
+                                 nullptr, nullptr);
         }
         if (FAILED(hr)) {
             V_VT(&value) = VT_ERROR;
@@ -72,6 +75,36 @@ VARIANT Text(const wchar_t* text)
     return value;
 }
 
+// A new object of `progID`, or none.
+IDispatch* CreateObject(const wchar_t* progID)
+{
+    CLSID classID;
+    IDispatch* created = nullptr;
+    if (SUCCEEDED(::CLSIDFromProgID(progID, &classID)))
+        ::CoCreateInstance(classID, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                           reinterpret_cast<void**>(&created));
+    if (!created)
+        std::fwprintf(stderr, L"bramolt_driver: cannot create %ls\n", progID);
+    return created;
+}
+
+// The UTF-8 file `path` as a BSTR variant; VT_EMPTY when it cannot be read.
+VARIANT FileText(const wchar_t* path)
+{
+    VARIANT value;
+    ::VariantInit(&value);
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.good() && !file.eof())
+        return value;
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    V_BSTR(&value) = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), V_BSTR(&value), length);
+    V_VT(&value) = VT_BSTR;
+    return value;
+}
+
 } // namespace
 
 int TimeCalls(const wchar_t* progID, std::wstring_view kind, int count)
@@ -79,17 +112,13 @@ int TimeCalls(const wchar_t* progID, std::wstring_view kind, int count)
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
     const LONGLONG creating = Now();
-    CLSID classID;
-    IDispatch* created = nullptr;
-    if (SUCCEEDED(::CLSIDFromProgID(progID, &classID)))
-        ::CoCreateInstance(classID, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&created));
+    IDispatch* created = CreateObject(progID);
     const double createMs = Milliseconds(Now() - creating);
     int failures = 0;
     std::vector<double> times;
     {
         TLateBound object(created);
         if (!object) {
-            std::fwprintf(stderr, L"bramolt_driver: cannot create %ls\n", progID);
             ::CoUninitialize();
             return 1;
         }
@@ -130,4 +159,36 @@ int TimeCalls(const wchar_t* progID, std::wstring_view kind, int count)
     if (failures > 0)
         std::fwprintf(stderr, L"bramolt_driver: %d of %d calls failed\n", failures, count);
     return failures > 0 ? 1 : 0;
+}
+
+int TimeLargePacket(const wchar_t* progID, const wchar_t* packetPath, const wchar_t* readyPath)
+{
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 1;
+    int status = 1;
+    {
+        VARIANT packet = FileText(packetPath);
+        TLateBound object(CreateObject(progID));
+        if (object && V_VT(&packet) == VT_BSTR) {
+            std::ofstream(readyPath).close();
+            VARIANT record = Text(L"{\"ID\":999999999,\"NAME\":\"nuevo\"}"), key = Text(L"ID"),
+                    operation = Text(L"C");
+            VARIANT keyValue;
+            V_VT(&keyValue) = VT_I4;
+            V_I4(&keyValue) = 999999999;
+            const LONGLONG started = Now();
+            VARIANT answer = object.Call(L"DSToJSON", {packet, record, key, keyValue, operation});
+            const double ms = Milliseconds(Now() - started);
+            if (V_VT(&answer) == VT_BSTR) {
+                std::wprintf(L"DSToJSON of %u characters: %.0f ms, answer of %u characters\n",
+                             ::SysStringLen(V_BSTR(&packet)), ms, ::SysStringLen(V_BSTR(&answer)));
+                status = 0;
+            }
+            for (VARIANT* owned : {&answer, &record, &key, &operation})
+                ::VariantClear(owned);
+        }
+        ::VariantClear(&packet);
+    }
+    ::CoUninitialize();
+    return status;
 }
