@@ -2,7 +2,8 @@
 # Slow calls run beside the server's thread: while SendMail waits for a slow mail server,
 # another client's calls, the main window and the tray menu are answered; two slow sends
 # overlap and each gets its answer; "Salir" during a send lets it finish before the server
-# ends. On a private X server, for the tray menu.
+# ends; a client that dies during its send does not take the server with it. On a private
+# X server, for the tray menu.
 source "$(dirname "$0")/common.sh"
 bw_prefix_stop
 bw_xvfb_start || fail "cannot start Xvfb"
@@ -110,3 +111,16 @@ sleep 1
 expect_sent ending "$sender" a@example.org
 driver wait-processes Bramolt.exe 0 30 || fail "the server did not end once the send was answered"
 pass "Salir during a send lets the send finish, then ends the server"
+
+start_slow_peer dying 8
+start_send dying a@example.org "$PEER_PORT"
+wait_connected dying
+driver terminate cscript.exe || fail "cannot end the sending client"
+wait "$SEND_PID" 2>/dev/null || true
+for tries in $(seq 300); do
+  grep -q '^QUIT' "$WORK/dying.transcript" && break
+  sleep 0.1
+done
+grep -q '^QUIT' "$WORK/dying.transcript" || fail "the send of a client that died was not finished: $(cat "$WORK/dying.transcript")"
+driver time-calls "$PROGID" version 10 >/dev/null || fail "the server no longer serves after a client died during its send"
+pass "a client that dies during its send: the server finishes the send and goes on serving"
