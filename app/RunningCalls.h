@@ -17,7 +17,6 @@ class TRunningCalls final : public IRunningCalls {
     void CallStarted() noexcept override;
     void CallEnded() noexcept override;
 
-    int Count() const noexcept { return FCount; }
     // Ends the main thread's message loop now, or as soon as the last running call has
     // ended.
     void EndWhenIdle() noexcept;
